@@ -1,0 +1,34 @@
+# make test   installs what is missing, builds, runs every test (window tests
+#             under Xvfb), then builds the display-free tests again with
+#             AddressSanitizer and UndefinedBehaviorSanitizer and runs them.
+# make build  the program and the tests (build/).
+# make bench  the benchmarks (build/bench/bench_*), run one after another.
+JOBS ?= $(shell nproc)
+BUILD := build
+SANITIZE_BUILD := build-sanitize
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
+
+.PHONY: deps build test test-main test-sanitize bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: test-main test-sanitize
+
+test-main: build
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) $(CMAKE_FLAGS) -DTF_GUI=OFF -DTF_SANITIZE=ON -DTF_BENCH=OFF
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

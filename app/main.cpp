@@ -1,0 +1,3 @@
+#include "app/DownloaderApp.h"
+
+wxIMPLEMENT_APP(CDownloaderApp);

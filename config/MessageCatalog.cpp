@@ -1,0 +1,62 @@
+#include "config/MessageCatalog.h"
+
+#include <strings.h>
+
+#include "config/Settings.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramPath.h"
+
+namespace {
+
+constexpr size_t kMaxTextLength = 1023;
+
+struct Message {
+  std::string_view key;
+  std::string_view text;
+};
+
+// The English texts are the program's own, spelling included.
+constexpr Message kEnglish[] = {
+    {"0001", "Stop QEM Before Setup."},
+    {"0002", "Could not open Download List"},
+    {"0004", "Could not run WinAmp version 2.X. QEM is not support WinAmp 3.X yet.\nIs download continued? "},
+    {"0005", "Network Error"},
+    {"0008", "Could not write downloaded files"},
+    {"1013", "Asscociated"},
+    {"1014", "Not Asscociated"},
+    {"1015", "Asscociate"},
+    {"1016", "Release"},
+    {"2001", "&Restore"},
+    {"2002", "Mi&nimize"},
+    {"2003", "&Close"},
+    {"2004", "S&kip Current File"},
+    {"2005", "&Open Download List"},
+    {"2006", "Close &Menu"},
+};
+
+bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string EnglishText(std::string_view key) {
+  for (const Message& message : kEnglish)
+    if (SameText(message.key, key)) return std::string(message.text);
+  return "*";
+}
+
+}  // namespace
+
+std::string GetMessageText(std::string_view key) {
+  std::string language = ReadSetting("GENERAL", "LANGUAGE", -1);
+  if (language.starts_with('*') || SameText(language, "English")) return EnglishText(key);
+
+  std::string text = ReadProfileString(LanguageFilePath(language), "MESSAGE", key, "*");
+  if (text.size() > kMaxTextLength) text.resize(kMaxTextLength);
+  size_t lineBreak = text.find("\\n");
+  if (lineBreak != std::string::npos) text.replace(lineBreak, 2, "\n ");
+  return text;
+}
+
+std::string LanguageFilePath(std::string_view language) {
+  return GetProgramFolder() + "/" + std::string(language) + ".lng";
+}

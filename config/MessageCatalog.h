@@ -1,0 +1,18 @@
+#pragma once
+// Numbered message texts: message boxes (0xxx), setup-sheet captions (1xxx)
+// and menu items (2xxx). The language comes from GENERAL/LANGUAGE: "*" or
+// "English" (any case) selects the built-in English table, any other name the
+// file <name>.lng in the program folder (section MESSAGE). A key without a
+// text yields "*"; a language file is never completed from English.
+// Nothing is cached: every lookup re-reads the setting and the file.
+
+#include <string>
+#include <string_view>
+
+// The text for a four-digit message key, or "*". In a language file's text
+// the first backslash-n pair becomes a line feed and a space; later pairs stay.
+std::string GetMessageText(std::string_view key);
+
+// Path of the language file for `language`: program folder, the name and
+// ".lng". With "*" it is the pattern that matches every language file.
+std::string LanguageFilePath(std::string_view language);

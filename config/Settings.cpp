@@ -1,0 +1,98 @@
+#include "config/Settings.h"
+
+#include <cstdlib>
+#include <strings.h>
+
+#include "config/TextFields.h"
+#include "platform/PathParts.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramPath.h"
+
+namespace {
+
+constexpr size_t kMaxValueLength = 1023;  // values are cut here when read
+constexpr std::string_view kAbsentMarker = "\\";
+
+struct DefaultRow {
+  std::string_view section;
+  std::string_view key;
+  std::string_view value;
+};
+
+// Searched from the top; the first row whose section and key match wins.
+constexpr DefaultRow kDefaults[] = {
+    {"GENERAL", "EXTENSION", ".mpq"},
+    {"GENERAL", "CONTINUE_AFTER_ERROR", "0"},
+    {"GENERAL", "CONNECT_RETRY", "1"},
+    {"GENERAL", "LANGUAGE", "Japanese"},
+    {"DISP", "MINIMIZE_START", "0"},
+    {"DISP", "SMALL_START", "0"},
+    {"DISP", "POSITION", "100,100"},
+    {"DISP", "AUTO_CLOSE", "1"},
+    {"DISP", "TRAY_MINIMIZE", "0"},
+    {"SITE", "URL", ""},
+    {"SITE", "USERID", ""},
+    {"SITE", "PASSWORD", ""},
+    {"SITE", "PROXY_MODE", "1"},
+    {"SITE", "PROXY", ""},
+    {"CACHE", "SAVE_DIR", "~/MP3/"},
+    // Mirroring the server's folders by default keeps two files of one name
+    // from different folders apart.
+    {"CACHE", "WITH_DIR", "1"},
+    // The player bridge, found on the PATH, answers the player protocol on
+    // Linux desktops.
+    {"PLAY", "WINAMP_PATH", "tunefetch-bridge"},
+    {"PLAY", "AUTO_PLAY", "1"},
+    {"PLAY", "AUTO_CLEAR", "1"},
+};
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// The save folder's default is the user's home folder followed by "/MP3/".
+std::string ExpandHome(std::string_view value) {
+  if (!value.starts_with("~/")) return std::string(value);
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + std::string(value.substr(1));
+}
+
+}  // namespace
+
+std::string SettingsPath() {
+  std::string name = GetFileNamePart(GetProgramArgument0());
+  if (name.empty()) name = GetFileNamePart(GetExecutablePath());
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);  // tool.exe -> tool.ini
+  return GetProgramFolder() + "/" + name + ".ini";
+}
+
+std::string DefaultSetting(std::string_view section, std::string_view key) {
+  for (const DefaultRow& row : kDefaults)
+    if (SameName(row.section, section) && SameName(row.key, key)) return ExpandHome(row.value);
+  return "*";
+}
+
+std::string ReadSetting(std::string_view section, std::string_view key, int field) {
+  std::string text = ReadProfileString(SettingsPath(), section, key, kAbsentMarker);
+  if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
+  if (text.starts_with(kAbsentMarker)) {
+    text = DefaultSetting(section, key);
+    WriteSetting(section, key, text);
+  }
+  if (field >= 0) return std::string(TrimWhiteSpace(GetField(text, field, ",")));
+  return text;
+}
+
+std::int32_t ReadSettingInt(std::string_view section, std::string_view key, int field) {
+  return ParseDecimalInt(ReadSetting(section, key, field));
+}
+
+bool WriteSetting(std::string_view section, std::string_view key, std::string_view text) {
+  WriteProfileString(SettingsPath(), section, key, text);
+  return true;
+}
+
+bool WriteSettingInt(std::string_view section, std::string_view key, std::int32_t value) {
+  return WriteSetting(section, key, std::to_string(value));
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The settings store: every setting lives in the INI file beside the program
+// and every read goes to the file; nothing is cached, so a value written by
+// one part of the program is seen by the next read anywhere, on any thread.
+// A key the file lacks reads as its default from a built-in table, and that
+// default is written into the file at once, so the file comes to list every
+// key that has been consulted.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Full path of the settings file: the program folder, then the base name of
+// the program's file with the extension ".ini" (tunefetch -> tunefetch.ini).
+std::string SettingsPath();
+
+// Default text of `section`/`key` from the built-in table (names compared
+// without regard to case), or "*" for a key without a row.
+std::string DefaultSetting(std::string_view section, std::string_view key);
+
+// The setting as text, at most 1023 bytes. `field` < 0 asks for the whole
+// value; 0 or more for that comma-separated field, trimmed of white space.
+// A key that is absent, or whose value begins with a backslash, reads as its
+// default, which is written back first (even "*" or empty text). A key
+// present with an empty value reads as empty text and is not rewritten.
+std::string ReadSetting(std::string_view section, std::string_view key, int field);
+
+// ReadSetting converted as a decimal number; text without leading digits
+// (such as "*") gives 0.
+std::int32_t ReadSettingInt(std::string_view section, std::string_view key, int field);
+
+// Store a value; failures are silent (a later read yields the default again),
+// so both always report success.
+bool WriteSetting(std::string_view section, std::string_view key, std::string_view text);
+bool WriteSettingInt(std::string_view section, std::string_view key, std::int32_t value);

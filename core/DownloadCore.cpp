@@ -1,0 +1,81 @@
+#include "core/DownloadCore.h"
+
+bool CDownloadCore::IsWorkerRunning() const { return m_dwWorkerThreadId != 0; }
+
+void CDownloadCore::Stop() {
+  SetStatusText("STOP");
+  m_bRunning = false;
+}
+
+void CDownloadCore::Skip() {
+  SetStatusText("SKIP");
+  m_bSkipRequested = true;
+  m_bRunning = false;
+}
+
+void CDownloadCore::SetCurrentFileText(const std::string& text) {
+  if (m_bClosing) return;
+  {
+    std::lock_guard lock(m_textMutex);
+    m_strCurrentFile = text;
+  }
+  if (auto observer = Observer()) observer->DrawCurrentFilePanel();
+}
+
+void CDownloadCore::SetStatusText(const std::string& text) {
+  if (m_bClosing) return;
+  {
+    std::lock_guard lock(m_textMutex);
+    m_strStatus = text;
+  }
+  if (auto observer = Observer()) observer->DrawStatusPanel();
+}
+
+void CDownloadCore::SetProgress(std::int32_t percentage) {
+  if (m_bClosing) return;
+  m_nProgress = percentage;
+  if (auto observer = Observer()) observer->DrawProgressPanel();
+}
+
+void CDownloadCore::SetIndicatorFrame(std::int32_t frame) {
+  if (m_bClosing) return;
+  m_nIndicatorFrame = frame;
+  if (auto observer = Observer()) observer->DrawIndicatorPanel();
+}
+
+std::string CDownloadCore::GetCurrentFileText() const {
+  std::lock_guard lock(m_textMutex);
+  return m_strCurrentFile;
+}
+
+std::string CDownloadCore::GetStatusText() const {
+  std::lock_guard lock(m_textMutex);
+  return m_strStatus;
+}
+
+CDownloadItem* CDownloadCore::GetHeadItem() const { return m_queue.GetHead(); }
+
+void CDownloadCore::AddItem(std::unique_ptr<CDownloadItem> item) {
+  m_queue.Append(std::move(item));
+  if (auto observer = Observer()) observer->OnItemAppended();
+}
+
+void CDownloadCore::RemoveHeadItem() {
+  if (!m_queue.RemoveHead()) return;
+  if (auto observer = Observer()) observer->OnHeadItemRemoved();
+}
+
+MessageAnswer CDownloadCore::ShowMessageBox(const std::string& text, MessageButtons buttons) {
+  if (auto observer = Observer()) return observer->ShowMessageBox(text, buttons);
+  return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+}
+
+void CDownloadCore::SetObserver(std::shared_ptr<DownloadObserver> observer) {
+  std::lock_guard lock(m_observerMutex);
+  m_observer = std::move(observer);
+}
+
+std::shared_ptr<DownloadObserver> CDownloadCore::Observer() const {
+  std::lock_guard lock(m_observerMutex);
+  return m_observer;
+}

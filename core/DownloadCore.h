@@ -1,0 +1,99 @@
+#pragma once
+// The shared download state: the queue, the flags and counters the worker and
+// the transfer write and the window reads, the operations through which the
+// window steers the worker, and the four panel setters. It is plain C++ so the
+// download core can be driven and tested without a display; the application
+// object builds on it.
+//
+// Two threads use it: the GUI thread and at most one worker. Flags and numbers
+// are atomic; the queue has its own mutex; each panel text has a mutex so it is
+// never read while it is being replaced.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include <pthread.h>
+
+#include "core/DownloadObserver.h"
+#include "core/DownloadQueue.h"
+
+// Values of m_nPhase.
+enum TransferPhase : std::int32_t {
+  PHASE_IDLE = 0,        // no transfer; the tray shows the idle icon
+  PHASE_CONNECTING = 1,  // status "WAIT"
+  PHASE_RECEIVING = 2,   // status "OK"
+};
+
+class CDownloadCore {
+ public:
+  CDownloadCore() = default;
+  virtual ~CDownloadCore() = default;
+  CDownloadCore(const CDownloadCore&) = delete;
+  CDownloadCore& operator=(const CDownloadCore&) = delete;
+
+  // True while a worker thread exists (m_dwWorkerThreadId is non-zero).
+  bool IsWorkerRunning() const;
+
+  // Shows "STOP" and clears the run flag; the worker and the transfer end at
+  // their next check and the head item stays queued.
+  void Stop();
+
+  // Shows "SKIP", sets the skip request and clears the run flag; the worker
+  // drops the head item and goes on. With no worker, both flags stay so until
+  // the next worker starts.
+  void Skip();
+
+  // Panel setters. Once m_bClosing is set they return at once, storing and
+  // drawing nothing. Otherwise they store the value and, when a window is
+  // attached, ask it to repaint that panel. Safe from either thread.
+  void SetCurrentFileText(const std::string& text);
+  void SetStatusText(const std::string& text);
+  void SetProgress(std::int32_t percentage);
+  void SetIndicatorFrame(std::int32_t frame);
+
+  std::string GetCurrentFileText() const;
+  std::string GetStatusText() const;
+
+  // Queue operations. AddItem and RemoveHeadItem tell the attached window's
+  // list view; removing from an empty queue does nothing and tells nobody.
+  CDownloadItem* GetHeadItem() const;
+  void AddItem(std::unique_ptr<CDownloadItem> item);
+  void RemoveHeadItem();
+
+  // Shows a message box through the attached window and returns the answer;
+  // with no window attached nobody can answer: No for Yes/No, else Ok.
+  MessageAnswer ShowMessageBox(const std::string& text, MessageButtons buttons);
+
+  // Attaches the window (or detaches it with nullptr). Calls already running
+  // keep the observer alive until they return.
+  void SetObserver(std::shared_ptr<DownloadObserver> observer);
+
+  std::atomic<CDownloadItem*> m_pCurrentItem{nullptr};  // item being fetched, or none
+  std::atomic<bool> m_bClosing{false};             // set once by the window's close handler
+  std::atomic<std::int32_t> m_nBytesReceived{0};   // bytes of the current transfer
+  std::atomic<bool> m_bDataArrived{false};         // set per block, cleared by the timer
+  std::atomic<bool> m_bRunning{false};             // the worker's run flag
+  std::atomic<std::int32_t> m_nPhase{PHASE_IDLE};  // a TransferPhase
+  std::atomic<bool> m_bSkipRequested{false};       // set by Skip, consumed by the worker
+
+ private:
+  mutable std::mutex m_textMutex;
+  std::string m_strCurrentFile;      // guarded by m_textMutex
+  std::string m_strStatus = "----";  // guarded by m_textMutex
+
+ public:
+  std::atomic<std::int32_t> m_nProgress{0};        // percentage 0-100
+  std::atomic<std::int32_t> m_nIndicatorFrame{0};  // 0-7
+  std::atomic<pthread_t> m_hWorkerThread{};        // the worker thread, when one exists
+  std::atomic<std::uint32_t> m_dwWorkerThreadId{0};  // non-zero exactly while a worker exists
+  CDownloadQueue m_queue;
+
+ private:
+  std::shared_ptr<DownloadObserver> Observer() const;
+
+  mutable std::mutex m_observerMutex;
+  std::shared_ptr<DownloadObserver> m_observer;  // guarded by m_observerMutex
+};

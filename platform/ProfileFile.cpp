@@ -1,0 +1,217 @@
+#include "platform/ProfileFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <strings.h>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/PathParts.h"
+
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+
+std::string_view Trim(std::string_view text, std::string_view what = kBlanks) {
+  size_t first = text.find_first_not_of(what);
+  if (first == std::string_view::npos) return {};
+  size_t last = text.find_last_not_of(what);
+  return text.substr(first, last - first + 1);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// One line of the file without its line end, with the line end kept apart so
+// an untouched line is written back byte for byte.
+struct Line {
+  std::string_view text;
+  std::string_view end;
+};
+
+std::vector<Line> SplitLines(std::string_view content) {
+  std::vector<Line> lines;
+  while (!content.empty()) {
+    size_t lf = content.find('\n');
+    std::string_view whole = lf == std::string_view::npos ? content : content.substr(0, lf + 1);
+    std::string_view text = whole;
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    lines.push_back({text, whole.substr(text.size())});
+    content.remove_prefix(whole.size());
+  }
+  return lines;
+}
+
+// True for a "[name]" line, whose name it stores in `name`.
+bool SectionName(std::string_view line, std::string_view& name) {
+  std::string_view text = Trim(line);
+  if (text.empty() || text.front() != '[') return false;
+  size_t close = text.find(']');
+  name = Trim(close == std::string_view::npos ? text.substr(1) : text.substr(1, close - 1));
+  return true;
+}
+
+// The key and raw value of a "key=value" line; false for lines without "="
+// and for comment lines.
+bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
+  std::string_view text = Trim(line);
+  if (text.empty() || text.front() == ';') return false;
+  size_t equals = text.find('=');
+  if (equals == std::string_view::npos) return false;
+  key = Trim(text.substr(0, equals));
+  value = Trim(text.substr(equals + 1));
+  return true;
+}
+
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buffer[8192];
+  ssize_t n;
+  while ((n = read(fd, buffer, sizeof buffer)) > 0) content.append(buffer, static_cast<size_t>(n));
+  close(fd);
+  return n == 0;
+}
+
+// Where the key's line is, or where a new key line goes, in `lines`.
+struct Place {
+  bool sectionFound = false;
+  bool keyFound = false;
+  size_t index = 0;  // the key's line, or the line to insert before
+};
+
+Place FindKey(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+  Place place;
+  bool inSection = false;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string_view name, lineKey, value;
+    if (SectionName(lines[i].text, name)) {
+      if (place.sectionFound) break;  // the first section of the name ended
+      inSection = SameName(name, section);
+      if (inSection) {
+        place.sectionFound = true;
+        place.index = i + 1;
+      }
+    } else if (inSection && KeyValue(lines[i].text, lineKey, value)) {
+      if (SameName(lineKey, key)) {
+        place.keyFound = true;
+        place.index = i;
+        return place;
+      }
+      place.index = i + 1;  // new keys go after the section's last key
+    }
+  }
+  return place;
+}
+
+// Holds an exclusive lock on a folder for as long as it lives. flock locks
+// belong to the open file description, so threads exclude each other as
+// surely as processes do.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& folder)
+      : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0) {
+      close(m_fd);
+      m_fd = -1;
+    }
+  }
+  ~FolderLock() {
+    if (m_fd >= 0) close(m_fd);  // closing releases the lock
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  bool Held() const { return m_fd >= 0; }
+
+ private:
+  int m_fd;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Replaces the file at `path` with `content` through a temporary file and a
+// rename; the old file stays whole when anything fails.
+bool ReplaceFile(const std::string& path, std::string_view content) {
+  std::string temporary = path + ".XXXXXX";
+  int fd = mkstemp(temporary.data());  // mode 0600
+  if (fd < 0) return false;
+  struct stat old {};
+  bool ok = (stat(path.c_str(), &old) != 0 || fchmod(fd, old.st_mode & 07777) == 0) &&
+            WriteAll(fd, content) && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) unlink(temporary.c_str());
+  return ok;
+}
+
+std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+}  // namespace
+
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue) {
+  std::string content;
+  if (!ReadWholeFile(path, content)) return std::string(defaultValue);
+  std::vector<Line> lines = SplitLines(content);
+  Place place = FindKey(lines, section, key);
+  if (!place.keyFound) return std::string(defaultValue);
+  std::string_view lineKey, value;
+  KeyValue(lines[place.index].text, lineKey, value);
+  return std::string(Unquote(value));
+}
+
+bool WriteProfileString(const std::string& path, std::string_view section,
+                        std::string_view key, std::string_view value) {
+  std::string folder = GetDirectoryPart(path);
+  FolderLock lock(folder.empty() ? std::string(".") : folder);
+  if (!lock.Held()) return false;
+
+  std::string content;
+  if (!ReadWholeFile(path, content) && errno != ENOENT) return false;
+  std::vector<Line> lines = SplitLines(content);
+  // New lines follow the file's own line ends, so a file brought from
+  // Windows keeps its CR LF throughout.
+  std::string_view newline = !lines.empty() && lines.front().end == "\r\n" ? "\r\n" : "\n";
+  std::string keyLine = std::string(FirstLine(key)) + "=" + std::string(FirstLine(value));
+
+  Place place = FindKey(lines, section, key);
+  std::string result;
+  auto appendLine = [&](std::string_view text, std::string_view end) {
+    result += text;
+    result += end.empty() ? newline : end;
+  };
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (place.sectionFound && !place.keyFound && i == place.index) appendLine(keyLine, newline);
+    if (place.keyFound && i == place.index)
+      appendLine(keyLine, lines[i].end);
+    else
+      appendLine(lines[i].text, lines[i].end);
+  }
+  if (place.sectionFound && !place.keyFound && place.index == lines.size()) appendLine(keyLine, newline);
+  if (!place.sectionFound) {
+    appendLine("[" + std::string(FirstLine(section)) + "]", newline);
+    appendLine(keyLine, newline);
+  }
+  return ReplaceFile(path, result);
+}

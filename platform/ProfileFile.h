@@ -1,0 +1,28 @@
+#pragma once
+// INI ("profile") files with the behaviour programs written for Windows expect
+// of its profile functions:
+//  - section and key names match without regard to case; the first section
+//    and the first key of a name win;
+//  - values are trimmed of blanks and tabs, and a pair of matching single or
+//    double quotes around a value is removed when it is read;
+//  - a write creates the file, the section or the key as needed and keeps
+//    every other line of the file as it was.
+// Every call is safe from several threads and processes at once: a write
+// takes an exclusive lock on the file's folder, writes the new text to a
+// temporary file beside it and renames it over the old one, so a reader sees
+// either the old or the new file, never a half-written one.
+
+#include <string>
+#include <string_view>
+
+// The value of `key` in `section` of the file at `path`, or `defaultValue`
+// when the file, the section or the key is missing.
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue);
+
+// Stores `value` under `key` in `section` of the file at `path`. A new file is
+// created with mode 0600 (it may hold a password); an existing file keeps its
+// mode. A value is one line: it is cut at its first line break. Returns false
+// when the file cannot be written; the old file is then left unchanged.
+bool WriteProfileString(const std::string& path, std::string_view section,
+                        std::string_view key, std::string_view value);

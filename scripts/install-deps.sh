@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, the Debian packages that building and testing need.
+# Only what is missing is installed, so running it again is cheap.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  g++ make cmake pkg-config clang
+  # libraries
+  libwxgtk3.2-dev libcurl4-openssl-dev
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth curl nkf tinyproxy
+  # a Japanese-capable sans-serif for skin fonts whose face is missing
+  fonts-ipafont-gothic
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: missing packages: ${missing[*]}; run this script as root" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
