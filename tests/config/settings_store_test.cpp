@@ -1,0 +1,101 @@
+// The settings store: defaults written back, absent and empty values, fields,
+// the 1023-byte cut, and where the file lives.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "config/Settings.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramPath.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  ScratchProgramFolder program;
+  std::string Stored(const char* section, const char* key) {
+    return ReadProfileString(program.SettingsFile(), section, key, "<absent>");
+  }
+};
+
+TEST_F(SettingsStoreTest, FileIsBesideTheProgramAndNamedAfterIt) {
+  EXPECT_EQ(SettingsPath(), program / "tunefetch.ini");
+  SetProgramArgument0(program / "tool.exe");
+  EXPECT_EQ(SettingsPath(), program / "tool.ini");
+}
+
+TEST_F(SettingsStoreTest, AbsentKeyReadsItsDefaultAndWritesItBack) {
+  EXPECT_EQ(ReadSetting("DISP", "POSITION", -1), "100,100");
+  EXPECT_EQ(Stored("DISP", "POSITION"), "100,100");
+  EXPECT_EQ(ReadSettingInt("DISP", "POSITION", 0), 100);
+  EXPECT_EQ(ReadSettingInt("DISP", "POSITION", 1), 100);
+
+  struct stat info {};
+  ASSERT_EQ(stat(program.SettingsFile().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "the file holds a password";
+}
+
+TEST_F(SettingsStoreTest, KeyWithoutDefaultRowReadsAndWritesStar) {
+  EXPECT_EQ(ReadSetting("DISP", "SKIN", -1), "*");
+  EXPECT_EQ(Stored("DISP", "SKIN"), "*");
+  EXPECT_EQ(ReadSettingInt("DISP", "SKIN", -1), 0);
+}
+
+TEST_F(SettingsStoreTest, EmptyDefaultIsWrittenBackToo) {
+  EXPECT_EQ(ReadSetting("SITE", "PROXY", -1), "");
+  EXPECT_EQ(Stored("SITE", "PROXY"), "");
+}
+
+TEST_F(SettingsStoreTest, PresentEmptyValueIsNotAbsent) {
+  WriteFileText(program.SettingsFile(), "[SITE]\nURL=\n");
+  EXPECT_EQ(ReadSetting("SITE", "URL", -1), "");
+  EXPECT_EQ(ReadFileText(program.SettingsFile()), "[SITE]\nURL=\n");
+}
+
+TEST_F(SettingsStoreTest, ValueBeginningWithBackslashCountsAsAbsent) {
+  WriteFileText(program.SettingsFile(), "[CACHE]\nSAVE_DIR=\\\\server\\share\n");
+  std::string expected = std::string(getenv("HOME")) + "/MP3/";
+  EXPECT_EQ(ReadSetting("CACHE", "SAVE_DIR", -1), expected);
+  EXPECT_EQ(Stored("CACHE", "SAVE_DIR"), expected);
+}
+
+TEST_F(SettingsStoreTest, FieldsAreTrimmedAndMissingFieldsAreEmpty) {
+  WriteFileText(program.SettingsFile(), "[DISP]\nPOSITION= 120 , 80 \nONE=250\n");
+  EXPECT_EQ(ReadSettingInt("DISP", "POSITION", 0), 120);
+  EXPECT_EQ(ReadSettingInt("DISP", "POSITION", 1), 80);
+  EXPECT_EQ(ReadSetting("DISP", "POSITION", 1), "80");
+  EXPECT_EQ(ReadSettingInt("DISP", "ONE", 0), 250);
+  EXPECT_EQ(ReadSetting("DISP", "ONE", 1), "");
+  EXPECT_EQ(ReadSettingInt("DISP", "ONE", 1), 0);
+}
+
+TEST_F(SettingsStoreTest, LookupIgnoresCase) {
+  EXPECT_EQ(ReadSetting("play", "auto_play", -1), "1");
+  EXPECT_EQ(DefaultSetting("Cache", "With_Dir"), "1");
+  EXPECT_EQ(DefaultSetting("GENERAL", "NOSUCHKEY"), "*");
+}
+
+TEST_F(SettingsStoreTest, LongValuesAreCutTo1023Bytes) {
+  WriteFileText(program.SettingsFile(), "[SITE]\nURL=" + std::string(1500, 'u') + "\n");
+  EXPECT_EQ(ReadSetting("SITE", "URL", -1), std::string(1023, 'u'));
+}
+
+TEST_F(SettingsStoreTest, IntegersRoundTripAsDecimalText) {
+  WriteSettingInt("GENERAL", "CONNECT_RETRY", -5);
+  EXPECT_EQ(Stored("GENERAL", "CONNECT_RETRY"), "-5");
+  EXPECT_EQ(ReadSettingInt("GENERAL", "CONNECT_RETRY", -1), -5);
+  WriteSetting("GENERAL", "CONNECT_RETRY", "  7 tries");
+  EXPECT_EQ(ReadSettingInt("GENERAL", "CONNECT_RETRY", -1), 7);
+}
+
+TEST_F(SettingsStoreTest, UnwritableFileYieldsDefaultsEveryTime) {
+  SetProgramArgument0(program / "missing-folder/tunefetch");
+  EXPECT_EQ(ReadSetting("PLAY", "AUTO_CLEAR", -1), "1");
+  EXPECT_TRUE(WriteSetting("PLAY", "AUTO_CLEAR", "0"));
+  EXPECT_EQ(ReadSetting("PLAY", "AUTO_CLEAR", -1), "1");
+}
+
+}  // namespace
