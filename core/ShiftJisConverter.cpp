@@ -36,9 +36,9 @@ struct HeldPair {
 };
 
 // One conversion: the state lives here, so each call has its own.
-class ShiftJisConversion {
+class ShiftJisConverter {
  public:
-  ShiftJisConversion(char* output, const char* input) : m_out(output), m_start(input), m_cursor(input) {}
+  ShiftJisConverter(char* output, const char* input) : m_out(output), m_start(input), m_cursor(input) {}
 
   void Run() {
     for (int x = Read(); x != kEndOfInput; x = Read()) {
@@ -358,6 +358,6 @@ class ShiftJisConversion {
 }  // namespace
 
 int ConvertToShiftJis(char* output, const char* input) {
-  ShiftJisConversion(output, input).Run();
+  ShiftJisConverter(output, input).Run();
   return 1;
 }

@@ -84,6 +84,16 @@ TEST(ConvertToShiftJis, EucJp) {
   });
 }
 
+TEST(ConvertToShiftJis, KanjiAreConvertedByArithmeticNotThroughUnicode) {
+  // 〜 maps to different Unicode characters in EUC-JP and CP932 tables.
+  EXPECT_EQ(Convert("\xA1\xC1"), "\x81\x60");
+}
+
+TEST(ConvertToShiftJis, EucJisX0212IsNotKnown) {
+  // 0x8F is below 0xA0: it switches to Shift-JIS and leads a pair.
+  EXPECT_EQ(Convert(kKaEuc + "\x8F\xB0\xA1"), kKa + "\x8F\xB0\x81\x42");
+}
+
 TEST(ConvertToShiftJis, EucStartIsTakenForShiftJisWhenItBeginsWithKana) {
   // 0x8E is below 0xA0, so it decides Shift-JIS and its bytes pass through.
   EXPECT_EQ(Convert("\x8E\xB6"), "\x8E\xB6");

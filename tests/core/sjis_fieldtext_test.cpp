@@ -20,6 +20,10 @@ TEST(ConvertFieldText, EveryJapaneseEncodingBecomesUtf8) {
   EXPECT_EQ(ConvertFieldText(""), "");
 }
 
+TEST(ConvertFieldText, WaveDashComesOutAsCodePage932Reads) {
+  EXPECT_EQ(ConvertFieldText("\xA1\xC1"), "\xEF\xBD\x9E");  // U+FF5E, not U+301C
+}
+
 TEST(ConvertFieldText, Utf8FieldIsKeptAsItStands) {
   // Run through the converter these bytes would be read as EUC and mangled.
   EXPECT_EQ(ConvertFieldText(kKaUtf8 + "/a.mp3"), kKaUtf8 + "/a.mp3");
