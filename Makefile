@@ -17,7 +17,16 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-main test-sanitize
+test: test-main test-sanitize test-fuzz
+
+# The Japanese text converter under libFuzzer for about 20 seconds; the corpus
+# in build-fuzz/corpus grows from run to run.
+test-fuzz: deps
+	mkdir -p build-fuzz/corpus
+	clang++ -std=c++20 -g -O1 -Wall -Wextra -Wpedantic -Werror -fsanitize=fuzzer,address,undefined \
+	  -fno-sanitize-recover=undefined -I. tests/fuzz/sjis_fuzz.cpp core/ShiftJisConverter.cpp \
+	  core/HalfWidthKana.cpp core/FieldText.cpp -o build-fuzz/sjis_fuzz
+	build-fuzz/sjis_fuzz -max_total_time=20 -dict=tests/fuzz/sjis.dict -artifact_prefix=build-fuzz/ build-fuzz/corpus
 
 test-main: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
