@@ -8,7 +8,7 @@ BUILD := build
 SANITIZE_BUILD := build-sanitize
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
 
-.PHONY: deps build test test-main test-sanitize bench clean
+.PHONY: deps build test test-main test-sanitize test-fuzz bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -40,4 +40,4 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz
