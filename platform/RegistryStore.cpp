@@ -336,8 +336,12 @@ RegistryResult ChangeStore(const std::string& path, const Change& change) {
   if (state == StoreState::Failed) return RegistryResult::StoreFailed;
   RegistryResult result = change(root);
   if (result != RegistryResult::Ok) return result;
+  // A store that would grow past what a read accepts is refused, so it is
+  // never taken for a damaged one later.
+  std::string text = FormatStore(root);
+  if (text.size() > kMaxRegistryFileLength) return RegistryResult::StoreFailed;
   if (state == StoreState::Damaged && !MoveAside(path)) return RegistryResult::StoreFailed;
-  return ReplaceFile(path, FormatStore(root)) ? RegistryResult::Ok : RegistryResult::StoreFailed;
+  return ReplaceFile(path, text) ? RegistryResult::Ok : RegistryResult::StoreFailed;
 }
 
 // Reads the store and hands the key at `key` to `read`; NotFound when it is missing.

@@ -133,6 +133,20 @@ TEST_F(RegistryStoreTest, DamagedFileReadsEmptyAndIsKeptAsideOnChange) {
   }
 }
 
+TEST_F(RegistryStoreTest, RefusesToGrowPastTheFileLimit) {
+  ASSERT_EQ(m_store.CreateKey("big"), RegistryResult::Ok);
+  const RegistryValue large{RegistryType::Binary, std::string(kMaxRegistryValueLength, 'a')};
+  EXPECT_EQ(m_store.SetValue("big", "too", {RegistryType::Binary, large.data + "a"}), RegistryResult::InvalidName);
+  RegistryResult result = RegistryResult::Ok;
+  int stored = 0;
+  for (; stored < 20 && result == RegistryResult::Ok; ++stored)
+    result = m_store.SetValue("big", std::to_string(stored), large);
+  EXPECT_EQ(result, RegistryResult::StoreFailed);
+  std::vector<std::string> names;
+  ASSERT_EQ(m_store.ListValues("big", names), RegistryResult::Ok);  // still readable, nothing lost
+  EXPECT_EQ(names.size(), static_cast<size_t>(stored - 1));
+}
+
 TEST(RegistryStorePath, ComesFromTheEnvironment) {
   ScratchFolder folder;
   setenv("TUNEFETCH_REGISTRY", (folder / "own.reg").c_str(), 1);
