@@ -1,0 +1,63 @@
+#include "config/LanguageList.h"
+
+#include <algorithm>
+#include <optional>
+#include <strings.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr std::string_view kBuiltInLanguage = "English";
+constexpr std::string_view kLanguageExtension = ".lng";
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) < 0; }
+
+bool BeginsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && strncasecmp(text.data(), prefix.data(), prefix.size()) == 0;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::vector<std::string> LanguageFileTitles(const std::string& folder) {
+  std::vector<std::string> titles;
+  DIR* directory = opendir(folder.c_str());
+  if (!directory) return titles;
+  while (dirent* entry = readdir(directory)) {
+    std::string_view name = entry->d_name;
+    if (name.starts_with('.') || !name.ends_with(kLanguageExtension) || name.size() == kLanguageExtension.size())
+      continue;
+    if (!IsRegularFile(folder + "/" + std::string(name))) continue;
+    titles.emplace_back(name.substr(0, name.size() - kLanguageExtension.size()));
+    if (titles.size() == kMaxLanguageFiles) break;
+  }
+  closedir(directory);
+  std::sort(titles.begin(), titles.end());  // directory order is arbitrary
+  return titles;
+}
+
+std::optional<size_t> FindFromSecond(const std::vector<std::string>& items, std::string_view prefix) {
+  for (size_t step = 1; step <= items.size(); ++step) {
+    size_t index = step % items.size();
+    if (BeginsWithIgnoringCase(items[index], prefix)) return index;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::string> BuildLanguageList(const std::string& folder) {
+  std::vector<std::string> items{std::string(kBuiltInLanguage)};
+  for (std::string& title : LanguageFileTitles(folder)) items.push_back(std::move(title));
+  std::stable_sort(items.begin(), items.end(), LessIgnoringCase);
+  return items;
+}
+
+size_t FindLanguageIndex(const std::vector<std::string>& items, std::string_view language) {
+  if (std::optional<size_t> index = FindFromSecond(items, language)) return *index;
+  return FindFromSecond(items, kBuiltInLanguage).value_or(0);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The Version page: the program's name and version, and a button that opens
+// the version-information page in the desktop's browser.
+
+#include "config/ui/SetupPage.h"
+
+class CSetupUser : public CSetupPage {
+ public:
+  enum : int {
+    IDC_VERSION_GROUP = 1038,
+    IDC_CHECK_VERSION = 1024,
+  };
+
+  CSetupUser(wxWindow* book, SetupValues& values);
+
+ private:
+  void InitPage() override;
+  void OnCheckVersion(wxCommandEvent& event);
+};

@@ -1,0 +1,290 @@
+// The setup sheet driven from code under a display: what OK writes, what
+// Cancel keeps, the proxy fields, the language list, the association switch
+// and the captions. Each test runs the real modal sheet; a driver queued
+// before it opens works the controls and presses a button, and a watchdog
+// cancels a sheet that was left open.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include <wx/app.h>
+#include <wx/bookctrl.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/propdlg.h>
+#include <wx/radiobut.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/tglbtn.h>
+#include <wx/timer.h>
+
+#include "config/FileAssociation.h"
+#include "config/Settings.h"
+#include "config/ui/SetupGeneral.h"
+#include "config/ui/SetupMisc.h"
+#include "config/ui/SetupSheet.h"
+#include "config/ui/SetupSite.h"
+#include "config/ui/SetupUser.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+class WxEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "setup_sheet_test";
+    static char* argv[] = {name, nullptr};
+    wxApp::SetInstance(new wxApp);
+    ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display";
+    ASSERT_TRUE(wxTheApp->CallOnInit());
+  }
+  void TearDown() override {
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+  }
+};
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
+
+constexpr int kWatchdogMilliseconds = 10000;
+
+class SetupSheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("TUNEFETCH_REGISTRY", (m_program / "classes.reg").c_str(), 1); }
+
+  // Runs the sheet; `drive` gets it once it shows and must end it.
+  void Run(const std::function<void(wxPropertySheetDialog&)>& drive) {
+    bool timedOut = false;
+    wxTimer watchdog;
+    watchdog.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+      timedOut = true;
+      if (m_pSheet) m_pSheet->EndModal(wxID_CANCEL);
+    });
+    watchdog.StartOnce(kWatchdogMilliseconds);
+    wxTheApp->CallAfter([&] {
+      ASSERT_NE(m_pSheet, nullptr);
+      drive(*m_pSheet);
+    });
+    RunSetupSheet(m_pSheet, SETUP_PAGE_GENERAL);
+    watchdog.Stop();
+    EXPECT_FALSE(timedOut) << "the sheet was left open";
+    EXPECT_EQ(m_pSheet, nullptr);
+  }
+
+  static wxWindow* Page(wxPropertySheetDialog& sheet, int number) {
+    return sheet.GetBookCtrl()->GetPage(static_cast<size_t>(number));
+  }
+  static void ShowPage(wxPropertySheetDialog& sheet, int number) {
+    sheet.GetBookCtrl()->SetSelection(static_cast<size_t>(number));
+  }
+  template <class Control>
+  static Control* Find(wxPropertySheetDialog& sheet, int page, int id) {
+    Control* control = dynamic_cast<Control*>(Page(sheet, page)->FindWindow(id));
+    EXPECT_NE(control, nullptr) << "control " << id << " on page " << page;
+    return control;
+  }
+  static std::string Label(wxPropertySheetDialog& sheet, int page, int id) {
+    return Find<wxWindow>(sheet, page, id)->GetLabel().utf8_string();
+  }
+  static void Press(wxWindow& window, int id) {
+    wxWindow* button = window.FindWindow(id);
+    ASSERT_NE(button, nullptr);
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+  }
+  static void Notify(wxWindow* control, wxEventType type) {
+    wxCommandEvent event(type, control->GetId());
+    event.SetEventObject(control);
+    control->GetEventHandler()->ProcessEvent(event);
+  }
+  static void ClickToggle(wxPropertySheetDialog& sheet) {
+    auto* toggle = Find<wxToggleButton>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON);
+    toggle->SetValue(!toggle->GetValue());
+    Notify(toggle, wxEVT_TOGGLEBUTTON);
+  }
+  static void SetText(wxPropertySheetDialog& sheet, int page, int id, const char* text) {
+    Find<wxTextCtrl>(sheet, page, id)->ChangeValue(wxString::FromUTF8(text));
+  }
+  std::string Setting(const char* section, const char* key) { return ReadSetting(section, key, -1); }
+
+  ScratchProgramFolder m_program;
+  wxPropertySheetDialog* m_pSheet = nullptr;
+};
+
+TEST_F(SetupSheetTest, OkWritesWhatTheControlsShow) {
+  WriteFileText(m_program.SettingsFile(), "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n");
+  Run([&](wxPropertySheetDialog& sheet) {
+    EXPECT_EQ(sheet.GetTitle(), "QEM - Tunefetch Setup");
+    EXPECT_EQ(wxTheApp->GetTopWindow(), &sheet);  // no main window: the sheet is it
+    EXPECT_FALSE(sheet.FindWindow(wxID_APPLY)->IsEnabled());
+    EXPECT_EQ(sheet.FindWindow(wxID_HELP), nullptr);
+    wxBookCtrlBase* book = sheet.GetBookCtrl();
+    ASSERT_EQ(book->GetPageCount(), 4u);
+    EXPECT_EQ(book->GetPageText(0) + book->GetPageText(1) + book->GetPageText(2) + book->GetPageText(3),
+              "GeneralSiteMisc.Version");
+    EXPECT_EQ(Page(sheet, 0)->GetMinSize(), Page(sheet, 0)->ConvertDialogToPixels(wxSize(219, 189)));
+
+    SetText(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR, "/srv/ミュージック/");
+    Find<wxCheckBox>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WITH_DIR)->SetValue(false);
+    SetText(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WINAMP_PATH, "/usr/bin/player");
+
+    ShowPage(sheet, SETUP_PAGE_MISC);
+    for (int id : {CSetupMisc::IDC_CONTINUE_AFTER_ERROR, CSetupMisc::IDC_MINIMIZE_START, CSetupMisc::IDC_AUTO_CLOSE,
+                   CSetupMisc::IDC_AUTO_PLAY}) {
+      auto* box = Find<wxCheckBox>(sheet, SETUP_PAGE_MISC, id);
+      box->SetValue(!box->GetValue());
+    }
+    ShowPage(sheet, SETUP_PAGE_SITE);
+    auto* named = Find<wxRadioButton>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_NAMED_PROXY);
+    EXPECT_TRUE(Find<wxRadioButton>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_DIRECT)->GetValue());
+    EXPECT_FALSE(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_HOST)->IsEnabled());
+    named->SetValue(true);
+    Notify(named, wxEVT_RADIOBUTTON);
+    EXPECT_TRUE(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_PORT)->IsEnabled());
+    SetText(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_HOST, "proxy.local");
+    SetText(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_PORT, "3128");
+    ShowPage(sheet, SETUP_PAGE_VERSION);
+    Press(sheet, wxID_OK);
+  });
+  EXPECT_EQ(Setting("CACHE", "SAVE_DIR"), "/srv/ミュージック/");
+  EXPECT_EQ(Setting("CACHE", "WITH_DIR"), "0");
+  EXPECT_EQ(Setting("PLAY", "WINAMP_PATH"), "/usr/bin/player");
+  EXPECT_EQ(Setting("GENERAL", "LANGUAGE"), "English");
+  EXPECT_EQ(Setting("PLAY", "AUTO_CLEAR"), "1");
+  EXPECT_EQ(Setting("PLAY", "AUTO_PLAY"), "0");
+  EXPECT_EQ(Setting("GENERAL", "CONTINUE_AFTER_ERROR"), "1");
+  EXPECT_EQ(Setting("DISP", "MINIMIZE_START"), "1");
+  EXPECT_EQ(Setting("DISP", "AUTO_CLOSE"), "0");
+  EXPECT_EQ(Setting("DISP", "TRAY_MINIMIZE"), "0");
+  EXPECT_EQ(Setting("SITE", "PROXY"), "proxy.local:3128");
+  EXPECT_EQ(Setting("SITE", "PROXY_MODE"), "2");
+}
+
+TEST_F(SetupSheetTest, CancelWritesNothingButKeepsTheAssociation) {
+  WriteFileText(m_program.SettingsFile(), "[GENERAL]\nLANGUAGE=English\nEXTENSION=.mpq\n");
+  std::string shownText;
+  Run([&](wxPropertySheetDialog& sheet) {
+    shownText = ReadFileText(m_program.SettingsFile());
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_STATE), "Not Asscociated");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON), "Asscociate");
+    // Key 1010 has no English text, so the group keeps its template caption.
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_GROUP), "Associate With \".mpq\"");
+    ClickToggle(sheet);
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_STATE), "Asscociated");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON), "Release");
+    SetText(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR, "/elsewhere/");
+    ShowPage(sheet, SETUP_PAGE_SITE);
+    Press(sheet, wxID_CANCEL);
+  });
+  EXPECT_EQ(ReadFileText(m_program.SettingsFile()), shownText);
+  EXPECT_TRUE(IsExtensionAssociated(RegistryStore::ClassesRoot(), ".mpq"));
+
+  // Opened again it shows the association and releases it.
+  Run([&](wxPropertySheetDialog& sheet) {
+    EXPECT_TRUE(Find<wxToggleButton>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON)->GetValue());
+    ClickToggle(sheet);
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_STATE), "Not Asscociated");
+    Press(sheet, wxID_CANCEL);
+  });
+  EXPECT_FALSE(RegistryStore::ClassesRoot().KeyExists(".mpq"));
+}
+
+TEST_F(SetupSheetTest, ProxyIsJoinedOnlyWhenTheSitePageWasShown) {
+  WriteFileText(m_program.SettingsFile(), "[SITE]\nPROXY=host\nPROXY_MODE=5\n");
+  Run([&](wxPropertySheetDialog& sheet) { Press(sheet, wxID_OK); });
+  EXPECT_EQ(Setting("SITE", "PROXY"), "host");  // not "host:"
+  EXPECT_EQ(Setting("SITE", "PROXY_MODE"), "5");
+
+  WriteSetting("SITE", "PROXY", "host:80:81");
+  Run([&](wxPropertySheetDialog& sheet) {
+    ShowPage(sheet, SETUP_PAGE_SITE);
+    EXPECT_TRUE(Find<wxRadioButton>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_SYSTEM_SETTING)->GetValue());
+    EXPECT_FALSE(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_HOST)->IsEnabled());
+    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_HOST)->GetValue(), "host");
+    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_PORT)->GetValue(), "80:81");
+    SetText(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_HOST, "");
+    SetText(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_PORT, "");
+    ShowPage(sheet, SETUP_PAGE_GENERAL);  // leaving the page keeps what it showed
+    Press(sheet, wxID_OK);
+  });
+  EXPECT_EQ(Setting("SITE", "PROXY"), ":");
+  EXPECT_EQ(Setting("SITE", "PROXY_MODE"), "5");
+}
+
+TEST_F(SetupSheetTest, LanguageListFollowsTheLanguageFiles) {
+  auto selection = [](wxPropertySheetDialog& sheet) {
+    auto* list = Find<wxChoice>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_LANGUAGE);
+    return std::to_string(list->GetSelection()) + ":" + list->GetStringSelection().utf8_string();
+  };
+  // The default "Japanese" without its file: English is selected and stored.
+  Run([&](wxPropertySheetDialog& sheet) {
+    EXPECT_EQ(selection(sheet), "0:English");
+    Press(sheet, wxID_OK);
+  });
+  EXPECT_EQ(Setting("GENERAL", "LANGUAGE"), "English");
+
+  WriteFileText(m_program / "English.lng", "[MESSAGE]\n");
+  Run([&](wxPropertySheetDialog& sheet) {
+    auto* list = Find<wxChoice>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_LANGUAGE);
+    ASSERT_EQ(list->GetCount(), 2u);
+    EXPECT_EQ(list->GetString(0) + "," + list->GetString(1), "English,English");
+    Press(sheet, wxID_CANCEL);
+  });
+
+  std::remove((m_program / "English.lng").c_str());
+  WriteFileText(m_program / "English UK.lng", "[MESSAGE]\n");
+  Run([&](wxPropertySheetDialog& sheet) {
+    EXPECT_EQ(selection(sheet), "1:English UK");
+    Press(sheet, wxID_OK);
+  });
+  EXPECT_EQ(Setting("GENERAL", "LANGUAGE"), "English UK");
+}
+
+TEST_F(SetupSheetTest, CaptionsComeFromTheLanguageFileInOrder) {
+  WriteFileText(m_program / "Japanese.lng", ReadFileText(std::string(TF_SOURCE_DIR) + "/res/Japanese.lng"));
+  WriteFileText(m_program.SettingsFile(), "[GENERAL]\nLANGUAGE=Japanese\n");
+  Run([&](wxPropertySheetDialog& sheet) {
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_GROUP), "ファイルの関連付け");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_GROUP), "保存先フォルダ");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON), "関連付ける");
+    ShowPage(sheet, SETUP_PAGE_MISC);
+    // 1019 is applied after 1010 on the same box, so it shows 1019's text.
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_MISC, CSetupMisc::IDC_AUTO_CLOSE), "終了後にQEMを自動的に閉じる");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_MISC, CSetupMisc::IDC_MINIMIZE_START), "起動時に最小化する");
+    ShowPage(sheet, SETUP_PAGE_VERSION);
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_CHECK_VERSION), "新しいバージョンを確認する");
+    Press(sheet, wxID_CANCEL);
+  });
+}
+
+TEST_F(SetupSheetTest, SecondRequestOpensNoSecondSheet) {
+  Run([&](wxPropertySheetDialog& sheet) {
+    RunSetupSheet(m_pSheet, SETUP_PAGE_GENERAL);  // returns at once
+    EXPECT_EQ(m_pSheet, &sheet);
+    int sheets = 0;
+    for (wxWindow* window : wxTopLevelWindows)
+      if (dynamic_cast<wxPropertySheetDialog*>(window)) ++sheets;
+    EXPECT_EQ(sheets, 1);
+    Press(sheet, wxID_CANCEL);
+  });
+}
+
+TEST_F(SetupSheetTest, BrowsedProgramKeepsOtherEdits) {
+  WriteFileText(m_program.SettingsFile(), "[GENERAL]\nLANGUAGE=English\n");
+  Run([&](wxPropertySheetDialog& sheet) {
+    SetText(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR, "/edited/");
+    static_cast<CSetupGeneral*>(Page(sheet, SETUP_PAGE_GENERAL))->UseChosenProgram("/opt/player/run");
+    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WINAMP_PATH)->GetValue(),
+              "/opt/player/run");
+    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR)->GetValue(), "/edited/");
+    Press(sheet, wxID_OK);
+  });
+  EXPECT_EQ(Setting("PLAY", "WINAMP_PATH"), "/opt/player/run");
+  EXPECT_EQ(Setting("CACHE", "SAVE_DIR"), "/edited/");
+}
+
+}  // namespace
