@@ -6,10 +6,10 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/AtomicFile.h"
 #include "platform/PathParts.h"
 
 namespace {
@@ -115,54 +115,6 @@ Place FindKey(const std::vector<Line>& lines, std::string_view section, std::str
     }
   }
   return place;
-}
-
-// Holds an exclusive lock on a folder for as long as it lives. flock locks
-// belong to the open file description, so threads exclude each other as
-// surely as processes do.
-class FolderLock {
- public:
-  explicit FolderLock(const std::string& folder)
-      : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0) {
-      close(m_fd);
-      m_fd = -1;
-    }
-  }
-  ~FolderLock() {
-    if (m_fd >= 0) close(m_fd);  // closing releases the lock
-  }
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-  bool Held() const { return m_fd >= 0; }
-
- private:
-  int m_fd;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-// Replaces the file at `path` with `content` through a temporary file and a
-// rename; the old file stays whole when anything fails.
-bool ReplaceFile(const std::string& path, std::string_view content) {
-  std::string temporary = path + ".XXXXXX";
-  int fd = mkstemp(temporary.data());  // mode 0600
-  if (fd < 0) return false;
-  struct stat old {};
-  bool ok = (stat(path.c_str(), &old) != 0 || fchmod(fd, old.st_mode & 07777) == 0) &&
-            WriteAll(fd, content) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temporary.c_str());
-  return ok;
 }
 
 std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }

@@ -9,10 +9,10 @@
 #include <utility>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/AtomicFile.h"
 #include "platform/PathParts.h"
 
 // The store file is text, one record a line:
@@ -265,49 +265,6 @@ bool MakeFolders(const std::string& folder) {
   if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
   if (!MakeFolders(GetDirectoryPart(folder))) return false;
   return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-// Holds an exclusive lock on a folder while it lives; flock locks belong to
-// the open file description, so threads exclude each other as processes do.
-class FolderLock {
- public:
-  explicit FolderLock(const std::string& folder)
-      : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0) {
-      close(m_fd);
-      m_fd = -1;
-    }
-  }
-  ~FolderLock() {
-    if (m_fd >= 0) close(m_fd);
-  }
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-  bool Held() const { return m_fd >= 0; }
-
- private:
-  int m_fd;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-bool ReplaceFile(const std::string& path, std::string_view content) {
-  std::string temporary = path + ".XXXXXX";
-  int fd = mkstemp(temporary.data());  // mode 0600
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, content) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temporary.c_str());
-  return ok;
 }
 
 // Moves a damaged store file to "<path>.damaged" (or ".damaged.N" when that
