@@ -3,6 +3,7 @@
 //   skin_artwork RES_FOLDER
 // The output is committed; run this again after changing the drawing.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "skin/BuiltinArtwork.h"
@@ -60,6 +61,8 @@ bool WriteIcons(const std::string& res) {
 // write, so loading it exercises the decoder the way users' skins do.
 bool WriteExampleSkin(const std::string& res) {
   const std::string folder = res + "/Skins/Aurora";
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
   const Theme& theme = ExampleTheme();
   const FaceLayout layout = ExampleLayout();
   const Canvas face = DrawFace(theme, layout, "AURORA");
