@@ -9,6 +9,7 @@
 #include "skin/BitmapFile.h"
 #include "skin/BuiltinArtwork.h"
 #include "skin/CompositeOverBackground.h"
+#include "skin/SkinFilePath.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool LoadBuiltinPicture(PixelImage& picture, std::string_view name) {
 class SkinFileReader {
  public:
   SkinFileReader(std::string folder, int dpi) : m_strFolder(std::move(folder)), m_nDpi(dpi) {
-    m_strIniPath = m_strFolder + "/Skin.ini";
+    m_strIniPath = FindSkinFile(m_strFolder, "Skin.ini");
   }
 
   // An int key replaces `field` only with a value above 0.
@@ -79,7 +80,8 @@ class SkinFileReader {
                std::string_view builtinName) const {
     std::string file;
     if (!Text(section, key, file)) return false;
-    if (!LoadBitmapFile(picture, m_strFolder + "/" + file)) LoadBuiltinPicture(picture, builtinName);
+    if (file.empty() || !LoadBitmapFile(picture, FindSkinFile(m_strFolder, file)))
+      LoadBuiltinPicture(picture, builtinName);
     return true;
   }
 

@@ -209,6 +209,15 @@ TEST_F(SkinFolderTest, ButtonPictureFromTheFolderUsesItsTopLeftColourAsKey) {
   EXPECT_EQ(m_skin.close.bitmap, PixelImage(4, 6, 0x336699));
 }
 
+TEST_F(SkinFolderTest, FileNamesFromWindowsSkinsAreFound) {
+  std::filesystem::create_directories(SkinFolder() + "/Img");
+  WriteFileText(SkinFolder() + "/Img/face.bmp", SolidBmp(275, 220, 0x445566));
+  WriteFileText(SkinFolder() + "/SKIN.INI", "[Main]\nBitmap=img\\FACE.BMP\nPanelHeight=70\n");
+  Load();
+  EXPECT_EQ(m_skin.main.panelHeight, 70);
+  EXPECT_EQ(m_skin.main.bitmap.At(0, 0), 0x445566u);
+}
+
 TEST(ConfiguredSkin, AbsentSettingWritesStarAndKeepsTheBuiltinSkin) {
   ScratchProgramFolder program;
   Skin skin;
