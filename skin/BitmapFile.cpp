@@ -2,8 +2,12 @@
 
 #include <array>
 #include <bit>
-#include <cstdio>
+#include <cerrno>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,7 +35,6 @@ class ByteReader {
            static_cast<std::uint32_t>(m_bytes[offset + 3]) << 24;
   }
   std::int32_t I32(std::size_t offset) const { return static_cast<std::int32_t>(U32(offset)); }
-  std::size_t Size() const { return m_bytes.size(); }
 
  private:
   std::span<const std::uint8_t> m_bytes;
@@ -261,17 +264,24 @@ bool DecodeBitmap(PixelImage& picture, std::span<const std::uint8_t> bytes) {
 }
 
 bool LoadBitmapFile(PixelImage& picture, const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
+  // O_NONBLOCK so a pipe or device named by a skin cannot hang us; only
+  // regular files are read.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat info {};
   std::vector<std::uint8_t> bytes;
-  bool readWhole = false;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    const long length = std::ftell(file);
-    if (length >= 0 && length <= kMaxBitmapFileBytes && std::fseek(file, 0, SEEK_SET) == 0) {
-      bytes.resize(static_cast<std::size_t>(length));
-      readWhole = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  bool readWhole = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxBitmapFileBytes;
+  if (readWhole) {
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+      const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
     }
+    readWhole = got == bytes.size();
   }
-  std::fclose(file);
+  close(fd);
   return readWhole && DecodeBitmap(picture, bytes);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Icons compiled into the program (names in skin/BuiltinArtwork.h).
+// Icons compiled into the program (names in skin/BuiltinArtwork.h). Call on
+// the GUI thread: the first call registers the PNG image handler.
 
 #include <string_view>
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "skin/BitmapFile.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -290,6 +292,8 @@ TEST(BitmapFile, ReadsWholeFilesAndRefusesOthers) {
   EXPECT_FALSE(LoadBitmapFile(picture, folder / "short.bmp"));
   EXPECT_FALSE(LoadBitmapFile(picture, folder / "missing.bmp"));
   EXPECT_FALSE(LoadBitmapFile(picture, folder.Path())) << "a folder is no file";
+  ASSERT_EQ(mkfifo((folder / "pipe.bmp").c_str(), 0600), 0);
+  EXPECT_FALSE(LoadBitmapFile(picture, folder / "pipe.bmp")) << "a pipe is refused, not waited on";
   ExpectKnownPicture(picture);
 }
 
