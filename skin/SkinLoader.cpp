@@ -1,6 +1,7 @@
 #include "skin/SkinLoader.h"
 
 #include <span>
+#include <utility>
 
 #include "config/Settings.h"
 #include "platform/EmbeddedResource.h"
