@@ -1,0 +1,6 @@
+#include "skin/Skin.h"
+
+Skin& GetSkin() {
+  static Skin skin;
+  return skin;
+}

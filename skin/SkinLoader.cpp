@@ -1,0 +1,207 @@
+#include "skin/SkinLoader.h"
+
+#include <span>
+#include <utility>
+
+#include "config/Settings.h"
+#include "platform/EmbeddedResource.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramPath.h"
+#include "skin/BitmapFile.h"
+#include "skin/BuiltinArtwork.h"
+#include "skin/CompositeOverBackground.h"
+#include "skin/SkinFilePath.h"
+
+namespace {
+
+// Texts from Skin.ini are cut like a read into a 1024-byte buffer.
+constexpr std::size_t kMaxSkinText = 1023;
+
+constexpr ColorRef Rgb(unsigned red, unsigned green, unsigned blue) { return red | green << 8 | blue << 16; }
+
+bool LoadBuiltinPicture(PixelImage& picture, std::string_view name) {
+  std::span<const std::uint8_t> bytes = FindEmbeddedResource(name);
+  if (DecodeBitmap(picture, bytes)) return true;
+  picture.Clear();
+  return false;
+}
+
+// Reads one skin folder's Skin.ini with the rules of the skin file format.
+class SkinFileReader {
+ public:
+  SkinFileReader(std::string folder, int dpi) : m_strFolder(std::move(folder)), m_nDpi(dpi) {
+    m_strIniPath = FindSkinFile(m_strFolder, "Skin.ini");
+  }
+
+  // An int key replaces `field` only with a value above 0.
+  void Int(std::string_view section, std::string_view key, int& field) const {
+    const int value = ParseDecimalInt(ReadProfileString(m_strIniPath, section, key, "-1"));
+    if (value > 0) field = value;
+  }
+
+  // A text key replaces `field` unless it is absent or begins with "*".
+  bool Text(std::string_view section, std::string_view key, std::string& field) const {
+    std::string value = ReadProfileString(m_strIniPath, section, key, "*");
+    if (value.size() > kMaxSkinText) value.resize(kMaxSkinText);
+    if (!value.empty() && value.front() == '*') return false;
+    field = std::move(value);
+    return true;
+  }
+
+  void Color(std::string_view section, std::string_view key, ColorRef& field) const {
+    std::string text;
+    if (Text(section, key, text)) field = HexToColor(text);
+  }
+
+  void Position(std::string_view section, int& x, int& y) const {
+    Int(section, "X", x);
+    Int(section, "Y", y);
+  }
+
+  void TextBox(std::string_view section, SkinTextBox& box) const {
+    Position(section, box.x, box.y);
+    Int(section, "W", box.w);
+    Int(section, "H", box.h);
+    Color(section, "Color", box.color);
+    Color(section, "BgColor", box.bgColor);
+    Font(section, box.font);
+  }
+
+  // The font keys, then the font made again whether or not any key was given.
+  void Font(std::string_view section, SkinFont& font) const {
+    Text(section, "FontName", font.face);
+    Text(section, "FontType", font.styleLetters);
+    Int(section, "FontPoint", font.points);
+    font = DescribeSkinFont(font.face, font.points, font.styleLetters, m_nDpi);
+  }
+
+  // A used picture key loads the named file, or the built-in picture when the
+  // file does not load. Returns whether the key was used.
+  bool Picture(std::string_view section, std::string_view key, PixelImage& picture,
+               std::string_view builtinName) const {
+    std::string file;
+    if (!Text(section, key, file)) return false;
+    if (file.empty() || !LoadBitmapFile(picture, FindSkinFile(m_strFolder, file)))
+      LoadBuiltinPicture(picture, builtinName);
+    return true;
+  }
+
+  void Placed(std::string_view section, SkinPicture& element, std::string_view builtinName) const {
+    Position(section, element.x, element.y);
+    Picture(section, "Bitmap", element.bitmap, builtinName);
+  }
+
+  // Buttons are composited again only when their picture was reloaded, over
+  // the background of this moment at the button's position of this moment.
+  void Button(std::string_view section, SkinPicture& button, const PixelImage& background,
+              std::string_view builtinName) const {
+    Position(section, button.x, button.y);
+    if (Picture(section, "Bitmap", button.bitmap, builtinName))
+      CompositeOverBackground(button.bitmap, background, button.x, button.y, 0, 0);
+  }
+
+ private:
+  std::string m_strFolder;
+  std::string m_strIniPath;
+  int m_nDpi;
+};
+
+}  // namespace
+
+std::string SkinFolderPath(std::string_view name) { return GetProgramFolder() + "/Skins/" + std::string(name); }
+
+bool SetDefaultSkin(Skin& skin, int dpi) {
+  const ColorRef yellow = Rgb(255, 255, 0);
+  const ColorRef black = Rgb(0, 0, 0);
+  const std::string face = "MS UI Gothic";
+  const SkinFont font = DescribeSkinFont(face, 8, "", dpi);
+
+  skin = Skin{};
+  skin.main.panelHeight = 86;
+  skin.main.panelEdge = 10;
+  skin.progress.x = 22;
+  skin.progress.y = 44;
+  skin.currentFile = {22, 28, 200, 10, yellow, black, font};
+  skin.indicator.x = 227;
+  skin.indicator.y = 28;
+  skin.status = {227, 44, 30, 10, yellow, black, font};
+  SkinDownloadList& list = skin.downloadList;
+  list.x = 13;
+  list.y = 87;
+  list.w = 249;
+  list.h = 119;
+  list.color = yellow;
+  list.bgColor = black;
+  list.selColor = yellow;
+  list.selBgColor = Rgb(32, 32, 32);
+  list.font = font;
+  skin.sysButton.x = 10;
+  skin.sysButton.y = 1;
+  skin.minimize.x = 230;
+  skin.minimize.y = 1;
+  skin.close.x = 250;
+  skin.close.y = 1;
+  skin.open.x = 15;
+  skin.open.y = 61;
+  skin.skip.x = 230;
+  skin.skip.y = 61;
+
+  bool complete = LoadBuiltinPicture(skin.main.bitmap, builtin_art::kBackground);
+  complete &= LoadBuiltinPicture(skin.progress.bitmap, builtin_art::kProgressBar);
+  complete &= LoadBuiltinPicture(skin.indicator.bitmap, builtin_art::kIndicator);
+  complete &= LoadBuiltinPicture(list.lineBitmap, builtin_art::kListArrows);
+  complete &= LoadBuiltinPicture(list.sliderBitmap, builtin_art::kListThumb);
+  complete &= LoadBuiltinPicture(list.railBitmap, builtin_art::kListTrack);
+  const std::pair<SkinPicture*, std::string_view> buttons[] = {
+      {&skin.sysButton, builtin_art::kSysButton},  {&skin.minimize, builtin_art::kMinimizeButton},
+      {&skin.close, builtin_art::kCloseButton},    {&skin.open, builtin_art::kOpenButton},
+      {&skin.skip, builtin_art::kSkipButton}};
+  for (const auto& [button, name] : buttons) {
+    complete &= LoadBuiltinPicture(button->bitmap, name);
+    CompositeOverBackground(button->bitmap, skin.main.bitmap, button->x, button->y, 0, 0);
+  }
+  return complete;
+}
+
+bool LoadSkin(Skin& skin, std::string_view name, int dpi) {
+  const SkinFileReader reader(SkinFolderPath(name), dpi);
+
+  reader.Int("Main", "PanelHeight", skin.main.panelHeight);
+  reader.Int("Main", "PanelEdge", skin.main.panelEdge);
+  reader.Picture("Main", "Bitmap", skin.main.bitmap, builtin_art::kBackground);
+
+  reader.Placed("Progress", skin.progress, builtin_art::kProgressBar);
+  reader.TextBox("CurrentFile", skin.currentFile);
+  reader.Placed("Indicator", skin.indicator, builtin_art::kIndicator);
+  reader.TextBox("Status", skin.status);
+
+  SkinDownloadList& list = skin.downloadList;
+  reader.Position("DownloadList", list.x, list.y);
+  reader.Int("DownloadList", "W", list.w);
+  reader.Int("DownloadList", "H", list.h);
+  reader.Color("DownloadList", "Color", list.color);
+  reader.Color("DownloadList", "BgColor", list.bgColor);
+  reader.Color("DownloadList", "SelColor", list.selColor);
+  reader.Color("DownloadList", "SelBgColor", list.selBgColor);
+  reader.Font("DownloadList", list.font);
+  reader.Picture("DownloadList", "LineBitmap", list.lineBitmap, builtin_art::kListArrows);
+  reader.Picture("DownloadList", "SliderBitmap", list.sliderBitmap, builtin_art::kListThumb);
+  reader.Picture("DownloadList", "RailBitmap", list.railBitmap, builtin_art::kListTrack);
+
+  const PixelImage& background = skin.main.bitmap;
+  reader.Button("SysButton", skin.sysButton, background, builtin_art::kSysButton);
+  reader.Button("Minimize", skin.minimize, background, builtin_art::kMinimizeButton);
+  reader.Button("Close", skin.close, background, builtin_art::kCloseButton);
+  reader.Button("Open", skin.open, background, builtin_art::kOpenButton);
+  reader.Button("Skip", skin.skip, background, builtin_art::kSkipButton);
+  return true;
+}
+
+void FreeSkin(Skin& skin) { skin = Skin{}; }
+
+void LoadConfiguredSkin(Skin& skin, int dpi) {
+  SetDefaultSkin(skin, dpi);
+  const std::string name = ReadSetting("DISP", "SKIN", -1);
+  if (!name.empty() && name.front() == '*') return;
+  LoadSkin(skin, name, dpi);
+}

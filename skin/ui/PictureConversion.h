@@ -1,0 +1,14 @@
+#pragma once
+// Plain pictures to wxWidgets bitmaps, at the drawing edge.
+
+#include <wx/bitmap.h>
+#include <wx/image.h>
+
+#include "skin/PixelImage.h"
+
+// An RGB image of the same size and pixels; an empty picture gives an
+// invalid image.
+wxImage ToWxImage(const PixelImage& picture);
+
+// A screen bitmap of the picture; invalid for an empty picture.
+wxBitmap ToWxBitmap(const PixelImage& picture);

@@ -1,0 +1,94 @@
+// Draws every built-in picture and icon, and the pictures of the example skin,
+// and writes them into the given res/ folder:
+//   skin_artwork RES_FOLDER
+// The output is committed; run this again after changing the drawing.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "skin/BuiltinArtwork.h"
+#include "tools/skin_artwork/ImageFiles.h"
+#include "tools/skin_artwork/NoteIcons.h"
+#include "tools/skin_artwork/SkinFace.h"
+
+namespace {
+
+// The example skin moves the indicator below the status field and names
+// itself on the face; its Skin.ini says the same.
+FaceLayout ExampleLayout() {
+  FaceLayout layout = BuiltinLayout();
+  layout.indicator = {227, 44, 30, 10};
+  layout.status = {227, 28, 30, 10};
+  return layout;
+}
+
+bool Write(const std::string& folder, std::string_view name, const std::vector<std::uint8_t>& bytes) {
+  const std::string path = folder + "/" + std::string(name);
+  if (!bytes.empty() && WriteFileBytes(path, bytes)) return true;
+  std::fprintf(stderr, "skin_artwork: cannot write %s\n", path.c_str());
+  return false;
+}
+
+bool WriteBuiltinSkin(const std::string& res) {
+  const Theme& theme = BuiltinTheme();
+  const FaceLayout& layout = BuiltinLayout();
+  const Canvas face = DrawFace(theme, layout, "TUNEFETCH");
+  auto bmp = [](const Canvas& canvas) { return EncodeBmp(canvas, BmpForm::Rgb24BottomUp); };
+  namespace art = builtin_art;
+  return Write(res, art::kBackground, bmp(face)) && Write(res, art::kProgressBar, bmp(DrawProgressBar(theme))) &&
+         Write(res, art::kIndicator, bmp(DrawIndicator(theme))) &&
+         Write(res, art::kListArrows, bmp(DrawListArrows(theme))) &&
+         Write(res, art::kListThumb, bmp(DrawListThumb(theme))) &&
+         Write(res, art::kListTrack, bmp(DrawListTrack(theme))) &&
+         Write(res, art::kSysButton, bmp(DrawButton(theme, face, layout.sysButton, ButtonSymbol::Menu))) &&
+         Write(res, art::kMinimizeButton, bmp(DrawButton(theme, face, layout.minimize, ButtonSymbol::Minimize))) &&
+         Write(res, art::kCloseButton, bmp(DrawButton(theme, face, layout.close, ButtonSymbol::Close))) &&
+         Write(res, art::kOpenButton, bmp(DrawButton(theme, face, layout.open, ButtonSymbol::Open))) &&
+         Write(res, art::kSkipButton, bmp(DrawButton(theme, face, layout.skip, ButtonSymbol::Skip)));
+}
+
+bool WriteIcons(const std::string& res) {
+  bool ok = Write(res, builtin_art::kTrayIdleIcon, EncodePng(DrawNoteIcon(Hex(0x000000), 0.0f))) &&
+            Write(res, builtin_art::kAppIcon16, EncodePng(DrawAppIcon(16))) &&
+            Write(res, builtin_art::kAppIcon32, EncodePng(DrawAppIcon(32)));
+  for (std::size_t step = 0; step < builtin_art::kTrayTurnIcons.size(); ++step)
+    ok = ok && Write(res, builtin_art::kTrayTurnIcons[step],
+                     EncodePng(DrawNoteIcon(Hex(0xd81e1e), 45.0f * static_cast<float>(step))));
+  return ok;
+}
+
+// The example skin's pictures, each in another BMP form a paint program may
+// write, so loading it exercises the decoder the way users' skins do.
+bool WriteExampleSkin(const std::string& res) {
+  const std::string folder = res + "/Skins/Aurora";
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  const Theme& theme = ExampleTheme();
+  const FaceLayout layout = ExampleLayout();
+  const Canvas face = DrawFace(theme, layout, "AURORA");
+  return Write(folder, "face.bmp", EncodeBmp(face, BmpForm::Rgb24TopDown)) &&
+         Write(folder, "progress.bmp", EncodeBmp(DrawProgressBar(theme), BmpForm::BitFields32)) &&
+         Write(folder, "indicator.bmp", EncodeBmp(DrawIndicator(theme), BmpForm::Rle8)) &&
+         Write(folder, "menu.bmp", EncodeBmp(DrawButton(theme, face, layout.sysButton, ButtonSymbol::Menu),
+                                             BmpForm::Rgb24BottomUp)) &&
+         Write(folder, "minimize.bmp", EncodeBmp(DrawButton(theme, face, layout.minimize, ButtonSymbol::Minimize),
+                                                 BmpForm::Rgb24BottomUp)) &&
+         Write(folder, "close.bmp", EncodeBmp(DrawButton(theme, face, layout.close, ButtonSymbol::Close),
+                                              BmpForm::Rgb24BottomUp)) &&
+         Write(folder, "open.bmp", EncodeBmp(DrawButton(theme, face, layout.open, ButtonSymbol::Open),
+                                             BmpForm::Rgb24BottomUp)) &&
+         Write(folder, "skip.bmp",
+               EncodeBmp(DrawButton(theme, face, layout.skip, ButtonSymbol::Skip), BmpForm::Rle8)) &&
+         Write(folder, "arrows.bmp", EncodeBmp(DrawListArrows(theme), BmpForm::BitFields32));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: skin_artwork RES_FOLDER\n");
+    return 2;
+  }
+  const std::string res = argv[1];
+  return WriteBuiltinSkin(res) && WriteIcons(res) && WriteExampleSkin(res) ? 0 : 1;
+}
