@@ -105,7 +105,7 @@ TestHttpServer::~TestHttpServer() {
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
   m_acceptThread.join();
-  for (std::thread& thread : m_connectionThreads) thread.join();
+  for (ConnectionThread& connection : m_connections) connection.thread.join();
   close(m_listenFd);
   close(m_wakeFd);
 }
@@ -137,7 +137,18 @@ std::size_t TestHttpServer::RequestCount() const {
 void TestHttpServer::AcceptLoop() {
   while (WaitFor(m_listenFd, POLLIN, m_wakeFd) == Ready::Socket) {
     const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd >= 0) m_connectionThreads.emplace_back([this, fd] { Serve(fd); });
+    if (fd < 0) continue;
+    std::erase_if(m_connections, [](ConnectionThread& connection) {
+      if (!*connection.ended) return false;
+      connection.thread.join();
+      return true;
+    });
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    m_connections.push_back({std::thread([this, fd, ended] {
+                               Serve(fd);
+                               *ended = true;
+                             }),
+                             ended});
   }
 }
 

@@ -5,6 +5,7 @@
 // point. Connections are kept alive until the client closes them. Stopping
 // the server (its destructor) ends every connection and joins every thread.
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -75,5 +76,11 @@ class TestHttpServer {
   TestHttpReply m_defaultReply;                   // guarded by m_mutex
   std::map<std::string, TestHttpReply> m_replies;  // guarded by m_mutex
   std::vector<std::string> m_requests;            // guarded by m_mutex
-  std::vector<std::thread> m_connectionThreads;   // accept thread only, then the destructor
+  // One per connection, with its "has ended" mark; the accept thread joins
+  // ended ones as it goes, the destructor the rest.
+  struct ConnectionThread {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> ended;
+  };
+  std::vector<ConnectionThread> m_connections;
 };
