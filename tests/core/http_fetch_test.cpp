@@ -352,6 +352,50 @@ TEST_F(HttpFetchTest, RefusedConnectionIsANetworkError) {
   EXPECT_EQ(app.m_nPhase, PHASE_IDLE);
 }
 
+// A listening socket whose accept queue is full: the kernel drops further
+// connection requests, so connecting hangs as with an unreachable host.
+class FullListener {
+ public:
+  FullListener() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(m_listenFd, 0);
+    getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length);
+    m_port = ntohs(address.sin_port);
+    connect(m_queuedFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  }
+  ~FullListener() {
+    close(m_queuedFd);
+    close(m_listenFd);
+  }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/a.mp3"; }
+
+ private:
+  int m_listenFd = socket(AF_INET, SOCK_STREAM, 0);
+  int m_queuedFd = socket(AF_INET, SOCK_STREAM, 0);
+  std::uint16_t m_port = 0;
+};
+
+TEST_F(HttpFetchTest, ConnectionThatCannotBeMadeEndsAtTheConnectLimitOrAtStop) {
+  FullListener listener;
+  item.m_strUrl = listener.Url();
+  limits.connectTimeout = 300ms;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Fetch(), FETCH_NETWORK_ERROR);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+
+  limits.connectTimeout = 5s;
+  std::future<int> result = FetchInBackground();
+  ASSERT_TRUE(WaitUntil([&] { return app.m_nPhase == PHASE_CONNECTING; }));
+  std::this_thread::sleep_for(200ms);
+  app.Stop();
+  ASSERT_EQ(result.wait_for(1s), std::future_status::ready);
+  EXPECT_EQ(result.get(), FETCH_STOPPED);
+}
+
 TEST_F(HttpFetchTest, UnwritableFolderIsAWriteErrorWithItsMessage) {
   server.SetReply(Pattern(10000));
   item.m_strLocalPath = saveFolder / "missing/a.mp3";
