@@ -1,7 +1,6 @@
 #include "core/HttpConnection.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -89,14 +88,8 @@ bool CHttpConnection::SplitUrl(const std::string& url) {
     return false;
   }
   if (UrlPart(parsed.get(), CURLUPART_SCHEME) != "http") return false;
-  m_server = UrlPart(parsed.get(), CURLUPART_HOST);
-  if (m_server.empty()) return false;
-  const std::string port = UrlPart(parsed.get(), CURLUPART_PORT);
-  m_port = 80;
-  if (!port.empty()) {
-    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), m_port);
-    if (error != std::errc{} || end != port.data() + port.size()) return false;
-  }
+  // libcurl has checked the port (80 when there is none).
+  if (UrlPart(parsed.get(), CURLUPART_HOST).empty()) return false;
   // The design connects without user name or password, and a fragment never
   // goes to the server; libcurl would otherwise send URL credentials itself.
   curl_url_set(parsed.get(), CURLUPART_USER, nullptr, 0);

@@ -40,12 +40,10 @@ class CHttpConnection {
   // Makes the handles and sets the proxy. A named proxy must not be empty.
   void OpenSession(ProxyChoice proxy, const std::string& proxyName);
 
-  // Splits `url`; false when it cannot be split or its scheme is not http.
-  // The path and query are kept exactly as they stand. On success the
-  // server, the port (80 when the URL names none) and the object are known.
+  // Splits `url` into server, port (80 when the URL names none) and object;
+  // false when it cannot be split, names no server, or its scheme is not
+  // http. The path and query are kept exactly as they stand.
   bool SplitUrl(const std::string& url);
-  const std::string& Server() const { return m_server; }
-  long Port() const { return m_port; }
 
   // libcurl connects when the request is sent; this fixes where to (the
   // server and port of the split URL, user and password left out) and how
@@ -89,8 +87,6 @@ class CHttpConnection {
   curl_slist* m_headers = nullptr;
 
   std::string m_url;  // the split URL as it is sent, without user and fragment
-  std::string m_server;
-  long m_port = 0;
 
   // Body bytes libcurl has delivered but ReadBlock has not handed out yet:
   // m_stage[m_stageStart, size). Capped at kStageCapacity; libcurl is paused

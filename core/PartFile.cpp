@@ -13,6 +13,7 @@ CPartFile::~CPartFile() {
 }
 
 bool CPartFile::Open(const std::string& targetPath) {
+  if (targetPath.empty()) return false;
   const std::string partPath = targetPath + ".part";
   m_file = std::fopen(partPath.c_str(), "wb");
   if (!m_file) return false;
