@@ -90,8 +90,8 @@ bool CHttpConnection::SplitUrl(const std::string& url) {
   if (UrlPart(parsed.get(), CURLUPART_SCHEME) != "http") return false;
   // libcurl has checked the port (80 when there is none).
   if (UrlPart(parsed.get(), CURLUPART_HOST).empty()) return false;
-  // The design connects without user name or password, and a fragment never
-  // goes to the server; libcurl would otherwise send URL credentials itself.
+  // Credentials come only from the list or the settings, never from the URL
+  // (libcurl would send those itself), and a fragment never goes out.
   curl_url_set(parsed.get(), CURLUPART_USER, nullptr, 0);
   curl_url_set(parsed.get(), CURLUPART_PASSWORD, nullptr, 0);
   curl_url_set(parsed.get(), CURLUPART_OPTIONS, nullptr, 0);
