@@ -1,0 +1,29 @@
+#include "core/Base64.h"
+
+#include <cstdint>
+
+std::string Base64Encode(std::string_view bytes) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3) {
+    const std::uint32_t group = static_cast<std::uint8_t>(bytes[i]) << 16 |
+                                static_cast<std::uint8_t>(bytes[i + 1]) << 8 |
+                                static_cast<std::uint8_t>(bytes[i + 2]);
+    text += kAlphabet[group >> 18 & 63];
+    text += kAlphabet[group >> 12 & 63];
+    text += kAlphabet[group >> 6 & 63];
+    text += kAlphabet[group & 63];
+  }
+  const std::size_t rest = bytes.size() - i;
+  if (rest == 0) return text;
+  std::uint32_t group = static_cast<std::uint8_t>(bytes[i]) << 16;
+  if (rest == 2) group |= static_cast<std::uint8_t>(bytes[i + 1]) << 8;
+  text += kAlphabet[group >> 18 & 63];
+  text += kAlphabet[group >> 12 & 63];
+  text += rest == 2 ? kAlphabet[group >> 6 & 63] : '=';
+  text += '=';
+  return text;
+}

@@ -1,0 +1,103 @@
+#pragma once
+// One HTTP GET over libcurl, with one operation per step of the transfer:
+// session, URL split, connection, request, headers, send, status, read block.
+// Everything is released by the destructor, on every path.
+//
+// libcurl runs through a multi handle holding the one easy handle, so that
+// this thread can wait for the network in slices of TransferLimits::runFlagPoll
+// and look at the run flag between them. Failures of the network are thrown
+// as CTearException(FETCH_NETWORK_ERROR); a cleared run flag while waiting
+// for the reply's head as CTearException(FETCH_STOPPED).
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <curl/curl.h>
+
+#include "core/TransferLimits.h"
+
+enum class ProxyChoice {
+  Direct,  // no proxy, whatever the environment says
+  Named,   // the proxy given by name, with no bypass list
+  System,  // the environment's http_proxy / no_proxy, as libcurl reads them
+};
+
+// The body is handed out in blocks of this many bytes (the last one may be
+// shorter), starting at body offsets 0, 1024, 2048, ...
+inline constexpr std::size_t kBlockSize = 1024;
+
+class CHttpConnection {
+ public:
+  CHttpConnection(const std::atomic<bool>& running, const TransferLimits& limits);
+  ~CHttpConnection();
+  CHttpConnection(const CHttpConnection&) = delete;
+  CHttpConnection& operator=(const CHttpConnection&) = delete;
+
+  // Makes the handles and sets the proxy. A named proxy must not be empty.
+  void OpenSession(ProxyChoice proxy, const std::string& proxyName);
+
+  // Splits `url` into server, port (80 when the URL names none) and object;
+  // false when it cannot be split, names no server, or its scheme is not
+  // http. The path and query are kept exactly as they stand.
+  bool SplitUrl(const std::string& url);
+
+  // libcurl connects when the request is sent; this fixes where to (the
+  // server and port of the split URL, user and password left out) and how
+  // long the connection may take.
+  void Connect();
+
+  // A GET for the object of the split URL, HTTP/1.1, redirections not followed.
+  void OpenRequest();
+
+  // The request carries Host, then exactly these lines (each without its
+  // line end), and none of libcurl's other default headers.
+  void AddHeaders(const std::vector<std::string>& lines);
+
+  // Sends the request and waits until the reply's head has arrived.
+  void Send();
+
+  // The reply's status code; throws FETCH_NETWORK_ERROR when there is none.
+  long QueryStatus() const;
+
+  // Copies the next block of the body into `block` and returns its length:
+  // kBlockSize, or less for the last block; 0 once the body is complete or
+  // when the run flag was found cleared while waiting.
+  std::size_t ReadBlock(std::span<char, kBlockSize> block);
+
+ private:
+  enum class Waited { Ready, Finished, Stopped };
+  template <typename Condition>
+  Waited WaitFor(Condition ready);
+  void CollectFinished();
+  std::size_t Staged() const { return m_stage.size() - m_stageStart; }
+
+  static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
+
+  const std::atomic<bool>& m_running;
+  const TransferLimits m_limits;
+
+  CURLM* m_multi = nullptr;
+  CURL* m_easy = nullptr;
+  bool m_easyInMulti = false;
+  curl_slist* m_headers = nullptr;
+
+  std::string m_url;  // the split URL as it is sent, without user and fragment
+
+  // Body bytes libcurl has delivered but ReadBlock has not handed out yet:
+  // m_stage[m_stageStart, size). Capped at kStageCapacity; libcurl is paused
+  // while a further chunk would not fit.
+  static constexpr std::size_t kStageCapacity = 64 * 1024;
+  std::vector<char> m_stage;
+  std::size_t m_stageStart = 0;
+  bool m_paused = false;
+
+  bool m_headDone = false;  // the head of a final (non-1xx) reply has arrived
+  bool m_finished = false;  // libcurl has ended the transfer
+  CURLcode m_result = CURLE_OK;  // how it ended
+  std::chrono::steady_clock::time_point m_lastArrival;  // of any byte of the reply
+};

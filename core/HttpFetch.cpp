@@ -1,0 +1,172 @@
+#include "core/HttpFetch.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/MessageCatalog.h"
+#include "config/Settings.h"
+#include "core/Base64.h"
+#include "core/HttpConnection.h"
+#include "core/PartFile.h"
+#include "core/TearException.h"
+
+namespace {
+
+// The longest proxy name the settings may give, and the longest value of an
+// authorisation header (what kMaxBase64Input bytes encode to).
+constexpr std::size_t kMaxProxyName = 511;
+constexpr std::size_t kMaxAuthorization = 2047;
+
+struct ProxySetting {
+  ProxyChoice choice;
+  std::string name;
+};
+
+ProxySetting ReadProxySetting() {
+  switch (ReadSettingInt("SITE", "PROXY_MODE", -1)) {
+    case 0:
+      return {ProxyChoice::Direct, {}};
+    case 2: {
+      std::string name = ReadSetting("SITE", "PROXY", -1);
+      if (name.size() > kMaxProxyName) throw CTearException(FETCH_BAD_URL);
+      return {ProxyChoice::Named, std::move(name)};
+    }
+    default:
+      return {ProxyChoice::System, {}};
+  }
+}
+
+// Text that would break the header line it is put into.
+bool HasControlCharacter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
+// The list's credentials verbatim; else SITE/USERID and SITE/PASSWORD (an
+// empty password still sends the user id and the colon); else none. Values
+// too long for the header, or that would end its line, are refused.
+std::vector<std::string> RequestHeaders(const CDownloadItem& item) {
+  std::vector<std::string> lines{"Accept: text/*", "User-Agent: Tunefetch"};
+  const std::string userId = ReadSetting("SITE", "USERID", -1);
+  const std::string password = ReadSetting("SITE", "PASSWORD", -1);
+  std::string credentials;
+  if (!item.m_strAuth.empty()) {
+    if (item.m_strAuth.size() > kMaxAuthorization || HasControlCharacter(item.m_strAuth)) {
+      throw CTearException(FETCH_BAD_URL);
+    }
+    credentials = item.m_strAuth;
+  } else if (!userId.empty()) {
+    const std::string pair = userId + ":" + password;
+    if (pair.size() > kMaxBase64Input) throw CTearException(FETCH_BAD_URL);
+    credentials = Base64Encode(pair);
+  }
+  if (!credentials.empty()) lines.push_back("Authorization: Basic " + credentials);
+  return lines;
+}
+
+void ThrowIfStopped(const CDownloadCore& app) {
+  if (!app.m_bRunning) throw CTearException(FETCH_STOPPED);
+}
+
+bool StartsWithErrorWord(std::string_view block) {
+  constexpr std::string_view kWord = "error";
+  if (block.size() < kWord.size()) return false;
+  return std::equal(kWord.begin(), kWord.end(), block.begin(), [](char word, char byte) {
+    return word == std::tolower(static_cast<unsigned char>(byte));
+  });
+}
+
+// Steps of one attempt; each failure leaves by CTearException. The
+// connection and the part file are released while it unwinds.
+void FetchSteps(CDownloadCore& app, const CDownloadItem& item, const TransferLimits& limits) {
+  const ProxySetting proxy = ReadProxySetting();
+  CHttpConnection connection(app.m_bRunning, limits);
+  connection.OpenSession(proxy.choice, proxy.name);
+  if (!connection.SplitUrl(item.m_strUrl)) throw CTearException(FETCH_BAD_URL);
+
+  app.SetStatusText("WAIT");
+  app.m_nPhase = PHASE_CONNECTING;
+  const std::vector<std::string> headers = RequestHeaders(item);
+
+  ThrowIfStopped(app);
+  connection.Connect();
+  ThrowIfStopped(app);
+  connection.OpenRequest();
+  ThrowIfStopped(app);
+  connection.AddHeaders(headers);
+  connection.Send();
+
+  ThrowIfStopped(app);
+  if (connection.QueryStatus() >= 300) throw CTearException(FETCH_HTTP_ERROR);
+
+  app.SetStatusText("OK");
+  CPartFile file;
+  if (!file.Open(item.m_strLocalPath)) throw CTearException(FETCH_WRITE_ERROR);
+  app.m_nPhase = PHASE_RECEIVING;
+
+  std::int64_t total = 0;
+  std::array<char, kBlockSize> block;
+  while (app.m_bRunning) {
+    const std::size_t length = connection.ReadBlock(block);
+    if (length == 0) break;
+    // Servers that cannot deliver often answer 200 with an error text.
+    if (StartsWithErrorWord({block.data(), length})) throw CTearException(FETCH_HTTP_ERROR);
+    total += static_cast<std::int64_t>(length);
+    // The shared counter is 32 bits wide; it stops at its maximum.
+    app.m_nBytesReceived = static_cast<std::int32_t>(
+        std::min<std::int64_t>(total, std::numeric_limits<std::int32_t>::max()));
+    app.m_bDataArrived = true;
+    if (!file.Write(block.data(), length)) throw CTearException(FETCH_WRITE_ERROR);
+  }
+
+  if (!file.Close()) throw CTearException(FETCH_WRITE_ERROR);
+  ThrowIfStopped(app);
+  if (total < kMinimumBodySize) throw CTearException(FETCH_TOO_SHORT);
+  if (!file.Commit()) throw CTearException(FETCH_WRITE_ERROR);
+}
+
+void ReportFailure(CDownloadCore& app, std::int32_t result) {
+  switch (result) {
+    case FETCH_STOPPED:
+      app.SetStatusText("----");
+      break;
+    case FETCH_NETWORK_ERROR:
+    case FETCH_TOO_SHORT:
+    case FETCH_BAD_URL:
+    case FETCH_HTTP_ERROR:
+      app.SetStatusText("ERR");
+      break;
+    case FETCH_WRITE_ERROR:
+      app.SetStatusText("File Writing Error");
+      // After Stop or Skip the user has moved on; no box for a dead transfer.
+      if (app.m_bRunning) app.ShowMessageBox(GetMessageText("0008"), MessageButtons::Ok);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+int FetchItem(CDownloadCore& app, CDownloadItem& item) {
+  return FetchItem(app, item, TransferLimits{});
+}
+
+int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits) {
+  app.m_nPhase = PHASE_IDLE;
+  app.m_nBytesReceived = 0;
+  std::int32_t result = FETCH_OK;
+  try {
+    FetchSteps(app, item, limits);
+  } catch (const CTearException& tear) {
+    result = tear.m_nCode;
+  }
+  ReportFailure(app, result);
+  app.m_nPhase = PHASE_IDLE;
+  return result;
+}

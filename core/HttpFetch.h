@@ -1,0 +1,35 @@
+#pragma once
+// One attempt to fetch one download item over HTTP into its local file.
+
+#include <cstdint>
+
+#include "core/DownloadCore.h"
+#include "core/DownloadItem.h"
+#include "core/TransferLimits.h"
+
+// Result codes of FetchItem. The worker retries 10 to 19, ends the run on 20
+// and above, and takes 1 as a stop or skip.
+enum FetchResult : std::int32_t {
+  FETCH_OK = 0,              // a body of at least kMinimumBodySize bytes was stored
+  FETCH_STOPPED = 1,         // the run flag was found cleared (Stop or Skip)
+  FETCH_NETWORK_ERROR = 10,  // resolving, connecting, sending, reading or a stalled server
+  FETCH_TOO_SHORT = 12,      // the body was shorter than kMinimumBodySize bytes
+  FETCH_WRITE_ERROR = 20,    // the local file could not be created or written
+  FETCH_BAD_URL = 21,        // the URL cannot be split, is not http, or a setting is too long
+  FETCH_HTTP_ERROR = 22,     // status 300 or above, or a body block beginning with "error"
+};
+
+// A shorter body is taken to be an error page rather than a music file.
+inline constexpr std::int64_t kMinimumBodySize = 10000;
+
+// Fetches item.m_strUrl into item.m_strLocalPath and returns a FetchResult.
+// Runs on the worker thread; reads SITE/PROXY_MODE, SITE/PROXY, SITE/USERID
+// and SITE/PASSWORD anew; keeps app.m_nPhase, m_nBytesReceived and
+// m_bDataArrived up to date and sets the status texts "WAIT", "OK", "ERR",
+// "----" and "File Writing Error". A write failure shows message "0008" while
+// the run flag is set. The body is written to the local path plus ".part" and
+// takes the local path's name only on FETCH_OK; on every other result nothing
+// is left on disk. Returns within about `limits.runFlagPoll` of the run flag
+// being cleared.
+int FetchItem(CDownloadCore& app, CDownloadItem& item);
+int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits);

@@ -1,0 +1,33 @@
+#pragma once
+// The local file of a transfer while its body arrives. The bytes go to the
+// target path plus ".part"; only Commit gives them the target's name, so a
+// file at the target path is always complete. A part file that was not
+// committed is removed by the destructor, whatever ended the transfer.
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+class CPartFile {
+ public:
+  CPartFile() = default;
+  ~CPartFile();
+  CPartFile(const CPartFile&) = delete;
+  CPartFile& operator=(const CPartFile&) = delete;
+
+  // Creates (or empties) "<targetPath>.part" for writing; false on failure.
+  bool Open(const std::string& targetPath);
+  // Appends `size` bytes; false on failure. Writes are buffered, so a failure
+  // may also surface only in Close.
+  bool Write(const char* data, std::size_t size);
+  // Flushes and closes; false when anything written could not be stored.
+  bool Close();
+  // After a successful Close: renames the part file to the target path,
+  // replacing what is there; false on failure.
+  bool Commit();
+
+ private:
+  std::FILE* m_file = nullptr;
+  std::string m_targetPath;
+  std::string m_partPath;  // empty until Open succeeded, and again after Commit
+};

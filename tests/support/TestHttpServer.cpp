@@ -1,0 +1,210 @@
+#include "tests/support/TestHttpServer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <stdexcept>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kMaxRequestHead = 64 * 1024;
+constexpr std::size_t kSendChunk = 64 * 1024;
+
+enum class Ready { Socket, Stopped };
+
+// Waits until `fd` is ready for `events` or the server stops.
+Ready WaitFor(int fd, short events, int wakeFd) {
+  pollfd fds[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
+  for (;;) {
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return Ready::Stopped;
+    }
+    if (fds[1].revents) return Ready::Stopped;
+    if (fds[0].revents) return Ready::Socket;
+  }
+}
+
+bool SendAll(int fd, std::string_view bytes, int wakeFd) {
+  while (!bytes.empty()) {
+    if (WaitFor(fd, POLLOUT, wakeFd) == Ready::Stopped) return false;
+    const ssize_t sent = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+    if (sent <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(sent));
+  }
+  return true;
+}
+
+// Sends body bytes [from, to) of `reply`.
+bool SendBody(int fd, const TestHttpReply& reply, std::uint64_t from, std::uint64_t to, int wakeFd) {
+  if (reply.patternBytes == 0) {
+    return SendAll(fd, std::string_view(reply.body).substr(from, to - from), wakeFd);
+  }
+  std::string chunk;
+  for (std::uint64_t offset = from; offset < to; offset += chunk.size()) {
+    const std::uint64_t length = std::min<std::uint64_t>(kSendChunk, to - offset);
+    chunk.resize(length);
+    for (std::uint64_t i = 0; i < length; ++i) chunk[i] = static_cast<char>('0' + (offset + i) % 61);
+    if (!SendAll(fd, chunk, wakeFd)) return false;
+  }
+  return true;
+}
+
+// Keeps the connection open without sending until the client leaves or the
+// server stops.
+void Stall(int fd, int wakeFd) {
+  char scratch[4096];
+  while (WaitFor(fd, POLLIN, wakeFd) == Ready::Socket) {
+    if (recv(fd, scratch, sizeof scratch, 0) <= 0) return;
+  }
+}
+
+std::string Target(const std::string& head) {
+  const std::size_t start = head.find(' ');
+  if (start == std::string::npos) return {};
+  const std::size_t end = head.find(' ', start + 1);
+  if (end == std::string::npos) return {};
+  return head.substr(start + 1, end - start - 1);
+}
+
+}  // namespace
+
+std::string PatternBody(std::uint64_t size) {
+  std::string body(size, '\0');
+  for (std::uint64_t i = 0; i < size; ++i) body[i] = static_cast<char>('0' + i % 61);
+  return body;
+}
+
+TestHttpServer::TestHttpServer() {
+  m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  m_wakeFd = eventfd(0, EFD_CLOEXEC);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (m_listenFd < 0 || m_wakeFd < 0 ||
+      bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(m_listenFd, 64) != 0 ||
+      getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (m_listenFd >= 0) close(m_listenFd);
+    if (m_wakeFd >= 0) close(m_wakeFd);
+    throw std::runtime_error("test HTTP server cannot listen");
+  }
+  m_port = ntohs(address.sin_port);
+  m_acceptThread = std::thread([this] { AcceptLoop(); });
+}
+
+TestHttpServer::~TestHttpServer() {
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
+  m_acceptThread.join();
+  for (ConnectionThread& connection : m_connections) connection.thread.join();
+  close(m_listenFd);
+  close(m_wakeFd);
+}
+
+std::string TestHttpServer::Url(std::string_view target) const {
+  return "http://127.0.0.1:" + std::to_string(m_port) + std::string(target);
+}
+
+void TestHttpServer::SetReply(TestHttpReply reply) {
+  std::lock_guard lock(m_mutex);
+  m_defaultReply = std::move(reply);
+}
+
+void TestHttpServer::SetReplyFor(const std::string& target, TestHttpReply reply) {
+  std::lock_guard lock(m_mutex);
+  m_replies[target] = std::move(reply);
+}
+
+std::vector<std::string> TestHttpServer::Requests() const {
+  std::lock_guard lock(m_mutex);
+  return m_requests;
+}
+
+std::size_t TestHttpServer::RequestCount() const {
+  std::lock_guard lock(m_mutex);
+  return m_requests.size();
+}
+
+void TestHttpServer::AcceptLoop() {
+  while (WaitFor(m_listenFd, POLLIN, m_wakeFd) == Ready::Socket) {
+    const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    std::erase_if(m_connections, [](ConnectionThread& connection) {
+      if (!*connection.ended) return false;
+      connection.thread.join();
+      return true;
+    });
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    m_connections.push_back({std::thread([this, fd, ended] {
+                               Serve(fd);
+                               *ended = true;
+                             }),
+                             ended});
+  }
+}
+
+TestHttpReply TestHttpServer::ReplyFor(const std::string& head) const {
+  std::lock_guard lock(m_mutex);
+  const auto found = m_replies.find(Target(head));
+  return found != m_replies.end() ? found->second : m_defaultReply;
+}
+
+void TestHttpServer::Record(const std::string& head) {
+  std::lock_guard lock(m_mutex);
+  m_requests.push_back(head);
+}
+
+void TestHttpServer::Serve(int fd) {
+  std::string pending;
+  char buffer[4096];
+  for (;;) {
+    std::size_t headEnd;
+    while ((headEnd = pending.find("\r\n\r\n")) == std::string::npos) {
+      if (pending.size() > kMaxRequestHead || WaitFor(fd, POLLIN, m_wakeFd) == Ready::Stopped) {
+        close(fd);
+        return;
+      }
+      const ssize_t received = recv(fd, buffer, sizeof buffer, 0);
+      if (received <= 0) {
+        close(fd);
+        return;
+      }
+      pending.append(buffer, static_cast<std::size_t>(received));
+    }
+    const std::string head = pending.substr(0, headEnd + 4);
+    pending.erase(0, headEnd + 4);
+    Record(head);
+
+    const TestHttpReply reply = ReplyFor(head);
+    if (reply.failure == TestHttpReply::Failure::StallBeforeHead) {
+      Stall(fd, m_wakeFd);
+      break;
+    }
+    const std::uint64_t bodySize = reply.patternBytes > 0 ? reply.patternBytes : reply.body.size();
+    std::string replyHead = "HTTP/1.1 " + std::to_string(reply.status) + " " + reply.reason + "\r\n";
+    replyHead += "Content-Length: " + std::to_string(bodySize) + "\r\n";
+    for (const std::string& line : reply.headers) replyHead += line + "\r\n";
+    replyHead += "\r\n";
+    if (!SendAll(fd, replyHead, m_wakeFd)) break;
+    if (reply.failure == TestHttpReply::Failure::None) {
+      if (!SendBody(fd, reply, 0, bodySize, m_wakeFd)) break;
+      continue;
+    }
+    const std::uint64_t sent = std::min(reply.failureOffset, bodySize);
+    if (SendBody(fd, reply, 0, sent, m_wakeFd) &&
+        reply.failure == TestHttpReply::Failure::StallInBody) {
+      Stall(fd, m_wakeFd);
+    }
+    break;
+  }
+  close(fd);
+}

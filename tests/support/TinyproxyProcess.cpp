@@ -1,0 +1,98 @@
+#include "tests/support/TinyproxyProcess.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+sockaddr_in Loopback(std::uint16_t port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
+  return address;
+}
+
+// A port nobody listens on right now (the kernel's choice for a bound socket).
+std::uint16_t FreePort() {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address = Loopback(0);
+  socklen_t length = sizeof address;
+  const bool ok = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+  if (fd >= 0) close(fd);
+  if (!ok) throw std::runtime_error("no free loopback port");
+  return ntohs(address.sin_port);
+}
+
+bool Accepts(std::uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const sockaddr_in address = Loopback(port);
+  const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return ok;
+}
+
+bool WaitForExit(pid_t pid, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+}  // namespace
+
+TinyproxyProcess::TinyproxyProcess() {
+  m_port = FreePort();
+  const std::string config = m_folder / "tinyproxy.conf";
+  const std::string log = m_folder / "tinyproxy.log";
+  WriteFileText(config, "Port " + std::to_string(m_port) +
+                            "\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 30\nMaxClients 20\n"
+                            "LogLevel Info\nLogFile \"" + log + "\"\n");
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  const char* argv[] = {"tinyproxy", "-d", "-c", config.c_str(), nullptr};
+  const int failed = posix_spawnp(&m_pid, "tinyproxy", &actions, nullptr,
+                                  const_cast<char* const*>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed) throw std::runtime_error("cannot start tinyproxy");
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!Accepts(m_port)) {
+    const bool exited = waitpid(m_pid, nullptr, WNOHANG) == m_pid;
+    if (exited || std::chrono::steady_clock::now() > deadline) {
+      if (!exited) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+      }
+      throw std::runtime_error("tinyproxy did not start: " + ReadFileText(log));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+TinyproxyProcess::~TinyproxyProcess() {
+  kill(m_pid, SIGTERM);
+  if (!WaitForExit(m_pid, std::chrono::seconds(2))) {
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+  }
+}
