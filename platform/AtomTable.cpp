@@ -25,7 +25,7 @@ struct AtomEntry {
   std::uint32_t references = 0;
   std::string name;
 };
-using AtomMap = std::map<Atom, AtomEntry>;
+using AtomMap = std::map<GlobalAtom, AtomEntry>;
 
 bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -75,7 +75,7 @@ void ParseLine(std::string_view line, AtomMap& atoms) {
   if (!atom || *atom < kFirstAtom || *atom > 0xFFFF || !references || *references == 0 || !name ||
       name->empty() || name->size() > kMaxAtomNameLength || name->find('\0') != std::string::npos)
     return;
-  atoms[static_cast<Atom>(*atom)] = {*references, *name};
+  atoms[static_cast<GlobalAtom>(*atom)] = {*references, *name};
 }
 
 // The lock and the table of one bus folder, for the span of one operation.
@@ -148,7 +148,7 @@ class LockedAtomTable {
 
 }  // namespace
 
-Atom GlobalAddAtom(std::string_view name) {
+GlobalAtom GlobalAddAtom(std::string_view name) {
   if (name.empty() || name.size() > kMaxAtomNameLength || name.find('\0') != std::string_view::npos) return 0;
   LockedAtomTable table;
   if (!table.Open()) return 0;
@@ -160,10 +160,10 @@ Atom GlobalAddAtom(std::string_view name) {
     return table.Save() ? atom : 0;
   }
   // The lowest free number, so numbers stay small and a full table is plain.
-  Atom chosen = 0;
+  GlobalAtom chosen = 0;
   for (std::uint32_t candidate = kFirstAtom; candidate <= 0xFFFF; ++candidate) {
-    if (!atoms.contains(static_cast<Atom>(candidate))) {
-      chosen = static_cast<Atom>(candidate);
+    if (!atoms.contains(static_cast<GlobalAtom>(candidate))) {
+      chosen = static_cast<GlobalAtom>(candidate);
       break;
     }
   }
@@ -172,14 +172,14 @@ Atom GlobalAddAtom(std::string_view name) {
   return table.Save() ? chosen : 0;
 }
 
-std::string GlobalGetAtomName(Atom atom) {
+std::string GlobalGetAtomName(GlobalAtom atom) {
   LockedAtomTable table;
   if (atom < kFirstAtom || !table.Open()) return {};
   const auto found = table.Atoms().find(atom);
   return found == table.Atoms().end() ? std::string() : found->second.name;
 }
 
-bool GlobalDeleteAtom(Atom atom) {
+bool GlobalDeleteAtom(GlobalAtom atom) {
   LockedAtomTable table;
   if (atom < kFirstAtom || !table.Open()) return false;
   const auto found = table.Atoms().find(atom);

@@ -10,21 +10,21 @@
 #include <string>
 #include <string_view>
 
-using Atom = std::uint16_t;
+using GlobalAtom = std::uint16_t;
 
 inline constexpr std::size_t kMaxAtomNameLength = 255;  // bytes
-inline constexpr Atom kFirstAtom = 0xC000;               // string atoms are 0xC000..0xFFFF
+inline constexpr GlobalAtom kFirstAtom = 0xC000;  // string atoms are 0xC000..0xFFFF
 
 // Adds `name` (1 to 255 bytes, no NUL) or, when a name equal to it apart from
 // ASCII letter case is present, counts one more reference to that one.
 // Returns its atom, or 0 when the name breaks the limits, the table is full
 // or the bus folder cannot be used.
-Atom GlobalAddAtom(std::string_view name);
+GlobalAtom GlobalAddAtom(std::string_view name);
 
 // The name of `atom` as it was first added, or empty text when there is no
 // such atom.
-std::string GlobalGetAtomName(Atom atom);
+std::string GlobalGetAtomName(GlobalAtom atom);
 
 // Drops one reference; the atom goes when none is left. False when there was
 // no such atom.
-bool GlobalDeleteAtom(Atom atom);
+bool GlobalDeleteAtom(GlobalAtom atom);

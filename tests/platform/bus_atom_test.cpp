@@ -30,11 +30,11 @@ int RunInChild(Work work) {
 }  // namespace
 
 TEST(AtomTable, AddCountsReferencesMatchesWithoutLetterCaseAndDeleteReleases) {
-  const Atom atom = GlobalAddAtom("/home/u/Lists/Mix One.mpq");
+  const GlobalAtom atom = GlobalAddAtom("/home/u/Lists/Mix One.mpq");
   ASSERT_GE(atom, kFirstAtom);
   EXPECT_EQ(GlobalAddAtom("/HOME/U/lists/mix one.MPQ"), atom);
   EXPECT_EQ(GlobalGetAtomName(atom), "/home/u/Lists/Mix One.mpq");  // as first added
-  const Atom other = GlobalAddAtom("/home/u/other.mpq");
+  const GlobalAtom other = GlobalAddAtom("/home/u/other.mpq");
   EXPECT_NE(other, atom);
 
   EXPECT_TRUE(GlobalDeleteAtom(atom));
@@ -53,14 +53,14 @@ TEST(AtomTable, NamesOutsideTheLimitsGiveAtomZero) {
   EXPECT_EQ(GlobalAddAtom(std::string(256, 'a')), 0);
   EXPECT_EQ(GlobalAddAtom(std::string("a\0b", 3)), 0);
   const std::string longest(255, 'z');
-  const Atom atom = GlobalAddAtom(longest);
+  const GlobalAtom atom = GlobalAddAtom(longest);
   ASSERT_NE(atom, 0);
   EXPECT_EQ(GlobalGetAtomName(atom), longest);
   EXPECT_TRUE(GlobalDeleteAtom(atom));
   // Every byte value but NUL survives the table file.
   std::string allBytes;
   for (int value = 1; value < 256; ++value) allBytes += static_cast<char>(value);
-  const Atom binary = GlobalAddAtom(allBytes);
+  const GlobalAtom binary = GlobalAddAtom(allBytes);
   EXPECT_EQ(GlobalGetAtomName(binary), allBytes);
   EXPECT_TRUE(GlobalDeleteAtom(binary));
 }
@@ -68,17 +68,17 @@ TEST(AtomTable, NamesOutsideTheLimitsGiveAtomZero) {
 TEST(AtomTable, AnAtomAddedInOneProcessIsReadAndDeletedInAnother) {
   const std::string path = "/tmp/list with blanks/\xe6\x9b\xb2.mpq";
   const int childAtomOffset = RunInChild([&] {
-    const Atom atom = GlobalAddAtom(path);
+    const GlobalAtom atom = GlobalAddAtom(path);
     return atom >= kFirstAtom ? atom - kFirstAtom : 255;
   });
   ASSERT_GE(childAtomOffset, 0);
   ASSERT_LT(childAtomOffset, 255);
-  const Atom atom = static_cast<Atom>(kFirstAtom + childAtomOffset);
+  const GlobalAtom atom = static_cast<GlobalAtom>(kFirstAtom + childAtomOffset);
   EXPECT_EQ(GlobalGetAtomName(atom), path);
   EXPECT_TRUE(GlobalDeleteAtom(atom));
   EXPECT_EQ(GlobalGetAtomName(atom), "");
 
-  const Atom mine = GlobalAddAtom("handed over");
+  const GlobalAtom mine = GlobalAddAtom("handed over");
   ASSERT_NE(mine, 0);
   EXPECT_EQ(RunInChild([&] { return GlobalGetAtomName(mine) == "handed over" && GlobalDeleteAtom(mine) ? 0 : 1; }),
             0);
