@@ -29,28 +29,28 @@ BusWindowHandle FindFirst(Matches matches) {
   return {};
 }
 
-IoOutcome Deliver(FrameType type, BusWindowHandle window, const BusMessage& message,
-                  BusClock::time_point deadline, ConnectResult& connection, BusError& error) {
+// Connects to `window` and writes the request frame; `connection` stays open
+// for the reply.
+BusError Deliver(FrameType type, BusWindowHandle window, const BusMessage& message,
+                 BusClock::time_point deadline, BusFd& connection) {
   const BusFolderResult folder = OpenBusFolder();
-  error = folder.error;
-  if (error != BusError::None) return IoOutcome::Failed;
-  connection = ConnectToSocket(SocketPath(folder.path, window), deadline);
-  switch (connection.outcome) {
+  if (folder.error != BusError::None) return folder.error;
+  ConnectResult connected = ConnectToSocket(SocketPath(folder.path, window), deadline);
+  switch (connected.outcome) {
     case ConnectOutcome::Connected: break;
-    case ConnectOutcome::NoListener:
-      RemoveWindowEntry(folder.path, window);
-      error = BusError::NoWindow;
-      return IoOutcome::Failed;
-    case ConnectOutcome::TimedOut: error = BusError::Timeout; return IoOutcome::TimedOut;
-    case ConnectOutcome::Failed: error = BusError::IoError; return IoOutcome::Failed;
+    case ConnectOutcome::NoListener: RemoveWindowEntry(folder.path, window); return BusError::NoWindow;
+    case ConnectOutcome::TimedOut: return BusError::Timeout;
+    case ConnectOutcome::Failed: return BusError::IoError;
   }
+  connection = std::move(connected.socket);
   const std::string frame = EncodeRequest(type, message);
-  const IoOutcome written = WriteAll(connection.socket.Get(), frame.data(), frame.size(), deadline);
-  error = written == IoOutcome::Done       ? BusError::None
-          : written == IoOutcome::TimedOut ? BusError::Timeout
-          : written == IoOutcome::Closed   ? BusError::NoReply
-                                           : BusError::IoError;
-  return written;
+  switch (WriteAll(connection.Get(), frame.data(), frame.size(), deadline)) {
+    case IoOutcome::Done: return BusError::None;
+    case IoOutcome::Closed: return BusError::NoReply;
+    case IoOutcome::TimedOut: return BusError::Timeout;
+    case IoOutcome::Failed: return BusError::IoError;
+  }
+  return BusError::IoError;
 }
 
 bool FitsFrame(const BusMessage& message) {
@@ -82,13 +82,13 @@ BusSendResult SendBusMessage(BusWindowHandle window, const BusMessage& message,
     return {BusError::None, *inlineResult};
 
   const auto deadline = BusClock::now() + timeout;
-  ConnectResult connection;
-  BusError error = BusError::None;
-  if (Deliver(FrameType::Send, window, message, deadline, connection, error) != IoOutcome::Done)
+  BusFd connection;
+  if (const BusError error = Deliver(FrameType::Send, window, message, deadline, connection);
+      error != BusError::None)
     return {error, 0};
 
   std::array<std::uint8_t, kReplySize> replyBytes{};
-  switch (ReadExact(connection.socket.Get(), replyBytes.data(), replyBytes.size(), deadline)) {
+  switch (ReadExact(connection.Get(), replyBytes.data(), replyBytes.size(), deadline)) {
     case IoOutcome::Done: break;
     case IoOutcome::Closed: return {BusError::NoReply, 0};
     case IoOutcome::TimedOut: return {BusError::Timeout, 0};
@@ -113,9 +113,7 @@ BusSendResult SendCopyData(BusWindowHandle window, std::uint64_t wParam, std::ui
 BusError PostMessage(BusWindowHandle window, std::uint32_t message, std::uint64_t wParam,
                      std::int64_t lParam) {
   if (!window) return BusError::NoWindow;
-  ConnectResult connection;
-  BusError error = BusError::None;
-  Deliver(FrameType::Post, window, BusMessage{message, wParam, lParam, 0, {}},
-          BusClock::now() + kDefaultReplyTimeout, connection, error);
-  return error;
+  BusFd connection;
+  return Deliver(FrameType::Post, window, BusMessage{message, wParam, lParam, 0, {}},
+                 BusClock::now() + kDefaultReplyTimeout, connection);
 }

@@ -183,8 +183,11 @@ TEST(BusReceiver, ClassAndTitleLimitsAreEnforced) {
 
 TEST(BusFolder, IsMadePrivateAndRefusedWhenAnotherUserOwnsIt) {
   ScratchFolder scratch;
-  const std::string saved = std::getenv("TUNEFETCH_BUS");
-  setenv("TUNEFETCH_BUS", (scratch / "a/b/bus").c_str(), 1);
+  struct BusFolderOverride {
+    const std::string saved = std::getenv("TUNEFETCH_BUS");
+    explicit BusFolderOverride(const std::string& path) { setenv("TUNEFETCH_BUS", path.c_str(), 1); }
+    ~BusFolderOverride() { setenv("TUNEFETCH_BUS", saved.c_str(), 1); }
+  } override(scratch / "a/b/bus");
   BusFolderResult folder = OpenBusFolder();
   ASSERT_EQ(folder.error, BusError::None);
   struct stat info {};
@@ -206,5 +209,4 @@ TEST(BusFolder, IsMadePrivateAndRefusedWhenAnotherUserOwnsIt) {
   std::filesystem::remove(folder.path);
   ASSERT_EQ(symlink(scratch.Path().c_str(), folder.path.c_str()), 0);
   EXPECT_EQ(OpenBusFolder().error, BusError::NoFolder);  // a link is not our folder
-  setenv("TUNEFETCH_BUS", saved.c_str(), 1);
 }
