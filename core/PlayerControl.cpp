@@ -1,0 +1,58 @@
+#include "core/PlayerControl.h"
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "config/Settings.h"
+#include "core/PlayerProtocol.h"
+#include "platform/DesktopBus.h"
+#include "platform/ProcessLauncher.h"
+
+namespace {
+
+// How long a freshly started player gets to show its window; one that comes
+// later counts as not started.
+constexpr auto kPlayerStartWait = std::chrono::milliseconds(1000);
+
+}  // namespace
+
+BusWindowHandle FindPlayer(PlayerStart start) {
+  const std::string program = ReadSetting("PLAY", "WINAMP_PATH", -1);
+  if (const BusWindowHandle player = FindWindowByClass(kPlayerWindowClass)) return player;
+  if (start == PlayerStart::DoNotStart) return {};
+  if (StartProgram(program).error != LaunchError::None) return {};
+  std::this_thread::sleep_for(kPlayerStartWait);
+  return FindWindowByClass(kPlayerWindowClass);
+}
+
+bool IsPlayerPlaying() {
+  const BusWindowHandle player = FindPlayer(PlayerStart::DoNotStart);
+  if (!player) return false;
+  const BusSendResult answer = SendMessage(player, WM_USER, 0, kPlayerQueryPlaying);
+  return answer.Delivered() && answer.value != 0;
+}
+
+bool PlayerPlay(PlayerStart start) {
+  const BusWindowHandle player = FindPlayer(start);
+  if (!player) return false;
+  if (!IsPlayerPlaying()) SendMessage(player, WM_USER, 0, kPlayerStartPlayback);
+  return true;
+}
+
+bool PlayerStopAndClear() {
+  const BusWindowHandle player = FindPlayer(PlayerStart::DoNotStart);
+  if (!player) return false;
+  SendMessage(player, WM_COMMAND, kPlayerStopCommand, 0);
+  SendMessage(player, WM_USER, 0, kPlayerClearPlaylist);
+  return true;
+}
+
+bool PlayerAddFile(std::string_view localPath) {
+  const BusWindowHandle player = FindPlayer(PlayerStart::DoNotStart);
+  if (!player) return false;
+  std::string record(localPath);
+  record += '\0';  // the player expects the terminating NUL within the byte count
+  SendCopyData(player, 0, kPlayerAddFileKind, record);
+  return true;
+}

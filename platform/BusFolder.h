@@ -1,0 +1,21 @@
+#pragma once
+// The bus folder: where every findable window keeps its socket and entry, and
+// where the atom table lives. It is $TUNEFETCH_BUS if set, else
+// $XDG_RUNTIME_DIR/tunefetch-bus, else /tmp/tunefetch-bus-<uid>. It must be a
+// real folder (not a link) owned by this user with no access for anyone else;
+// a missing folder is made with mode 0700 and an own folder with wider rights
+// is narrowed to 0700. A folder owned by another user is refused, so no
+// message of ours ever reaches another user's processes.
+
+#include <string>
+
+#include "platform/BusTypes.h"
+
+struct BusFolderResult {
+  BusError error = BusError::None;
+  std::string path;  // without a trailing "/"
+};
+
+// Resolves, makes and checks the folder. The environment is read on every
+// call, so a test may point each run at its own folder.
+BusFolderResult OpenBusFolder();

@@ -1,0 +1,190 @@
+#include "platform/BusRegistry.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+
+#include "platform/BusFd.h"
+
+namespace {
+
+constexpr std::string_view kEntryHeader = "tunefetch-bus-window 1";
+constexpr std::string_view kEntrySuffix = ".win";
+constexpr std::size_t kMaxEntrySize = 4096;  // bytes; a valid entry is far smaller
+
+bool HasNoLineBytes(std::string_view text) {
+  return text.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos;
+}
+
+template <typename Number>
+std::optional<Number> ParseNumber(std::string_view text) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+std::string ReadSmallFile(const std::string& path, std::size_t limit) {
+  BusFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.IsOpen()) return {};
+  std::string text(limit + 1, '\0');
+  std::size_t filled = 0;
+  while (filled < text.size()) {
+    const ssize_t got = read(file.Get(), text.data() + filled, text.size() - filled);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  text.resize(filled);
+  return text;
+}
+
+bool WriteWholeFile(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = write(fd, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+std::optional<BusWindowInfo> ParseEntry(std::string_view text, BusWindowHandle handle) {
+  if (text.size() > kMaxEntrySize) return std::nullopt;
+  BusWindowInfo info;
+  info.handle = handle;
+  bool sawHeader = false, sawPid = false, sawClass = false, sawTitle = false, sawVisibility = false;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos) return std::nullopt;  // every line ends with LF
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end + 1);
+    if (!sawHeader) {
+      if (line != kEntryHeader) return std::nullopt;
+      sawHeader = true;
+      continue;
+    }
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return std::nullopt;
+    const std::string_view key = line.substr(0, blank), value = line.substr(blank + 1);
+    if (key == "pid") {
+      const auto pid = ParseNumber<pid_t>(value);
+      if (!pid || *pid <= 0) return std::nullopt;
+      info.pid = *pid;
+      sawPid = true;
+    } else if (key == "visibility") {
+      if (value != "shown" && value != "hidden") return std::nullopt;
+      info.visibility = value == "shown" ? WindowVisibility::Shown : WindowVisibility::Hidden;
+      sawVisibility = true;
+    } else if (key == "class") {
+      info.className = value;
+      sawClass = true;
+    } else if (key == "title") {
+      info.title = value;
+      sawTitle = true;
+    }  // unknown keys are left for later versions
+  }
+  if (!sawPid || !sawVisibility || !sawClass || !sawTitle) return std::nullopt;
+  if (!IsValidClassName(info.className) || !IsValidTitle(info.title)) return std::nullopt;
+  return info;
+}
+
+bool ProcessExists(pid_t pid) { return kill(pid, 0) == 0 || errno != ESRCH; }
+
+}  // namespace
+
+bool IsValidClassName(std::string_view className) {
+  return !className.empty() && className.size() <= kMaxClassNameLength && HasNoLineBytes(className);
+}
+
+bool IsValidTitle(std::string_view title) {
+  return title.size() <= kMaxTitleLength && HasNoLineBytes(title);
+}
+
+std::string EntryPath(const std::string& folder, BusWindowHandle handle) {
+  return folder + "/" + std::to_string(handle.id) + std::string(kEntrySuffix);
+}
+
+std::string SocketPath(const std::string& folder, BusWindowHandle handle) {
+  return folder + "/" + std::to_string(handle.id) + ".sock";
+}
+
+BusWindowHandle AllocateWindowHandle(const std::string& folder) {
+  BusFd counter(open((folder + "/sequence").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  if (!counter.IsOpen()) return {};
+  while (flock(counter.Get(), LOCK_EX) != 0)
+    if (errno != EINTR) return {};
+  char text[32] = {};
+  const ssize_t got = pread(counter.Get(), text, sizeof text - 1, 0);
+  if (got < 0) return {};
+  std::string_view current(text, static_cast<std::size_t>(got));
+  while (!current.empty() && (current.back() == '\n' || current.back() == ' ')) current.remove_suffix(1);
+  // An empty counter starts the sequence; a damaged one too (ids already in
+  // the folder are then checked below, so none is handed out twice).
+  std::uint64_t last = ParseNumber<std::uint64_t>(current).value_or(0);
+  for (const BusWindowInfo& info : ListWindowEntries(folder)) last = std::max(last, info.handle.id);
+  const std::string next = std::to_string(last + 1) + "\n";
+  if (pwrite(counter.Get(), next.data(), next.size(), 0) != static_cast<ssize_t>(next.size())) return {};
+  if (ftruncate(counter.Get(), static_cast<off_t>(next.size())) != 0) return {};
+  return BusWindowHandle{last + 1};
+}
+
+BusError WriteWindowEntry(const std::string& folder, const BusWindowInfo& info) {
+  if (!IsValidClassName(info.className) || !IsValidTitle(info.title)) return BusError::BadArgument;
+  std::string text(kEntryHeader);
+  text += "\npid " + std::to_string(info.pid);
+  text += info.visibility == WindowVisibility::Shown ? "\nvisibility shown" : "\nvisibility hidden";
+  text += "\nclass " + info.className + "\ntitle " + info.title + "\n";
+
+  const std::string temporary = folder + "/" + std::to_string(info.handle.id) + ".tmp";
+  BusFd file(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  if (!file.IsOpen()) return BusError::IoError;
+  const bool written = WriteWholeFile(file.Get(), text);
+  file.Reset();
+  if (!written || rename(temporary.c_str(), EntryPath(folder, info.handle).c_str()) != 0) {
+    unlink(temporary.c_str());
+    return BusError::IoError;
+  }
+  return BusError::None;
+}
+
+std::optional<BusWindowInfo> ReadWindowEntry(const std::string& folder, BusWindowHandle handle) {
+  return ParseEntry(ReadSmallFile(EntryPath(folder, handle), kMaxEntrySize), handle);
+}
+
+std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder) {
+  std::vector<BusWindowHandle> handles;
+  if (DIR* listing = opendir(folder.c_str())) {
+    while (const dirent* item = readdir(listing)) {
+      std::string_view name(item->d_name);
+      if (!name.ends_with(kEntrySuffix)) continue;
+      name.remove_suffix(kEntrySuffix.size());
+      if (const auto id = ParseNumber<std::uint64_t>(name); id && *id != 0) handles.push_back({*id});
+    }
+    closedir(listing);
+  }
+  std::sort(handles.begin(), handles.end());
+
+  std::vector<BusWindowInfo> windows;
+  for (BusWindowHandle handle : handles) {
+    std::optional<BusWindowInfo> info = ReadWindowEntry(folder, handle);
+    if (!info) continue;  // vanished meanwhile, or damaged: not a window one can talk to
+    if (!ProcessExists(info->pid)) {
+      RemoveWindowEntry(folder, handle);
+      continue;
+    }
+    windows.push_back(std::move(*info));
+  }
+  return windows;
+}
+
+void RemoveWindowEntry(const std::string& folder, BusWindowHandle handle) {
+  unlink(EntryPath(folder, handle).c_str());
+  unlink(SocketPath(folder, handle).c_str());
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The window entries of the bus folder. A findable window is the socket
+// "<id>.sock" its process listens on plus the entry "<id>.win" that describes
+// it, so a finder can read class and title without connecting. Ids come from
+// the counter file "sequence" and grow with creation order.
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/BusTypes.h"
+
+enum class WindowVisibility { Hidden, Shown };
+
+inline constexpr std::size_t kMaxClassNameLength = 255;  // bytes
+inline constexpr std::size_t kMaxTitleLength = 1023;     // bytes
+
+struct BusWindowInfo {
+  BusWindowHandle handle;
+  pid_t pid = 0;
+  WindowVisibility visibility = WindowVisibility::Shown;
+  std::string className;
+  std::string title;
+};
+
+// A class name is 1 to 255 bytes, a title 0 to 1023 bytes; neither may hold a
+// NUL, CR or LF byte (the entry is line-based).
+bool IsValidClassName(std::string_view className);
+bool IsValidTitle(std::string_view title);
+
+std::string EntryPath(const std::string& folder, BusWindowHandle handle);
+std::string SocketPath(const std::string& folder, BusWindowHandle handle);
+
+// Takes the next id from the folder's counter; a handle of 0 when the counter
+// cannot be read or written.
+BusWindowHandle AllocateWindowHandle(const std::string& folder);
+
+// Publishes or replaces the entry in one step (temporary file and rename), so
+// a finder sees the old or the new entry, never half of one.
+BusError WriteWindowEntry(const std::string& folder, const BusWindowInfo& info);
+
+// The entry of `handle`, or nothing when it is missing or malformed.
+std::optional<BusWindowInfo> ReadWindowEntry(const std::string& folder, BusWindowHandle handle);
+
+// Every entry in creation order, hidden windows included. An entry whose
+// process no longer exists is removed on the way and not listed.
+std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder);
+
+// Removes the entry and the socket file of `handle`; missing files are fine.
+void RemoveWindowEntry(const std::string& folder, BusWindowHandle handle);

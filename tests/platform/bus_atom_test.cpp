@@ -1,0 +1,100 @@
+// The global atom table, within one process and between two.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/AtomTable.h"
+#include "platform/BusFolder.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+// Runs `work` in a forked child; its result (0..255) comes back as the exit
+// status, or -1 when the child did not end within 5 s.
+template <typename Work>
+int RunInChild(Work work) {
+  const pid_t child = fork();
+  if (child == 0) _exit(work());
+  int status = 0;
+  for (int tries = 0; tries < 500; ++tries) {
+    if (waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    usleep(10000);
+  }
+  kill(child, SIGKILL);
+  waitpid(child, &status, 0);
+  return -1;
+}
+
+}  // namespace
+
+TEST(AtomTable, AddCountsReferencesMatchesWithoutLetterCaseAndDeleteReleases) {
+  const GlobalAtom atom = GlobalAddAtom("/home/u/Lists/Mix One.mpq");
+  ASSERT_GE(atom, kFirstAtom);
+  EXPECT_EQ(GlobalAddAtom("/HOME/U/lists/mix one.MPQ"), atom);
+  EXPECT_EQ(GlobalGetAtomName(atom), "/home/u/Lists/Mix One.mpq");  // as first added
+  const GlobalAtom other = GlobalAddAtom("/home/u/other.mpq");
+  EXPECT_NE(other, atom);
+
+  EXPECT_TRUE(GlobalDeleteAtom(atom));
+  EXPECT_EQ(GlobalGetAtomName(atom), "/home/u/Lists/Mix One.mpq");  // one reference left
+  EXPECT_TRUE(GlobalDeleteAtom(atom));
+  EXPECT_EQ(GlobalGetAtomName(atom), "");
+  EXPECT_FALSE(GlobalDeleteAtom(atom));
+  EXPECT_EQ(GlobalGetAtomName(other), "/home/u/other.mpq");
+  EXPECT_TRUE(GlobalDeleteAtom(other));
+  EXPECT_EQ(GlobalGetAtomName(0), "");
+  EXPECT_FALSE(GlobalDeleteAtom(0));
+}
+
+TEST(AtomTable, NamesOutsideTheLimitsGiveAtomZero) {
+  EXPECT_EQ(GlobalAddAtom(""), 0);
+  EXPECT_EQ(GlobalAddAtom(std::string(256, 'a')), 0);
+  EXPECT_EQ(GlobalAddAtom(std::string("a\0b", 3)), 0);
+  const std::string longest(255, 'z');
+  const GlobalAtom atom = GlobalAddAtom(longest);
+  ASSERT_NE(atom, 0);
+  EXPECT_EQ(GlobalGetAtomName(atom), longest);
+  EXPECT_TRUE(GlobalDeleteAtom(atom));
+  // Every byte value but NUL survives the table file.
+  std::string allBytes;
+  for (int value = 1; value < 256; ++value) allBytes += static_cast<char>(value);
+  const GlobalAtom binary = GlobalAddAtom(allBytes);
+  EXPECT_EQ(GlobalGetAtomName(binary), allBytes);
+  EXPECT_TRUE(GlobalDeleteAtom(binary));
+}
+
+TEST(AtomTable, AnAtomAddedInOneProcessIsReadAndDeletedInAnother) {
+  const std::string path = "/tmp/list with blanks/\xe6\x9b\xb2.mpq";
+  const int childAtomOffset = RunInChild([&] {
+    const GlobalAtom atom = GlobalAddAtom(path);
+    return atom >= kFirstAtom ? atom - kFirstAtom : 255;
+  });
+  ASSERT_GE(childAtomOffset, 0);
+  ASSERT_LT(childAtomOffset, 255);
+  const GlobalAtom atom = static_cast<GlobalAtom>(kFirstAtom + childAtomOffset);
+  EXPECT_EQ(GlobalGetAtomName(atom), path);
+  EXPECT_TRUE(GlobalDeleteAtom(atom));
+  EXPECT_EQ(GlobalGetAtomName(atom), "");
+
+  const GlobalAtom mine = GlobalAddAtom("handed over");
+  ASSERT_NE(mine, 0);
+  EXPECT_EQ(RunInChild([&] { return GlobalGetAtomName(mine) == "handed over" && GlobalDeleteAtom(mine) ? 0 : 1; }),
+            0);
+  EXPECT_EQ(GlobalGetAtomName(mine), "");
+}
+
+TEST(AtomTable, ADamagedTableFileIsReadAsFarAsItIsSound) {
+  const std::string table = OpenBusFolder().path + "/atoms";
+  WriteFileText(table, "tunefetch-atoms 1\n49152 1 6162\nnonsense\n49153 0 6364\n49154 2 zz\n70000 1 6566\n");
+  EXPECT_EQ(GlobalGetAtomName(49152), "ab");
+  EXPECT_EQ(GlobalGetAtomName(49153), "");
+  EXPECT_EQ(GlobalGetAtomName(49154), "");
+  EXPECT_EQ(GlobalAddAtom("AB"), 49152);
+  EXPECT_EQ(GlobalAddAtom("new"), 49153);  // the lowest free number
+
+  WriteFileText(table, "not an atom table at all");
+  EXPECT_EQ(GlobalGetAtomName(49152), "");
+  EXPECT_EQ(GlobalAddAtom("fresh"), kFirstAtom);
+}

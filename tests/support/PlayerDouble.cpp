@@ -1,0 +1,78 @@
+#include "tests/support/PlayerDouble.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+#include "platform/DesktopBus.h"
+#include "tests/support/ScratchFolder.h"
+
+extern char** environ;
+
+std::string PlayerDoublePath() { return std::string(TF_TOOLS_DIR) + "/player_double"; }
+
+BusWindowHandle WaitForWindowOfProcess(pid_t pid, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  do {
+    for (const BusWindowInfo& info : EnumerateWindows())
+      if (info.pid == pid) return info.handle;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return {};
+}
+
+bool WaitForChild(pid_t pid, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  do {
+    if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return false;
+}
+
+PlayerDouble::PlayerDouble(const PlayerDoubleOptions& options) : m_logPath(options.logPath) {
+  std::vector<std::string> arguments = {PlayerDoublePath(), "--class", options.className, "--title",
+                                        options.title};
+  if (options.visibility == WindowVisibility::Hidden) arguments.push_back("--hidden");
+  if (options.playing) arguments.push_back("--playing");
+  if (!options.logPath.empty()) arguments.insert(arguments.end(), {"--log", options.logPath});
+  if (options.answerDelayMs > 0)
+    arguments.insert(arguments.end(), {"--answer-delay-ms", std::to_string(options.answerDelayMs)});
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  if (posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    m_pid = 0;
+    return;
+  }
+  m_window = WaitForWindowOfProcess(m_pid, 5000);
+}
+
+PlayerDouble::~PlayerDouble() { Stop(); }
+
+bool PlayerDouble::Stop() {
+  if (m_pid == 0) return false;
+  PostMessage(m_window, WM_CLOSE, 0, 0);
+  const bool ended = WaitForChild(m_pid, 5000);
+  if (!ended) Kill();
+  m_pid = 0;
+  return ended;
+}
+
+void PlayerDouble::Kill() {
+  if (m_pid == 0) return;
+  kill(m_pid, SIGKILL);
+  WaitForChild(m_pid, 5000);
+  m_pid = 0;
+}
+
+std::vector<std::string> PlayerDouble::LogLines() const {
+  std::vector<std::string> lines;
+  std::istringstream text(m_logPath.empty() ? std::string() : ReadFileText(m_logPath));
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
+  return lines;
+}
