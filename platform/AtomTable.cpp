@@ -11,8 +11,10 @@
 #include <map>
 #include <optional>
 
+#include "platform/AtomicFile.h"
 #include "platform/BusFd.h"
 #include "platform/BusFolder.h"
+#include "platform/HexText.h"
 
 namespace {
 
@@ -32,28 +34,6 @@ bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     return lower(x) == lower(y);
   });
-}
-
-std::string ToHex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char byte : bytes) {
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 15];
-  }
-  return hex;
-}
-
-std::optional<std::string> FromHex(std::string_view hex) {
-  if (hex.size() % 2 != 0) return std::nullopt;
-  std::string bytes;
-  for (std::size_t i = 0; i < hex.size(); i += 2) {
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
-    if (error != std::errc() || end != hex.data() + i + 2) return std::nullopt;
-    bytes += static_cast<char>(value);
-  }
-  return bytes;
 }
 
 template <typename Number>
@@ -99,22 +79,7 @@ class LockedAtomTable {
     text += '\n';
     for (const auto& [atom, entry] : m_atoms)
       text += std::to_string(atom) + " " + std::to_string(entry.references) + " " + ToHex(entry.name) + "\n";
-    const std::string temporary = m_path + ".tmp";
-    BusFd file(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    if (!file.IsOpen()) return false;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-      const ssize_t written = write(file.Get(), rest.data(), rest.size());
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) break;
-      rest.remove_prefix(static_cast<std::size_t>(written));
-    }
-    file.Reset();
-    if (!rest.empty() || rename(temporary.c_str(), m_path.c_str()) != 0) {
-      unlink(temporary.c_str());
-      return false;
-    }
-    return true;
+    return ReplaceFile(m_path, text);
   }
 
  private:

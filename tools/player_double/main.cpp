@@ -28,6 +28,7 @@
 #include "core/PlayerProtocol.h"
 #include "platform/BusFd.h"
 #include "platform/BusWindow.h"
+#include "platform/HexText.h"
 
 namespace {
 
@@ -68,16 +69,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
   }
   return true;
-}
-
-std::string ToHex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char byte : bytes) {
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 15];
-  }
-  return hex;
 }
 
 // The player's state; the handler runs on the window's listener thread only.
