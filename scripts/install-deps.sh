@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  g++ make cmake pkg-config clang
+  g++ make cmake pkg-config clang libclang-rt-14-dev
   # libraries
   libwxgtk3.2-dev libcurl4-openssl-dev
   # tests and benchmarks
