@@ -17,7 +17,7 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-main test-sanitize test-fuzz
+test: test-fuzz test-sanitize test-main
 
 # The Japanese text converter under libFuzzer for about 20 seconds; the corpus
 # in build-fuzz/corpus grows from run to run.
