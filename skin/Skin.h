@@ -35,16 +35,11 @@ struct SkinTextBox {
   SkinFont font;
 };
 
-struct SkinDownloadList {
-  int x = 0;
-  int y = 0;
-  int w = 0;
-  int h = 0;
-  ColorRef color = 0;
-  ColorRef bgColor = 0;
+// The list: a text box with colours for the selected row and the pictures of
+// its scroll bar.
+struct SkinDownloadList : SkinTextBox {
   ColorRef selColor = 0;
   ColorRef selBgColor = 0;
-  SkinFont font;
   PixelImage lineBitmap;    // 2 x 2 arrow cells: columns released/pressed, rows up/down
   PixelImage sliderBitmap;  // thumb: top cap, middle, bottom cap; its width is the bar's
   PixelImage railBitmap;    // track tile, repeated downwards

@@ -126,15 +126,9 @@ bool SetDefaultSkin(Skin& skin, int dpi) {
   skin.indicator.y = 28;
   skin.status = {227, 44, 30, 10, yellow, black, font};
   SkinDownloadList& list = skin.downloadList;
-  list.x = 13;
-  list.y = 87;
-  list.w = 249;
-  list.h = 119;
-  list.color = yellow;
-  list.bgColor = black;
+  static_cast<SkinTextBox&>(list) = {13, 87, 249, 119, yellow, black, font};
   list.selColor = yellow;
   list.selBgColor = Rgb(32, 32, 32);
-  list.font = font;
   skin.sysButton.x = 10;
   skin.sysButton.y = 1;
   skin.minimize.x = 230;
@@ -176,14 +170,9 @@ bool LoadSkin(Skin& skin, std::string_view name, int dpi) {
   reader.TextBox("Status", skin.status);
 
   SkinDownloadList& list = skin.downloadList;
-  reader.Position("DownloadList", list.x, list.y);
-  reader.Int("DownloadList", "W", list.w);
-  reader.Int("DownloadList", "H", list.h);
-  reader.Color("DownloadList", "Color", list.color);
-  reader.Color("DownloadList", "BgColor", list.bgColor);
+  reader.TextBox("DownloadList", list);
   reader.Color("DownloadList", "SelColor", list.selColor);
   reader.Color("DownloadList", "SelBgColor", list.selBgColor);
-  reader.Font("DownloadList", list.font);
   reader.Picture("DownloadList", "LineBitmap", list.lineBitmap, builtin_art::kListArrows);
   reader.Picture("DownloadList", "SliderBitmap", list.sliderBitmap, builtin_art::kListThumb);
   reader.Picture("DownloadList", "RailBitmap", list.railBitmap, builtin_art::kListTrack);
