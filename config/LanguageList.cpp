@@ -2,21 +2,16 @@
 
 #include <algorithm>
 #include <optional>
-#include <strings.h>
 
 #include <dirent.h>
 #include <sys/stat.h>
+
+#include "platform/CaseInsensitive.h"
 
 namespace {
 
 constexpr std::string_view kBuiltInLanguage = "English";
 constexpr std::string_view kLanguageExtension = ".lng";
-
-bool LessIgnoringCase(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) < 0; }
-
-bool BeginsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && strncasecmp(text.data(), prefix.data(), prefix.size()) == 0;
-}
 
 bool IsRegularFile(const std::string& path) {
   struct stat info {};
@@ -43,7 +38,7 @@ std::vector<std::string> LanguageFileTitles(const std::string& folder) {
 std::optional<size_t> FindFromSecond(const std::vector<std::string>& items, std::string_view prefix) {
   for (size_t step = 1; step <= items.size(); ++step) {
     size_t index = step % items.size();
-    if (BeginsWithIgnoringCase(items[index], prefix)) return index;
+    if (StartsWithIgnoringCase(items[index], prefix)) return index;
   }
   return std::nullopt;
 }

@@ -1,8 +1,8 @@
 #include "config/MessageCatalog.h"
 
-#include <strings.h>
 
 #include "config/Settings.h"
+#include "platform/CaseInsensitive.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramPath.h"
 
@@ -34,13 +34,9 @@ constexpr Message kEnglish[] = {
     {"2006", "Close &Menu"},
 };
 
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
 std::string EnglishText(std::string_view key) {
   for (const Message& message : kEnglish)
-    if (SameText(message.key, key)) return std::string(message.text);
+    if (EqualsIgnoringCase(message.key, key)) return std::string(message.text);
   return "*";
 }
 
@@ -48,7 +44,7 @@ std::string EnglishText(std::string_view key) {
 
 std::string GetMessageText(std::string_view key) {
   std::string language = ReadSetting("GENERAL", "LANGUAGE", -1);
-  if (language.starts_with('*') || SameText(language, "English")) return EnglishText(key);
+  if (language.starts_with('*') || EqualsIgnoringCase(language, "English")) return EnglishText(key);
 
   std::string text = ReadProfileString(LanguageFilePath(language), "MESSAGE", key, "*");
   if (text.size() > kMaxTextLength) text.resize(kMaxTextLength);

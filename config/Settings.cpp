@@ -1,9 +1,9 @@
 #include "config/Settings.h"
 
 #include <cstdlib>
-#include <strings.h>
 
 #include "config/TextFields.h"
+#include "platform/CaseInsensitive.h"
 #include "platform/PathParts.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramPath.h"
@@ -46,10 +46,6 @@ constexpr DefaultRow kDefaults[] = {
     {"PLAY", "AUTO_CLEAR", "1"},
 };
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
 // The save folder's default is the user's home folder followed by "/MP3/".
 std::string ExpandHome(std::string_view value) {
   if (!value.starts_with("~/")) return std::string(value);
@@ -69,7 +65,7 @@ std::string SettingsPath() {
 
 std::string DefaultSetting(std::string_view section, std::string_view key) {
   for (const DefaultRow& row : kDefaults)
-    if (SameName(row.section, section) && SameName(row.key, key)) return ExpandHome(row.value);
+    if (EqualsIgnoringCase(row.section, section) && EqualsIgnoringCase(row.key, key)) return ExpandHome(row.value);
   return "*";
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/AtomicFile.h"
+#include "platform/CaseInsensitive.h"
 #include "platform/BusFd.h"
 #include "platform/BusFolder.h"
 #include "platform/HexText.h"
@@ -28,13 +29,6 @@ struct AtomEntry {
   std::string name;
 };
 using AtomMap = std::map<GlobalAtom, AtomEntry>;
-
-bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(x) == lower(y);
-  });
-}
 
 template <typename Number>
 std::optional<Number> ParseDecimal(std::string_view text) {
@@ -119,7 +113,7 @@ GlobalAtom GlobalAddAtom(std::string_view name) {
   if (!table.Open()) return 0;
   AtomMap& atoms = table.Atoms();
   for (auto& [atom, entry] : atoms) {
-    if (!SameNameIgnoringAsciiCase(entry.name, name)) continue;
+    if (!EqualsIgnoringCase(entry.name, name)) continue;
     if (entry.references == UINT32_MAX) return 0;
     ++entry.references;
     return table.Save() ? atom : 0;

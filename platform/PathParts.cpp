@@ -21,8 +21,6 @@ std::string Capped(std::string_view text) {
 
 }  // namespace
 
-bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
-
 std::string GetFileNamePart(std::string_view path) {
   size_t split = LastSplitPoint(path);
   if (split == std::string_view::npos) return Capped(path);

@@ -10,9 +10,6 @@
 // 4095 bytes in a path.
 inline constexpr size_t kMaxPathLength = 4095;
 
-// True for "\" and "/".
-bool IsPathSeparator(char c);
-
 // File name and extension of `path`: what follows the last separator or drive
 // colon; the whole path when it has none. "C:\MP3\a.mp3" gives "a.mp3".
 std::string GetFileNamePart(std::string_view path);

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <strings.h>
 #include <vector>
 
 #include <fcntl.h>
@@ -10,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/AtomicFile.h"
+#include "platform/CaseInsensitive.h"
 #include "platform/PathParts.h"
 
 namespace {
@@ -21,10 +21,6 @@ std::string_view Trim(std::string_view text, std::string_view what = kBlanks) {
   if (first == std::string_view::npos) return {};
   size_t last = text.find_last_not_of(what);
   return text.substr(first, last - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
 // One line of the file without its line end, with the line end kept apart so
@@ -100,13 +96,13 @@ Place FindKey(const std::vector<Line>& lines, std::string_view section, std::str
     std::string_view name, lineKey, value;
     if (SectionName(lines[i].text, name)) {
       if (place.sectionFound) break;  // the first section of the name ended
-      inSection = SameName(name, section);
+      inSection = EqualsIgnoringCase(name, section);
       if (inSection) {
         place.sectionFound = true;
         place.index = i + 1;
       }
     } else if (inSection && KeyValue(lines[i].text, lineKey, value)) {
-      if (SameName(lineKey, key)) {
+      if (EqualsIgnoringCase(lineKey, key)) {
         place.keyFound = true;
         place.index = i;
         return place;

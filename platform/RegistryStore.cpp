@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <strings.h>
 #include <utility>
 
 #include <fcntl.h>
@@ -13,6 +12,7 @@
 #include <unistd.h>
 
 #include "platform/AtomicFile.h"
+#include "platform/CaseInsensitive.h"
 #include "platform/PathParts.h"
 
 // The store file is text, one record a line:
@@ -29,33 +29,24 @@ namespace {
 constexpr std::string_view kHeader = "TUNEFETCH-REGISTRY 1";
 constexpr size_t kMaxKeyDepth = 512;
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
-bool NameLess(std::string_view a, std::string_view b) {
-  int order = strncasecmp(a.data(), b.data(), std::min(a.size(), b.size()));
-  return order != 0 ? order < 0 : a.size() < b.size();
-}
-
 struct Node {
   std::string name;
   std::vector<std::pair<std::string, RegistryValue>> values;  // creation order
-  std::vector<Node> subkeys;                                  // kept in NameLess order
+  std::vector<Node> subkeys;                                  // kept in LessIgnoringCase order
 
   Node* FindSubkey(std::string_view part) {
     for (Node& subkey : subkeys)
-      if (SameName(subkey.name, part)) return &subkey;
+      if (EqualsIgnoringCase(subkey.name, part)) return &subkey;
     return nullptr;
   }
   Node& AddSubkey(std::string_view part) {
     auto place = std::find_if(subkeys.begin(), subkeys.end(),
-                              [&](const Node& node) { return NameLess(part, node.name); });
+                              [&](const Node& node) { return LessIgnoringCase(part, node.name); });
     return *subkeys.insert(place, Node{std::string(part), {}, {}});
   }
   RegistryValue* FindValue(std::string_view valueName) {
     for (auto& [name, value] : values)
-      if (SameName(name, valueName)) return &value;
+      if (EqualsIgnoringCase(name, valueName)) return &value;
     return nullptr;
   }
 };
@@ -379,7 +370,7 @@ RegistryResult RegistryStore::SetValue(std::string_view key, std::string_view na
 RegistryResult RegistryStore::DeleteValue(std::string_view key, std::string_view name) const {
   return EditKey(m_path, key, [&](Node& node) {
     auto found = std::find_if(node.values.begin(), node.values.end(),
-                              [&](const auto& entry) { return SameName(entry.first, name); });
+                              [&](const auto& entry) { return EqualsIgnoringCase(entry.first, name); });
     if (found == node.values.end()) return RegistryResult::NotFound;
     node.values.erase(found);
     return RegistryResult::Ok;

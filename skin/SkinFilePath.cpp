@@ -1,7 +1,8 @@
 #include "skin/SkinFilePath.h"
 
 #include <filesystem>
-#include <strings.h>
+
+#include "platform/CaseInsensitive.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ std::string MatchPart(const std::filesystem::path& folder, const std::string& pa
   if (std::filesystem::exists(folder / part, error)) return part;
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();
-    if (strcasecmp(name.c_str(), part.c_str()) == 0) return name;
+    if (EqualsIgnoringCase(name, part)) return name;
   }
   return part;
 }
