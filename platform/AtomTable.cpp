@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,7 +10,7 @@
 #include <map>
 #include <optional>
 
-#include "platform/AtomicFile.h"
+#include "platform/SmallFile.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/BusFd.h"
 #include "platform/BusFolder.h"
@@ -78,22 +77,11 @@ class LockedAtomTable {
 
  private:
   bool Load() {
-    BusFd file(open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.IsOpen()) return errno == ENOENT;  // no table yet: empty
-    struct stat info {};
-    if (fstat(file.Get(), &info) != 0 || info.st_size < 0 ||
-        static_cast<std::size_t>(info.st_size) > kMaxTableFileSize)
-      return false;
-    std::string text(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t filled = 0;
-    while (filled < text.size()) {
-      const ssize_t got = read(file.Get(), text.data() + filled, text.size() - filled);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) return false;
-      if (got == 0) break;
-      filled += static_cast<std::size_t>(got);
-    }
-    std::string_view rest(text.data(), filled);
+    std::string text;
+    const FileReadResult read = ReadSmallFile(m_path, kMaxTableFileSize, text);
+    if (read == FileReadResult::Missing) return true;  // no table yet: empty
+    if (read != FileReadResult::Read) return false;
+    std::string_view rest = text;
     if (!rest.starts_with(kHeader)) return true;  // a foreign or damaged file counts as empty
     for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1))
       ParseLine(rest.substr(0, end), m_atoms);

@@ -11,6 +11,7 @@
 #include <charconv>
 
 #include "platform/BusFd.h"
+#include "platform/SmallFile.h"
 
 namespace {
 
@@ -28,31 +29,6 @@ std::optional<Number> ParseNumber(std::string_view text) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
   return value;
-}
-
-std::string ReadSmallFile(const std::string& path, std::size_t limit) {
-  BusFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.IsOpen()) return {};
-  std::string text(limit + 1, '\0');
-  std::size_t filled = 0;
-  while (filled < text.size()) {
-    const ssize_t got = read(file.Get(), text.data() + filled, text.size() - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    filled += static_cast<std::size_t>(got);
-  }
-  text.resize(filled);
-  return text;
-}
-
-bool WriteWholeFile(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = write(fd, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
 }
 
 std::optional<BusWindowInfo> ParseEntry(std::string_view text, BusWindowHandle handle) {
@@ -142,20 +118,13 @@ BusError WriteWindowEntry(const std::string& folder, const BusWindowInfo& info) 
   text += info.visibility == WindowVisibility::Shown ? "\nvisibility shown" : "\nvisibility hidden";
   text += "\nclass " + info.className + "\ntitle " + info.title + "\n";
 
-  const std::string temporary = folder + "/" + std::to_string(info.handle.id) + ".tmp";
-  BusFd file(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-  if (!file.IsOpen()) return BusError::IoError;
-  const bool written = WriteWholeFile(file.Get(), text);
-  file.Reset();
-  if (!written || rename(temporary.c_str(), EntryPath(folder, info.handle).c_str()) != 0) {
-    unlink(temporary.c_str());
-    return BusError::IoError;
-  }
-  return BusError::None;
+  return ReplaceFile(EntryPath(folder, info.handle), text) ? BusError::None : BusError::IoError;
 }
 
 std::optional<BusWindowInfo> ReadWindowEntry(const std::string& folder, BusWindowHandle handle) {
-  return ParseEntry(ReadSmallFile(EntryPath(folder, handle), kMaxEntrySize), handle);
+  std::string text;
+  ReadSmallFile(EntryPath(folder, handle), kMaxEntrySize, text);
+  return ParseEntry(text, handle);
 }
 
 std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder) {

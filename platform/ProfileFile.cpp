@@ -1,20 +1,17 @@
 #include "platform/ProfileFile.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "platform/AtomicFile.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/PathParts.h"
+#include "platform/SmallFile.h"
 
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
+// Settings, language and skin files are a few kilobytes; a larger file is
+// not one of ours.
+constexpr size_t kMaxProfileFileSize = 4 << 20;
 
 std::string_view Trim(std::string_view text, std::string_view what = kBlanks) {
   size_t first = text.find_first_not_of(what);
@@ -72,16 +69,6 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  char buffer[8192];
-  ssize_t n;
-  while ((n = read(fd, buffer, sizeof buffer)) > 0) content.append(buffer, static_cast<size_t>(n));
-  close(fd);
-  return n == 0;
-}
-
 // Where the key's line is, or where a new key line goes, in `lines`.
 struct Place {
   bool sectionFound = false;
@@ -120,7 +107,7 @@ std::string_view FirstLine(std::string_view text) { return text.substr(0, text.f
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue) {
   std::string content;
-  if (!ReadWholeFile(path, content)) return std::string(defaultValue);
+  if (ReadSmallFile(path, kMaxProfileFileSize, content) != FileReadResult::Read) return std::string(defaultValue);
   std::vector<Line> lines = SplitLines(content);
   Place place = FindKey(lines, section, key);
   if (!place.keyFound) return std::string(defaultValue);
@@ -136,7 +123,9 @@ bool WriteProfileString(const std::string& path, std::string_view section,
   if (!lock.Held()) return false;
 
   std::string content;
-  if (!ReadWholeFile(path, content) && errno != ENOENT) return false;
+  // A file that cannot be read whole is left alone rather than replaced.
+  FileReadResult read = ReadSmallFile(path, kMaxProfileFileSize, content);
+  if (read != FileReadResult::Read && read != FileReadResult::Missing) return false;
   std::vector<Line> lines = SplitLines(content);
   // New lines follow the file's own line ends, so a file brought from
   // Windows keeps its CR LF throughout.

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <utility>
 
-#include <fcntl.h>
+#include <fcntl.h>  // renameat2
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include "platform/AtomicFile.h"
+#include "platform/SmallFile.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/PathParts.h"
 
@@ -211,38 +209,19 @@ bool ParseStore(std::string_view text, Node& root) {
 
 // ---- the file ----
 
-enum class FileState { Missing, Read, Unreadable, TooLong };
-
-FileState ReadStoreFile(const std::string& path, std::string& content) {
-  content.clear();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? FileState::Missing : FileState::Unreadable;
-  char buffer[8192];
-  ssize_t n;
-  while ((n = read(fd, buffer, sizeof buffer)) > 0) {
-    content.append(buffer, static_cast<size_t>(n));
-    if (content.size() > kMaxRegistryFileLength) {
-      close(fd);
-      return FileState::TooLong;
-    }
-  }
-  close(fd);
-  return n == 0 ? FileState::Read : FileState::Unreadable;
-}
-
 enum class StoreState { Loaded, Damaged, Failed };
 
 StoreState LoadStore(const std::string& path, Node& root) {
   std::string content;
   root = Node{};
-  switch (ReadStoreFile(path, content)) {
-    case FileState::Missing:
+  switch (ReadSmallFile(path, kMaxRegistryFileLength, content)) {
+    case FileReadResult::Missing:
       return StoreState::Loaded;
-    case FileState::Unreadable:
+    case FileReadResult::Unreadable:
       return StoreState::Failed;
-    case FileState::TooLong:
+    case FileReadResult::TooLarge:
       return StoreState::Damaged;
-    case FileState::Read:
+    case FileReadResult::Read:
       break;
   }
   if (ParseStore(content, root)) return StoreState::Loaded;

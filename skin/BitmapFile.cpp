@@ -2,12 +2,9 @@
 
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/SmallFile.h"
 
 namespace {
 
@@ -264,24 +261,7 @@ bool DecodeBitmap(PixelImage& picture, std::span<const std::uint8_t> bytes) {
 }
 
 bool LoadBitmapFile(PixelImage& picture, const std::string& path) {
-  // O_NONBLOCK so a pipe or device named by a skin cannot hang us; only
-  // regular files are read.
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat info {};
-  std::vector<std::uint8_t> bytes;
-  bool readWhole = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxBitmapFileBytes;
-  if (readWhole) {
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-      const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    readWhole = got == bytes.size();
-  }
-  close(fd);
-  return readWhole && DecodeBitmap(picture, bytes);
+  std::string bytes;
+  if (ReadSmallFile(path, kMaxBitmapFileBytes, bytes) != FileReadResult::Read) return false;
+  return DecodeBitmap(picture, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }

@@ -1,0 +1,72 @@
+#include "platform/SmallFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+FileReadResult ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content) {
+  content.clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? FileReadResult::Missing : FileReadResult::Unreadable;
+  struct stat info {};
+  FileReadResult result = FileReadResult::Read;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    result = FileReadResult::Unreadable;
+  } else {
+    // One byte more than allowed tells a file that grew too large meanwhile.
+    content.resize(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), maxBytes) + 1);
+    std::size_t filled = 0;
+    while (filled < content.size()) {
+      const ssize_t got = read(fd, content.data() + filled, content.size() - filled);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) result = FileReadResult::Unreadable;
+      if (got <= 0) break;
+      filled += static_cast<std::size_t>(got);
+    }
+    content.resize(filled);
+    if (result == FileReadResult::Read && filled > maxBytes) result = FileReadResult::TooLarge;
+  }
+  close(fd);
+  if (result != FileReadResult::Read) content.clear();
+  return result;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+FolderLock::FolderLock(const std::string& folder)
+    : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  if (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0) {
+    close(m_fd);
+    m_fd = -1;
+  }
+}
+
+FolderLock::~FolderLock() {
+  if (m_fd >= 0) close(m_fd);  // closing releases the lock
+}
+
+bool ReplaceFile(const std::string& path, std::string_view content) {
+  std::string temporary = path + ".XXXXXX";
+  int fd = mkstemp(temporary.data());  // mode 0600
+  if (fd < 0) return false;
+  struct stat old {};
+  bool ok = (stat(path.c_str(), &old) != 0 || fchmod(fd, old.st_mode & 07777) == 0) &&
+            WriteAll(fd, content) && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) unlink(temporary.c_str());
+  return ok;
+}
