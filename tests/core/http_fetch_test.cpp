@@ -21,6 +21,7 @@
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
 #include "core/HttpFetch.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -83,16 +84,6 @@ TestHttpReply Pattern(std::uint64_t size, Failure failure = Failure::None, std::
   reply.failure = failure;
   reply.failureOffset = at;
   return reply;
-}
-
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds limit = 5s) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
 }
 
 class HttpFetchTest : public ::testing::Test {

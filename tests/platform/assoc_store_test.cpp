@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/RegistryStore.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -94,11 +94,7 @@ TEST_F(RegistryStoreTest, ChangesPersistAcrossProcesses) {
     }
     children.push_back(pid);
   }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  for (pid_t pid : children) EXPECT_EQ(WaitForChildExit(pid, std::chrono::seconds(30)), 0);
   std::vector<std::string> names;
   ASSERT_EQ(RegistryStore(m_store.Path()).ListValues("shared", names), RegistryResult::Ok);
   EXPECT_EQ(names.size(), 40u);

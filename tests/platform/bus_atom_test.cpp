@@ -1,31 +1,15 @@
 // The global atom table, within one process and between two.
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "platform/AtomTable.h"
 #include "platform/BusFolder.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
 
-// Runs `work` in a forked child; its result (0..255) comes back as the exit
-// status, or -1 when the child did not end within 5 s.
-template <typename Work>
-int RunInChild(Work work) {
-  const pid_t child = fork();
-  if (child == 0) _exit(work());
-  int status = 0;
-  for (int tries = 0; tries < 500; ++tries) {
-    if (waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    usleep(10000);
-  }
-  kill(child, SIGKILL);
-  waitpid(child, &status, 0);
-  return -1;
-}
 
 }  // namespace
 

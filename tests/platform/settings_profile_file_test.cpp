@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "platform/ProfileFile.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -109,9 +109,7 @@ TEST_F(ProfileFileTest, TwoProcessesWritingDifferentKeysLoseNothing) {
     _exit(0);
   }
   WriteKeys(path, "parent");
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(WaitForChildExit(child, std::chrono::seconds(30)), 0);
   ExpectAllKeys(path, "child");
   ExpectAllKeys(path, "parent");
 }

@@ -2,13 +2,12 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <sstream>
-#include <thread>
 
 #include "platform/DesktopBus.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 extern char** environ;
@@ -16,22 +15,18 @@ extern char** environ;
 std::string PlayerDoublePath() { return std::string(TF_TOOLS_DIR) + "/player_double"; }
 
 BusWindowHandle WaitForWindowOfProcess(pid_t pid, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  do {
-    for (const BusWindowInfo& info : EnumerateWindows())
-      if (info.pid == pid) return info.handle;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  } while (std::chrono::steady_clock::now() < deadline);
-  return {};
-}
-
-bool WaitForChild(pid_t pid, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  do {
-    if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  } while (std::chrono::steady_clock::now() < deadline);
-  return false;
+  BusWindowHandle found;
+  WaitUntil(
+      [&] {
+        for (const BusWindowInfo& info : EnumerateWindows()) {
+          if (info.pid != pid) continue;
+          found = info.handle;
+          return true;
+        }
+        return false;
+      },
+      std::chrono::milliseconds(timeoutMs));
+  return found;
 }
 
 PlayerDouble::PlayerDouble(const PlayerDoubleOptions& options) : m_logPath(options.logPath) {
@@ -57,8 +52,7 @@ PlayerDouble::~PlayerDouble() { Stop(); }
 bool PlayerDouble::Stop() {
   if (m_pid == 0) return false;
   PostMessage(m_window, WM_CLOSE, 0, 0);
-  const bool ended = WaitForChild(m_pid, 5000);
-  if (!ended) Kill();
+  const bool ended = WaitForChildExit(m_pid) != -2;
   m_pid = 0;
   return ended;
 }
@@ -66,7 +60,7 @@ bool PlayerDouble::Stop() {
 void PlayerDouble::Kill() {
   if (m_pid == 0) return;
   kill(m_pid, SIGKILL);
-  WaitForChild(m_pid, 5000);
+  WaitForChildExit(m_pid);
   m_pid = 0;
 }
 

@@ -51,7 +51,3 @@ class PlayerDouble {
   pid_t m_pid = 0;
   BusWindowHandle m_window;
 };
-
-// Waits up to `timeoutMs` for child `pid` to end and reaps it; false if it
-// is still running.
-bool WaitForChild(pid_t pid, int timeoutMs);

@@ -5,13 +5,14 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
-#include <thread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "tests/support/ChildProcess.h"
 
 extern char** environ;
 
@@ -46,15 +47,6 @@ bool Accepts(std::uint16_t port) {
   return ok;
 }
 
-bool WaitForExit(pid_t pid, std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
-}
-
 }  // namespace
 
 TinyproxyProcess::TinyproxyProcess() {
@@ -75,24 +67,15 @@ TinyproxyProcess::TinyproxyProcess() {
   posix_spawn_file_actions_destroy(&actions);
   if (failed) throw std::runtime_error("cannot start tinyproxy");
 
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!Accepts(m_port)) {
-    const bool exited = waitpid(m_pid, nullptr, WNOHANG) == m_pid;
-    if (exited || std::chrono::steady_clock::now() > deadline) {
-      if (!exited) {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
-      }
-      throw std::runtime_error("tinyproxy did not start: " + ReadFileText(log));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  bool exited = false;
+  if (!WaitUntil([&] { return Accepts(m_port) || (exited = waitpid(m_pid, nullptr, WNOHANG) == m_pid); }) ||
+      exited) {
+    if (!exited) WaitForChildExit(m_pid, std::chrono::milliseconds(0));
+    throw std::runtime_error("tinyproxy did not start: " + ReadFileText(log));
   }
 }
 
 TinyproxyProcess::~TinyproxyProcess() {
   kill(m_pid, SIGTERM);
-  if (!WaitForExit(m_pid, std::chrono::seconds(2))) {
-    kill(m_pid, SIGKILL);
-    waitpid(m_pid, nullptr, 0);
-  }
+  WaitForChildExit(m_pid, std::chrono::seconds(2));
 }
