@@ -29,25 +29,9 @@
 #include "config/ui/SetupSite.h"
 #include "config/ui/SetupUser.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/WxTestEnvironment.h"
 
 namespace {
-
-class WxEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "setup_sheet_test";
-    static char* argv[] = {name, nullptr};
-    wxApp::SetInstance(new wxApp);
-    ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display";
-    ASSERT_TRUE(wxTheApp->CallOnInit());
-  }
-  void TearDown() override {
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-  }
-};
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
 
 constexpr int kWatchdogMilliseconds = 10000;
 

@@ -12,26 +12,9 @@
 #include "skin/ui/EmbeddedIcon.h"
 #include "skin/ui/PictureConversion.h"
 #include "skin/ui/ScreenDpi.h"
+#include "tests/support/WxTestEnvironment.h"
 
 namespace {
-
-class WxEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    int argc = 1;
-    static char name[] = "skin_ui_test";
-    static char* argv[] = {name, nullptr};
-    wxApp::SetInstance(new wxApp());
-    ASSERT_TRUE(wxEntryStart(argc, argv));
-    ASSERT_TRUE(wxTheApp->CallOnInit());
-  }
-  void TearDown() override {
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-  }
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
 
 int CellHeight(const wxFont& font) {
   wxBitmap scratch(1, 1);
