@@ -18,7 +18,9 @@ ProxyParts SplitProxy(std::string_view proxy);
 // Host, a colon and port, always with the colon (two empty parts give ":").
 std::string JoinProxy(std::string_view host, std::string_view port);
 
-// How the connection is made for a SITE/PROXY_MODE value: 0 directly, 2
-// through the named proxy, any other value through the system's setting.
+// How the connection is made for a SITE/PROXY_MODE value: 0 directly (no
+// proxy, whatever the environment says), 2 through the proxy SITE/PROXY names
+// (with no bypass list), any other value through the system's setting (on
+// Linux the http_proxy and no_proxy environment variables).
 enum class ProxyChoice { Direct, SystemSetting, NamedProxy };
 ProxyChoice ProxyChoiceForMode(std::int32_t mode);

@@ -67,14 +67,14 @@ void CHttpConnection::OpenSession(ProxyChoice proxy, const std::string& proxyNam
       Check(curl_easy_setopt(m_easy, CURLOPT_PROXY, ""));
       Check(curl_easy_setopt(m_easy, CURLOPT_NOPROXY, "*"));
       break;
-    case ProxyChoice::Named:
+    case ProxyChoice::NamedProxy:
       // libcurl would take an empty name as "no proxy"; the user asked for one.
       if (proxyName.empty()) ThrowNetworkError();
       Check(curl_easy_setopt(m_easy, CURLOPT_PROXY, proxyName.c_str()));
       // An empty list also keeps no_proxy from the environment out.
       Check(curl_easy_setopt(m_easy, CURLOPT_NOPROXY, ""));
       break;
-    case ProxyChoice::System:
+    case ProxyChoice::SystemSetting:
       break;  // libcurl reads http_proxy and no_proxy itself
   }
 }

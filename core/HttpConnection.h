@@ -18,13 +18,8 @@
 
 #include <curl/curl.h>
 
+#include "config/ProxyText.h"
 #include "core/TransferLimits.h"
-
-enum class ProxyChoice {
-  Direct,  // no proxy, whatever the environment says
-  Named,   // the proxy given by name, with no bypass list
-  System,  // the environment's http_proxy / no_proxy, as libcurl reads them
-};
 
 // The body is handed out in blocks of this many bytes (the last one may be
 // shorter), starting at body offsets 0, 1024, 2048, ...

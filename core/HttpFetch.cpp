@@ -28,17 +28,11 @@ struct ProxySetting {
 };
 
 ProxySetting ReadProxySetting() {
-  switch (ReadSettingInt("SITE", "PROXY_MODE", -1)) {
-    case 0:
-      return {ProxyChoice::Direct, {}};
-    case 2: {
-      std::string name = ReadSetting("SITE", "PROXY", -1);
-      if (name.size() > kMaxProxyName) throw CTearException(FETCH_BAD_URL);
-      return {ProxyChoice::Named, std::move(name)};
-    }
-    default:
-      return {ProxyChoice::System, {}};
-  }
+  const ProxyChoice choice = ProxyChoiceForMode(ReadSettingInt("SITE", "PROXY_MODE", -1));
+  if (choice != ProxyChoice::NamedProxy) return {choice, {}};
+  std::string name = ReadSetting("SITE", "PROXY", -1);
+  if (name.size() > kMaxProxyName) throw CTearException(FETCH_BAD_URL);
+  return {choice, std::move(name)};
 }
 
 // Text that would break the header line it is put into.
