@@ -7,6 +7,6 @@
 #include <string_view>
 
 // Returns the bytes of the resource file `name` (its file name in res/, such as
-// "Japanese.lng"), or an empty span when there is none. The bytes live as long
+// "skin_background.bmp"), or an empty span when there is none. The bytes live as long
 // as the program.
 std::span<const std::uint8_t> FindEmbeddedResource(std::string_view name);
