@@ -60,8 +60,15 @@ void CDownloadCore::AddItem(std::unique_ptr<CDownloadItem> item) {
   if (auto observer = Observer()) observer->OnItemAppended();
 }
 
+std::int32_t CDownloadCore::GetCurrentItemSize() const {
+  return m_queue.Read([this](const CDownloadQueue::Items&) {
+    const CDownloadItem* item = m_pCurrentItem;
+    return item ? item->m_nSize : 0;
+  });
+}
+
 void CDownloadCore::RemoveHeadItem() {
-  if (!m_queue.RemoveHead()) return;
+  if (!m_queue.RemoveHead(&m_pCurrentItem)) return;
   if (auto observer = Observer()) observer->OnHeadItemRemoved();
 }
 

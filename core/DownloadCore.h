@@ -63,6 +63,11 @@ class CDownloadCore {
   void AddItem(std::unique_ptr<CDownloadItem> item);
   void RemoveHeadItem();
 
+  // Expected size (m_nSize) of the item being fetched, 0 when none. Safe on
+  // any thread: the item is read under the queue's lock, and removing the
+  // head clears m_pCurrentItem under that lock before deleting the item.
+  std::int32_t GetCurrentItemSize() const;
+
   // Shows a message box through the attached window and returns the answer;
   // with no window attached nobody can answer: No for Yes/No, else Ok.
   MessageAnswer ShowMessageBox(const std::string& text, MessageButtons buttons);
@@ -71,7 +76,9 @@ class CDownloadCore {
   // keep the observer alive until they return.
   void SetObserver(std::shared_ptr<DownloadObserver> observer);
 
-  std::atomic<CDownloadItem*> m_pCurrentItem{nullptr};  // item being fetched, or none
+  // The item being fetched, or none; set by the worker around each attempt.
+  // Other threads read it through GetCurrentItemSize, never directly.
+  std::atomic<CDownloadItem*> m_pCurrentItem{nullptr};
   std::atomic<bool> m_bClosing{false};             // set once by the window's close handler
   std::atomic<std::int32_t> m_nBytesReceived{0};   // bytes of the current transfer
   std::atomic<bool> m_bDataArrived{false};         // set per block, cleared by the timer

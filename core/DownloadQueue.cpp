@@ -10,9 +10,13 @@ CDownloadItem* CDownloadQueue::GetHead() const {
   return m_items.empty() ? nullptr : m_items.front().get();
 }
 
-bool CDownloadQueue::RemoveHead() {
+bool CDownloadQueue::RemoveHead(std::atomic<CDownloadItem*>* current) {
   std::lock_guard lock(m_mutex);
   if (m_items.empty()) return false;
+  if (current) {
+    CDownloadItem* head = m_items.front().get();
+    current->compare_exchange_strong(head, nullptr);
+  }
   m_items.erase(m_items.begin());
   return true;
 }

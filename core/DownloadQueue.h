@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <utility>
+#include <atomic>
 #include <deque>
 
 #include "core/DownloadItem.h"
@@ -25,8 +26,11 @@ class CDownloadQueue {
   // removed, which only the worker does.
   CDownloadItem* GetHead() const;
 
-  // Deletes the head item; returns false (and does nothing) when empty.
-  bool RemoveHead();
+  // Deletes the head item; returns false (and does nothing) when empty. When
+  // `current` names the head it is cleared first, under the queue's lock, so
+  // a reader that looks at *current under that lock (Read) never meets a
+  // deleted item.
+  bool RemoveHead(std::atomic<CDownloadItem*>* current = nullptr);
 
   size_t GetCount() const;
 

@@ -210,7 +210,9 @@ std::size_t CHttpConnection::OnBody(char* data, std::size_t, std::size_t count, 
     connection.m_paused = true;
     return CURL_WRITEFUNC_PAUSE;
   }
-  if (connection.m_stageStart > 0) {
+  // The consumed front is dropped only when the chunk would not fit behind
+  // it, so bytes are moved at most once per buffer's worth.
+  if (connection.m_stageStart > 0 && connection.m_stage.size() + count > kStageCapacity) {
     connection.m_stage.erase(connection.m_stage.begin(),
                              connection.m_stage.begin() + static_cast<std::ptrdiff_t>(connection.m_stageStart));
     connection.m_stageStart = 0;

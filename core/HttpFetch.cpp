@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -14,6 +13,7 @@
 #include "core/HttpConnection.h"
 #include "core/PartFile.h"
 #include "core/TearException.h"
+#include "platform/CaseInsensitive.h"
 
 namespace {
 
@@ -67,14 +67,6 @@ void ThrowIfStopped(const CDownloadCore& app) {
   if (!app.m_bRunning) throw CTearException(FETCH_STOPPED);
 }
 
-bool StartsWithErrorWord(std::string_view block) {
-  constexpr std::string_view kWord = "error";
-  if (block.size() < kWord.size()) return false;
-  return std::equal(kWord.begin(), kWord.end(), block.begin(), [](char word, char byte) {
-    return word == std::tolower(static_cast<unsigned char>(byte));
-  });
-}
-
 // Steps of one attempt; each failure leaves by CTearException. The
 // connection and the part file are released while it unwinds.
 void FetchSteps(CDownloadCore& app, const CDownloadItem& item, const TransferLimits& limits) {
@@ -109,7 +101,7 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, const TransferLim
     const std::size_t length = connection.ReadBlock(block);
     if (length == 0) break;
     // Servers that cannot deliver often answer 200 with an error text.
-    if (StartsWithErrorWord({block.data(), length})) throw CTearException(FETCH_HTTP_ERROR);
+    if (StartsWithIgnoringCase({block.data(), length}, "error")) throw CTearException(FETCH_HTTP_ERROR);
     total += static_cast<std::int64_t>(length);
     // The shared counter is 32 bits wide; it stops at its maximum.
     app.m_nBytesReceived = static_cast<std::int32_t>(
@@ -146,10 +138,6 @@ void ReportFailure(CDownloadCore& app, std::int32_t result) {
 }
 
 }  // namespace
-
-int FetchItem(CDownloadCore& app, CDownloadItem& item) {
-  return FetchItem(app, item, TransferLimits{});
-}
 
 int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits) {
   app.m_nPhase = PHASE_IDLE;

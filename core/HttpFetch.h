@@ -31,5 +31,4 @@ inline constexpr std::int64_t kMinimumBodySize = 10000;
 // takes the local path's name only on FETCH_OK; on every other result nothing
 // is left on disk. Returns within about `limits.runFlagPoll` of the run flag
 // being cleared.
-int FetchItem(CDownloadCore& app, CDownloadItem& item);
-int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits);
+int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits = {});

@@ -15,7 +15,8 @@ CPartFile::~CPartFile() {
 bool CPartFile::Open(const std::string& targetPath) {
   if (targetPath.empty()) return false;
   const std::string partPath = targetPath + ".part";
-  m_file = std::fopen(partPath.c_str(), "wb");
+  // "e": close-on-exec, so a player started meanwhile does not inherit it.
+  m_file = std::fopen(partPath.c_str(), "wbe");
   if (!m_file) return false;
   m_targetPath = targetPath;
   m_partPath = partPath;

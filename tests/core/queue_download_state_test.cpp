@@ -168,6 +168,37 @@ TEST(DownloadCoreTest, MessageBoxesGoToTheWindowOrAnswerNo) {
   EXPECT_EQ(core.ShowMessageBox("continue?", MessageButtons::YesNo), MessageAnswer::Yes);
 }
 
+// The window's timer reads the current item's size while the worker finishes
+// and removes that item; under the sanitizers this pins that the reader never
+// meets a deleted item, even when the worker forgets to clear the pointer.
+TEST(DownloadCoreTest, CurrentItemSizeIsSafeWhileTheHeadIsRemoved) {
+  CDownloadCore core;
+  EXPECT_EQ(core.GetCurrentItemSize(), 0);
+  constexpr int kItems = 500;
+  for (int i = 0; i < kItems; ++i) {
+    auto item = Item("/music/" + std::to_string(i) + ".mp3");
+    item->m_nSize = i + 1;
+    core.AddItem(std::move(item));
+  }
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    while (CDownloadItem* head = core.GetHeadItem()) {
+      core.m_pCurrentItem = head;
+      core.RemoveHeadItem();
+    }
+    done = true;
+  });
+  int previous = 0;
+  while (!done) {
+    const int size = core.GetCurrentItemSize();
+    EXPECT_TRUE(size == 0 || size > previous || previous == 0) << size;
+    if (size != 0) previous = size;
+  }
+  worker.join();
+  EXPECT_EQ(core.m_pCurrentItem.load(), nullptr);
+  EXPECT_EQ(core.GetCurrentItemSize(), 0);
+}
+
 // The worker takes and removes the head while the main thread appends and the
 // list view reads rows; run under the sanitizers this pins the queue's lock.
 TEST(DownloadCoreTest, AppendsHeadRemovalsAndReadsFromTwoThreads) {
