@@ -191,7 +191,7 @@ TEST(DownloadCoreTest, CurrentItemSizeIsSafeWhileTheHeadIsRemoved) {
   int previous = 0;
   while (!done) {
     const int size = core.GetCurrentItemSize();
-    EXPECT_TRUE(size == 0 || size > previous || previous == 0) << size;
+    EXPECT_TRUE(size == 0 || size >= previous) << size;  // items go in order
     if (size != 0) previous = size;
   }
   worker.join();
