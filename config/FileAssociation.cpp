@@ -20,7 +20,6 @@ constexpr char kEditFlags[] = {0x00, 0x00, 0x01, 0x00};  // 0x10000 little-endia
 // Values take part in comparisons through a zero-filled buffer of this size,
 // so a string without its terminating NUL still compares as its text.
 constexpr size_t kCompareBufferLength = 1024;
-constexpr size_t kMaxSubkeyNameLength = 512;
 
 bool IsSingleKeyName(std::string_view extension) {
   return !extension.empty() && extension.find('\\') == std::string_view::npos;
@@ -51,6 +50,15 @@ bool RestoreValue(const RegistryStore& store, std::string_view key, std::string_
   store.SetValue(key, name, saved);
   store.DeleteValue(key, backupName);
   return true;
+}
+
+// Deletes value `name` of `key` only while it still holds `ours`, so a value
+// another program wrote since is left alone.
+void DeleteValueIfOurs(const RegistryStore& store, std::string_view key, std::string_view name,
+                       std::string_view ours) {
+  RegistryValue value;
+  if (store.QueryValue(key, name, value) == RegistryResult::Ok && ComparedText(value) == ours)
+    store.DeleteValue(key, name);
 }
 
 std::string Join(std::string_view parent, std::string_view name) {
@@ -106,9 +114,9 @@ void ReleaseExtension(const RegistryStore& store, std::string_view extension) {
     } else {
       // Nothing of another kind was the default: take back what associating
       // wrote, and drop the key only when it held nothing else.
-      store.DeleteValue(extension, "");
+      DeleteValueIfOurs(store, extension, "", kFileType);
       if (!RestoreValue(store, extension, kContentTypeBackupName, kContentTypeName))
-        store.DeleteValue(extension, kContentTypeName);
+        DeleteValueIfOurs(store, extension, kContentTypeName, kContentType);
       if (IsEmptyKey(store, extension)) DeleteKeyTree(store, "", extension);
     }
   }
@@ -121,8 +129,7 @@ void DeleteKeyTree(const RegistryStore& store, std::string_view parent, std::str
   if (name.empty() || store.CountSubkeys(key, count) != RegistryResult::Ok) return;
   for (size_t i = count; i-- > 0;) {
     std::string subkey;
-    if (store.EnumSubkey(key, i, subkey) == RegistryResult::Ok && subkey.size() <= kMaxSubkeyNameLength)
-      DeleteKeyTree(store, key, subkey);
+    if (store.EnumSubkey(key, i, subkey) == RegistryResult::Ok) DeleteKeyTree(store, key, subkey);
   }
   store.DeleteKey(key);
 }

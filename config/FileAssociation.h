@@ -30,9 +30,10 @@ bool IsExtensionAssociated(const RegistryStore& store, std::string_view extensio
 void AssociateExtension(const RegistryStore& store, std::string_view extension);
 
 // Restores the saved default value and content type and removes the backups,
-// then deletes the file type. Without a saved default value, removes what
-// associating added and deletes the extension key only when nothing else is
-// left in it, so other programs' values and subkeys survive.
+// then deletes the file type. Without a saved default value, removes the
+// default value and content type only while they still hold what associating
+// wrote, and deletes the extension key only when nothing else is left in it,
+// so other programs' values and subkeys survive.
 void ReleaseExtension(const RegistryStore& store, std::string_view extension);
 
 // Deletes key `name` below `parent` ("" for the root) with all its subkeys

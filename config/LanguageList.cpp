@@ -6,12 +6,12 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include "config/MessageCatalog.h"
 #include "platform/CaseInsensitive.h"
 
 namespace {
 
 constexpr std::string_view kBuiltInLanguage = "English";
-constexpr std::string_view kLanguageExtension = ".lng";
 
 bool IsRegularFile(const std::string& path) {
   struct stat info {};
@@ -24,14 +24,18 @@ std::vector<std::string> LanguageFileTitles(const std::string& folder) {
   if (!directory) return titles;
   while (dirent* entry = readdir(directory)) {
     std::string_view name = entry->d_name;
-    if (name.starts_with('.') || !name.ends_with(kLanguageExtension) || name.size() == kLanguageExtension.size())
+    if (name.starts_with('.') || !name.ends_with(kLanguageFileExtension) || name.size() == kLanguageFileExtension.size())
       continue;
     if (!IsRegularFile(folder + "/" + std::string(name))) continue;
-    titles.emplace_back(name.substr(0, name.size() - kLanguageExtension.size()));
-    if (titles.size() == kMaxLanguageFiles) break;
+    titles.emplace_back(name.substr(0, name.size() - kLanguageFileExtension.size()));
   }
   closedir(directory);
-  std::sort(titles.begin(), titles.end());  // directory order is arbitrary
+  // Directory order is arbitrary: sort in list order first, so the cut keeps
+  // the same files every time.
+  std::sort(titles.begin(), titles.end(), [](const std::string& a, const std::string& b) {
+    return LessIgnoringCase(a, b) || (!LessIgnoringCase(b, a) && a < b);
+  });
+  if (titles.size() > kMaxLanguageFiles) titles.resize(kMaxLanguageFiles);
   return titles;
 }
 

@@ -5,7 +5,8 @@
 #include <string_view>
 #include <vector>
 
-// At most this many language files are listed; more are ignored.
+// At most this many language files are listed, the first in list order; the
+// rest are ignored.
 inline constexpr size_t kMaxLanguageFiles = 256;
 
 // "English" (the built-in texts) followed by the title of every language file

@@ -1,14 +1,11 @@
 #include "config/MessageCatalog.h"
 
-
 #include "config/Settings.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramPath.h"
 
 namespace {
-
-constexpr size_t kMaxTextLength = 1023;
 
 struct Message {
   std::string_view key;
@@ -47,12 +44,11 @@ std::string GetMessageText(std::string_view key) {
   if (language.starts_with('*') || EqualsIgnoringCase(language, "English")) return EnglishText(key);
 
   std::string text = ReadProfileString(LanguageFilePath(language), "MESSAGE", key, "*");
-  if (text.size() > kMaxTextLength) text.resize(kMaxTextLength);
   size_t lineBreak = text.find("\\n");
   if (lineBreak != std::string::npos) text.replace(lineBreak, 2, "\n ");
   return text;
 }
 
 std::string LanguageFilePath(std::string_view language) {
-  return GetProgramFolder() + "/" + std::string(language) + ".lng";
+  return ProgramFilePath(std::string(language) + std::string(kLanguageFileExtension));
 }

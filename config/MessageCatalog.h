@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+// The name ending of a language file.
+inline constexpr std::string_view kLanguageFileExtension = ".lng";
+
 // The text for a four-digit message key, or "*". In a language file's text
 // the first backslash-n pair becomes a line feed and a space; later pairs stay.
 std::string GetMessageText(std::string_view key);

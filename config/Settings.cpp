@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include "config/TextFields.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/PathParts.h"
@@ -10,7 +13,6 @@
 
 namespace {
 
-constexpr size_t kMaxValueLength = 1023;  // values are cut here when read
 constexpr std::string_view kAbsentMarker = "\\";
 
 struct DefaultRow {
@@ -46,11 +48,19 @@ constexpr DefaultRow kDefaults[] = {
     {"PLAY", "AUTO_CLEAR", "1"},
 };
 
+// $HOME, or the home folder the user database gives when HOME is unset or
+// empty (a service or a cleared environment), so "~/" never becomes "/".
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && *home) return home;
+  const passwd* user = getpwuid(getuid());
+  return user && user->pw_dir ? user->pw_dir : "";
+}
+
 // The save folder's default is the user's home folder followed by "/MP3/".
 std::string ExpandHome(std::string_view value) {
   if (!value.starts_with("~/")) return std::string(value);
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + std::string(value.substr(1));
+  return HomeFolder() + std::string(value.substr(1));
 }
 
 }  // namespace
@@ -60,7 +70,7 @@ std::string SettingsPath() {
   if (name.empty()) name = GetFileNamePart(GetExecutablePath());
   size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);  // tool.exe -> tool.ini
-  return GetProgramFolder() + "/" + name + ".ini";
+  return ProgramFilePath(name + ".ini");
 }
 
 std::string DefaultSetting(std::string_view section, std::string_view key) {
@@ -71,7 +81,6 @@ std::string DefaultSetting(std::string_view section, std::string_view key) {
 
 std::string ReadSetting(std::string_view section, std::string_view key, int field) {
   std::string text = ReadProfileString(SettingsPath(), section, key, kAbsentMarker);
-  if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
   if (text.starts_with(kAbsentMarker)) {
     text = DefaultSetting(section, key);
     WriteSetting(section, key, text);

@@ -22,8 +22,8 @@ struct SetupValues {
 };
 
 // Reads the values, whole, in a fixed order (save folder, directory tree,
-// player, language, clear, play, continue, minimise, proxy, proxy mode, close,
-// tray). A key the file lacks gets its default written as it is read.
+// player, language, clear, play, continue, minimise, close, tray, proxy,
+// proxy mode). A key the file lacks gets its default written as it is read.
 SetupValues LoadSetupValues();
 
 // Writes every value, changed or not, in the order save folder, directory

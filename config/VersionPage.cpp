@@ -14,7 +14,7 @@ bool IsUnreserved(unsigned char c) {
 std::string VersionPageAddress() {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string address = "file://";
-  for (unsigned char c : GetProgramFolder() + "/" + std::string(kVersionPageFile)) {
+  for (unsigned char c : ProgramFilePath(kVersionPageFile)) {
     if (IsUnreserved(c)) {
       address += static_cast<char>(c);
     } else {

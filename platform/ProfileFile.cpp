@@ -106,14 +106,15 @@ std::string_view FirstLine(std::string_view text) { return text.substr(0, text.f
 
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue) {
+  auto capped = [](std::string_view text) { return std::string(text.substr(0, kMaxProfileValueLength)); };
   std::string content;
-  if (ReadSmallFile(path, kMaxProfileFileSize, content) != FileReadResult::Read) return std::string(defaultValue);
+  if (ReadSmallFile(path, kMaxProfileFileSize, content) != FileReadResult::Read) return capped(defaultValue);
   std::vector<Line> lines = SplitLines(content);
   Place place = FindKey(lines, section, key);
-  if (!place.keyFound) return std::string(defaultValue);
+  if (!place.keyFound) return capped(defaultValue);
   std::string_view lineKey, value;
   KeyValue(lines[place.index].text, lineKey, value);
-  return std::string(Unquote(value));
+  return capped(Unquote(value));
 }
 
 bool WriteProfileString(const std::string& path, std::string_view section,

@@ -12,11 +12,17 @@
 // temporary file beside it and renames it over the old one, so a reader sees
 // either the old or the new file, never a half-written one.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
+// Longest text ReadProfileString returns, in bytes: every reader of these
+// files expects what a 1024-byte buffer with its terminating NUL holds.
+inline constexpr std::size_t kMaxProfileValueLength = 1023;
+
 // The value of `key` in `section` of the file at `path`, or `defaultValue`
-// when the file, the section or the key is missing.
+// when the file, the section or the key is missing; either is cut to its
+// first kMaxProfileValueLength bytes.
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue);
 

@@ -38,3 +38,5 @@ std::string GetProgramFolder() {
   if (folder.empty()) folder = GetDirectoryPart(GetExecutablePath());
   return folder;
 }
+
+std::string ProgramFilePath(std::string_view name) { return GetProgramFolder() + "/" + std::string(name); }

@@ -21,3 +21,7 @@ std::string GetExecutablePath();
 // The folder of argument zero when it names one, else the folder of the running
 // executable; never with a trailing separator.
 std::string GetProgramFolder();
+
+// The path of `name` (a file or folder name, or a relative path) in the
+// program folder.
+std::string ProgramFilePath(std::string_view name);

@@ -11,7 +11,18 @@ namespace {
 constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kCoreHeaderBytes = 12;
 constexpr std::uint32_t kInfoHeaderBytes = 40;
-constexpr std::uint32_t kLargestHeaderBytes = 124;  // BITMAPV5HEADER
+
+// The info headers of the Windows versions: 40, with RGB masks 52, with alpha
+// mask 56, V4 108, V5 124. Other sizes (the OS/2 64-byte header, whose
+// compression numbers mean other things) are refused.
+bool IsInfoHeaderSize(std::uint32_t bytes) {
+  return bytes == kInfoHeaderBytes || bytes == 52 || bytes == 56 || bytes == 108 || bytes == 124;
+}
+
+// The core header carries no compression and allows no 16 or 32 bits.
+bool IsCoreBitDepth(int bitsPerPixel) {
+  return bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 || bitsPerPixel == 24;
+}
 
 enum class Compression : std::uint32_t { None = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
 
@@ -65,10 +76,6 @@ struct Channel {
   }
 };
 
-ColorRef Rgb(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
-  return (red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16;
-}
-
 struct BitmapLayout {
   std::int64_t width = 0;
   std::int64_t height = 0;  // always positive; see topDown
@@ -114,18 +121,18 @@ bool IsAcceptedForm(int bitsPerPixel, Compression compression) {
 bool ReadLayout(const ByteReader& in, BitmapLayout& layout) {
   if (!in.Has(0, kFileHeaderBytes + 4) || in.U16(0) != 0x4D42) return false;
   const std::uint32_t headerBytes = in.U32(kFileHeaderBytes);
-  if (headerBytes != kCoreHeaderBytes && (headerBytes < kInfoHeaderBytes || headerBytes > kLargestHeaderBytes))
-    return false;
+  if (headerBytes != kCoreHeaderBytes && !IsInfoHeaderSize(headerBytes)) return false;
   if (!in.Has(kFileHeaderBytes, headerBytes)) return false;
 
   std::uint32_t colorsUsed = 0;
   std::uint32_t compression = 0;
-  std::size_t paletteOffset = kFileHeaderBytes + headerBytes;
+  const std::size_t paletteOffset = kFileHeaderBytes + headerBytes;
   std::size_t paletteEntryBytes = 4;
   if (headerBytes == kCoreHeaderBytes) {
     layout.width = in.U16(18);
     layout.height = in.U16(20);
     layout.bitsPerPixel = in.U16(24);
+    if (!IsCoreBitDepth(layout.bitsPerPixel)) return false;
     paletteEntryBytes = 3;
   } else {
     layout.width = in.I32(18);
@@ -145,10 +152,9 @@ bool ReadLayout(const ByteReader& in, BitmapLayout& layout) {
     return false;
 
   if (layout.compression == Compression::BitFields) {
-    // The masks follow a 40-byte header; larger headers carry them inside.
-    const std::size_t maskOffset = headerBytes == kInfoHeaderBytes ? paletteOffset : kFileHeaderBytes + 40;
-    if (!ReadMasks(in, maskOffset, layout)) return false;
-    if (headerBytes == kInfoHeaderBytes) paletteOffset += 12;
+    // The masks follow the 40-byte part of the header, after it or inside a
+    // larger one. Bit fields go with 16 or 32 bits, so no colour table follows.
+    if (!ReadMasks(in, kFileHeaderBytes + kInfoHeaderBytes, layout)) return false;
   } else {
     SetDefaultMasks(layout);
   }
@@ -159,7 +165,7 @@ bool ReadLayout(const ByteReader& in, BitmapLayout& layout) {
     if (!in.Has(paletteOffset, std::uint64_t{entries} * paletteEntryBytes)) return false;
     for (std::uint32_t i = 0; i < entries; ++i) {
       const std::size_t at = paletteOffset + i * paletteEntryBytes;
-      layout.palette[i] = Rgb(in.U8(at + 2), in.U8(at + 1), in.U8(at));
+      layout.palette[i] = MakeColorRef(in.U8(at + 2), in.U8(at + 1), in.U8(at));
     }
   }
   layout.bitsOffset = in.U32(10);
@@ -186,11 +192,11 @@ bool DecodeUncompressed(const ByteReader& in, const BitmapLayout& layout, PixelI
         color = layout.palette[index];
       } else if (bpp == 24) {
         const std::size_t at = rowStart + static_cast<std::size_t>(x) * 3;
-        color = Rgb(in.U8(at + 2), in.U8(at + 1), in.U8(at));
+        color = MakeColorRef(in.U8(at + 2), in.U8(at + 1), in.U8(at));
       } else {
         const std::size_t at = rowStart + static_cast<std::size_t>(x) * (bpp / 8);
         const std::uint32_t value = bpp == 16 ? in.U16(at) : in.U32(at);
-        color = Rgb(layout.channels[0].Extract(value), layout.channels[1].Extract(value),
+        color = MakeColorRef(layout.channels[0].Extract(value), layout.channels[1].Extract(value),
                     layout.channels[2].Extract(value));
       }
       picture.Set(x, y, color);

@@ -9,8 +9,31 @@
 
 namespace builtin_art {
 
-// The colour around the shapes of the built-in button pictures, RGB(66, 0, 66).
-inline constexpr ColorRef kButtonKeyColor = 66 | 0 << 8 | 66 << 16;
+// The colour around the shapes of the built-in button pictures.
+inline constexpr ColorRef kButtonKeyColor = MakeColorRef(66, 0, 66);
+
+// Where the built-in elements sit on the built-in background, in pixels. The
+// progress box is one half of the bar picture, the indicator box one frame,
+// a button box one state; the face is drawn around these boxes.
+struct ElementBox {
+  int x, y, w, h;
+};
+struct SkinLayout {
+  ElementBox currentFile, progress, indicator, status, list;
+  ElementBox sysButton, minimize, close, open, skip;
+};
+inline constexpr SkinLayout kLayout{
+    .currentFile = {22, 28, 200, 10},
+    .progress = {22, 44, 200, 10},
+    .indicator = {227, 28, 30, 10},
+    .status = {227, 44, 30, 10},
+    .list = {13, 87, 249, 119},
+    .sysButton = {10, 1, 13, 13},
+    .minimize = {230, 1, 13, 13},
+    .close = {250, 1, 13, 13},
+    .open = {15, 61, 17, 13},
+    .skip = {230, 61, 30, 13},
+};
 
 // Skin pictures, 24-bit BMP. Buttons use RGB(66, 0, 66) around their shapes.
 inline constexpr std::string_view kBackground = "skin_background.bmp";        // 275 x 220

@@ -14,11 +14,6 @@
 
 namespace {
 
-// Texts from Skin.ini are cut like a read into a 1024-byte buffer.
-constexpr std::size_t kMaxSkinText = 1023;
-
-constexpr ColorRef Rgb(unsigned red, unsigned green, unsigned blue) { return red | green << 8 | blue << 16; }
-
 bool LoadBuiltinPicture(PixelImage& picture, std::string_view name) {
   std::span<const std::uint8_t> bytes = FindEmbeddedResource(name);
   if (DecodeBitmap(picture, bytes)) return true;
@@ -42,7 +37,6 @@ class SkinFileReader {
   // A text key replaces `field` unless it is absent or begins with "*".
   bool Text(std::string_view section, std::string_view key, std::string& field) const {
     std::string value = ReadProfileString(m_strIniPath, section, key, "*");
-    if (value.size() > kMaxSkinText) value.resize(kMaxSkinText);
     if (!value.empty() && value.front() == '*') return false;
     field = std::move(value);
     return true;
@@ -81,7 +75,7 @@ class SkinFileReader {
                std::string_view builtinName) const {
     std::string file;
     if (!Text(section, key, file)) return false;
-    if (file.empty() || !LoadBitmapFile(picture, FindSkinFile(m_strFolder, file)))
+    if (!LoadBitmapFile(picture, FindSkinFile(m_strFolder, file)))
       LoadBuiltinPicture(picture, builtinName);
     return true;
   }
@@ -108,37 +102,38 @@ class SkinFileReader {
 
 }  // namespace
 
-std::string SkinFolderPath(std::string_view name) { return GetProgramFolder() + "/Skins/" + std::string(name); }
+std::string SkinFolderPath(std::string_view name) { return FindSkinFile(ProgramFilePath("Skins"), name); }
 
 bool SetDefaultSkin(Skin& skin, int dpi) {
-  const ColorRef yellow = Rgb(255, 255, 0);
-  const ColorRef black = Rgb(0, 0, 0);
+  const ColorRef yellow = MakeColorRef(255, 255, 0);
+  const ColorRef black = MakeColorRef(0, 0, 0);
   const std::string face = "MS UI Gothic";
   const SkinFont font = DescribeSkinFont(face, 8, "", dpi);
+  const builtin_art::SkinLayout& at = builtin_art::kLayout;
+  auto textBox = [&](const builtin_art::ElementBox& box) {
+    return SkinTextBox{box.x, box.y, box.w, box.h, yellow, black, font};
+  };
+  auto place = [](SkinPicture& element, const builtin_art::ElementBox& box) {
+    element.x = box.x;
+    element.y = box.y;
+  };
 
   skin = Skin{};
   skin.main.panelHeight = 86;
   skin.main.panelEdge = 10;
-  skin.progress.x = 22;
-  skin.progress.y = 44;
-  skin.currentFile = {22, 28, 200, 10, yellow, black, font};
-  skin.indicator.x = 227;
-  skin.indicator.y = 28;
-  skin.status = {227, 44, 30, 10, yellow, black, font};
+  place(skin.progress, at.progress);
+  skin.currentFile = textBox(at.currentFile);
+  place(skin.indicator, at.indicator);
+  skin.status = textBox(at.status);
   SkinDownloadList& list = skin.downloadList;
-  static_cast<SkinTextBox&>(list) = {13, 87, 249, 119, yellow, black, font};
+  static_cast<SkinTextBox&>(list) = textBox(at.list);
   list.selColor = yellow;
-  list.selBgColor = Rgb(32, 32, 32);
-  skin.sysButton.x = 10;
-  skin.sysButton.y = 1;
-  skin.minimize.x = 230;
-  skin.minimize.y = 1;
-  skin.close.x = 250;
-  skin.close.y = 1;
-  skin.open.x = 15;
-  skin.open.y = 61;
-  skin.skip.x = 230;
-  skin.skip.y = 61;
+  list.selBgColor = MakeColorRef(32, 32, 32);
+  place(skin.sysButton, at.sysButton);
+  place(skin.minimize, at.minimize);
+  place(skin.close, at.close);
+  place(skin.open, at.open);
+  place(skin.skip, at.skip);
 
   bool complete = LoadBuiltinPicture(skin.main.bitmap, builtin_art::kBackground);
   complete &= LoadBuiltinPicture(skin.progress.bitmap, builtin_art::kProgressBar);

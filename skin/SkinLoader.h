@@ -30,5 +30,7 @@ void FreeSkin(Skin& skin);
 // that value begins with "*" (an absent key is written as "*").
 void LoadConfiguredSkin(Skin& skin, int dpi);
 
-// The program folder + "/Skins/" + name.
+// The folder of skin `name` in the program folder's Skins/, the name matched
+// as skins match their own file names (case ignored when there is no exact
+// match; see FindSkinFile), so "aurora" finds Skins/Aurora.
 std::string SkinFolderPath(std::string_view name);

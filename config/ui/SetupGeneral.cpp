@@ -50,7 +50,6 @@ CSetupGeneral::CSetupGeneral(wxWindow* book, SetupValues& values) : CSetupPage(b
 
   Bind(wxEVT_BUTTON, &CSetupGeneral::OnBrowse, this, IDC_BROWSE);
   Bind(wxEVT_TOGGLEBUTTON, &CSetupGeneral::OnAssociationClicked, this, IDC_ASSOCIATE_BUTTON);
-  Bind(wxEVT_CHOICE, &CSetupGeneral::OnLanguageChanged, this, IDC_LANGUAGE);
 }
 
 void CSetupGeneral::InitPage() {
@@ -77,6 +76,8 @@ void CSetupGeneral::TakeValues() {
   m_values.m_strSaveDir = ToUtf8(m_pSaveDir->GetValue());
   m_values.m_bWithDir = m_pWithDir->GetValue() ? 1 : 0;
   m_values.m_strWinampPath = ToUtf8(m_pWinampPath->GetValue());
+  // The language selection is taken here with the rest, so it reaches the
+  // values whenever the page is left or the sheet is closed with OK.
   if (m_pLanguage->GetSelection() != wxNOT_FOUND) m_values.m_strLanguage = ToUtf8(m_pLanguage->GetStringSelection());
 }
 
@@ -114,8 +115,4 @@ void CSetupGeneral::UseChosenProgram(const std::string& path) {
   TakeValues();
   m_values.m_strWinampPath = path;
   LoadControls();
-}
-
-void CSetupGeneral::OnLanguageChanged(wxCommandEvent&) {
-  m_values.m_strLanguage = ToUtf8(m_pLanguage->GetStringSelection());
 }

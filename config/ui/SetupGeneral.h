@@ -50,7 +50,6 @@ class CSetupGeneral : public CSetupPage {
 
   void OnBrowse(wxCommandEvent& event);
   void OnAssociationClicked(wxCommandEvent& event);
-  void OnLanguageChanged(wxCommandEvent& event);
 
   wxStaticText* m_pAssociationState;
   wxToggleButton* m_pAssociationButton;

@@ -1,31 +1,35 @@
 #include "config/ui/SetupMisc.h"
 
+#include <cstdint>
+
 #include <wx/checkbox.h>
 #include <wx/statbox.h>
 
-const CSetupMisc::Binding CSetupMisc::kBindings[6] = {
-    {IDC_CONTINUE_AFTER_ERROR, &SetupValues::m_bContinueAfterError},
-    {IDC_AUTO_PLAY, &SetupValues::m_bAutoPlay},
-    {IDC_AUTO_CLEAR, &SetupValues::m_bAutoClear},
-    {IDC_MINIMIZE_START, &SetupValues::m_bMinimizeStart},
-    {IDC_AUTO_CLOSE, &SetupValues::m_bAutoClose},
-    {IDC_TRAY_MINIMIZE, &SetupValues::m_bTrayMinimize},
+namespace {
+
+// One check box of the page and the setting it shows.
+struct CheckOption {
+  int id;
+  const char* text;  // the template's caption
+  int y;             // top, in dialog units
+  std::int32_t SetupValues::*value;
 };
+
+constexpr CheckOption kOptions[] = {
+    {CSetupMisc::IDC_CONTINUE_AFTER_ERROR, "Continue Download After Error", 30, &SetupValues::m_bContinueAfterError},
+    {CSetupMisc::IDC_AUTO_PLAY, "Start Playing Automatically", 44, &SetupValues::m_bAutoPlay},
+    {CSetupMisc::IDC_AUTO_CLEAR, "Clear Playlist Automatically", 60, &SetupValues::m_bAutoClear},
+    {CSetupMisc::IDC_MINIMIZE_START, "Minimize On Start", 75, &SetupValues::m_bMinimizeStart},
+    {CSetupMisc::IDC_AUTO_CLOSE, "Close QEM automatically", 90, &SetupValues::m_bAutoClose},
+    {CSetupMisc::IDC_TRAY_MINIMIZE, "Hide Taskbar Icon When Minimized", 105, &SetupValues::m_bTrayMinimize},
+};
+
+}  // namespace
 
 CSetupMisc::CSetupMisc(wxWindow* book, SetupValues& values) : CSetupPage(book, values) {
   new wxStaticBox(this, IDC_MISC_GROUP, "Misc.", DialogPoint(10, 10), DialogSize(195, 165));
-  struct Box {
-    int id;
-    const char* text;
-    int y;
-  };
-  for (const Box& box : {Box{IDC_CONTINUE_AFTER_ERROR, "Continue Download After Error", 30},
-                         Box{IDC_AUTO_PLAY, "Start Playing Automatically", 44},
-                         Box{IDC_AUTO_CLEAR, "Clear Playlist Automatically", 60},
-                         Box{IDC_MINIMIZE_START, "Minimize On Start", 75},
-                         Box{IDC_AUTO_CLOSE, "Close QEM automatically", 90},
-                         Box{IDC_TRAY_MINIMIZE, "Hide Taskbar Icon When Minimized", 105}})
-    new wxCheckBox(this, box.id, box.text, DialogPoint(45, box.y), DialogWidth(140));
+  for (const CheckOption& option : kOptions)
+    new wxCheckBox(this, option.id, option.text, DialogPoint(45, option.y), DialogWidth(140));
 }
 
 void CSetupMisc::InitPage() {
@@ -39,11 +43,11 @@ void CSetupMisc::InitPage() {
   SetCaptionFromKey(IDC_MINIMIZE_START, "1011");
   SetCaptionFromKey(IDC_AUTO_CLOSE, "1019");
   SetCaptionFromKey(IDC_TRAY_MINIMIZE, "1020");
-  for (const Binding& binding : kBindings)
-    static_cast<wxCheckBox*>(FindWindow(binding.id))->SetValue(m_values.*binding.value != 0);
+  for (const CheckOption& option : kOptions)
+    static_cast<wxCheckBox*>(FindWindow(option.id))->SetValue(m_values.*option.value != 0);
 }
 
 void CSetupMisc::TakeValues() {
-  for (const Binding& binding : kBindings)
-    m_values.*binding.value = static_cast<wxCheckBox*>(FindWindow(binding.id))->GetValue() ? 1 : 0;
+  for (const CheckOption& option : kOptions)
+    m_values.*option.value = static_cast<wxCheckBox*>(FindWindow(option.id))->GetValue() ? 1 : 0;
 }

@@ -1,8 +1,6 @@
 #pragma once
 // The Misc. page: six options, each a check box bound to one setting.
 
-#include <cstdint>
-
 #include "config/ui/SetupPage.h"
 
 class CSetupMisc : public CSetupPage {
@@ -23,10 +21,4 @@ class CSetupMisc : public CSetupPage {
 
  private:
   void InitPage() override;
-
-  struct Binding {
-    int id;
-    std::int32_t SetupValues::*value;
-  };
-  static const Binding kBindings[6];
 };

@@ -117,6 +117,25 @@ TEST_F(AssociationTest, KeyWithoutDefaultKeepsWhatOthersPutThere) {
   EXPECT_FALSE(m_store.KeyExists(".bare"));
 }
 
+TEST_F(AssociationTest, ReleaseWithoutBackupKeepsValuesOthersWroteSince) {
+  // Regression: release deleted the default value and content type whatever
+  // they held, so another program that took the extension over lost both.
+  AssociateExtension(m_store, ".mpq");
+  m_store.SetValue(".mpq", "", MakeStringValue("OtherPlayer.List"));
+  m_store.SetValue(".mpq", "Content Type", MakeStringValue("audio/x-mpq"));
+  ReleaseExtension(m_store, ".mpq");
+  EXPECT_EQ(Text(".mpq", ""), "OtherPlayer.List");
+  EXPECT_EQ(Text(".mpq", "Content Type"), "audio/x-mpq");
+  EXPECT_FALSE(m_store.KeyExists("DownloadListFile"));
+
+  // Only one of the two taken over: ours goes, theirs stays.
+  AssociateExtension(m_store, ".lst");
+  m_store.SetValue(".lst", "", MakeStringValue("OtherPlayer.List"));
+  ReleaseExtension(m_store, ".lst");
+  EXPECT_EQ(ValueNames(".lst"), (std::vector<std::string>{""}));
+  EXPECT_EQ(Text(".lst", ""), "OtherPlayer.List");
+}
+
 TEST_F(AssociationTest, TestIsCaseSensitiveAndLooksAtTheFirst1024Bytes) {
   m_store.CreateKey(".mpq");
   m_store.SetValue(".mpq", "", MakeStringValue("downloadlistfile"));

@@ -2,7 +2,11 @@
 // the 1023-byte cut, and where the file lives.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include <string>
 
@@ -60,6 +64,23 @@ TEST_F(SettingsStoreTest, ValueBeginningWithBackslashCountsAsAbsent) {
   std::string expected = std::string(getenv("HOME")) + "/MP3/";
   EXPECT_EQ(ReadSetting("CACHE", "SAVE_DIR", -1), expected);
   EXPECT_EQ(Stored("CACHE", "SAVE_DIR"), expected);
+}
+
+TEST_F(SettingsStoreTest, SaveFolderDefaultUsesTheUserDatabaseWithoutHome) {
+  // Regression: without HOME the default became "/MP3/" at the root.
+  const std::string home = getenv("HOME");
+  const passwd* user = getpwuid(getuid());
+  ASSERT_NE(user, nullptr);
+  const std::string expected = std::string(user->pw_dir) + "/MP3/";
+  for (bool empty : {false, true}) {
+    if (empty)
+      setenv("HOME", "", 1);
+    else
+      unsetenv("HOME");
+    EXPECT_EQ(DefaultSetting("CACHE", "SAVE_DIR"), expected);
+  }
+  setenv("HOME", home.c_str(), 1);
+  EXPECT_EQ(DefaultSetting("CACHE", "SAVE_DIR"), home + "/MP3/");
 }
 
 TEST_F(SettingsStoreTest, FieldsAreTrimmedAndMissingFieldsAreEmpty) {

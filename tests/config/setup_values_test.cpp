@@ -69,6 +69,18 @@ TEST(LanguageList, ListsLanguageFilesSortedAfterEnglish) {
   EXPECT_EQ(BuildLanguageList(folder.Path()), (Items{"Deutsch", "English", "English", "English UK", "japanese"}));
 }
 
+TEST(LanguageList, KeepsTheFirstFilesInListOrderWhenThereAreTooMany) {
+  // Regression: the cut was made in directory order, before sorting.
+  ScratchFolder folder;
+  Items expected{"English"};
+  for (size_t i = kMaxLanguageFiles + 20; i-- > 0;) {
+    const std::string title = "L" + std::to_string(1000 + i);  // same width: byte order is list order
+    WriteFileText(folder / (title + ".lng"), "");
+    if (i < kMaxLanguageFiles) expected.insert(expected.begin() + 1, title);
+  }
+  EXPECT_EQ(BuildLanguageList(folder.Path()), expected);
+}
+
 TEST(LanguageList, SelectionSearchesFromTheSecondItem) {
   const Items items{"English", "English UK", "Japanese"};
   EXPECT_EQ(FindLanguageIndex(items, "English"), 1u);  // the longer name wins

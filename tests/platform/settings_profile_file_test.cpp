@@ -42,6 +42,13 @@ TEST_F(ProfileFileTest, ReadsTrimAndUnquoteValues) {
   EXPECT_EQ(ReadProfileString(path, "A", "padded", "d"), "v");
 }
 
+TEST_F(ProfileFileTest, ReadsAreCutTo1023Bytes) {
+  WriteFileText(path, "[A]\nlong=\"" + std::string(1500, 'v') + "\"\nfull=" + std::string(1023, 'f') + "\n");
+  EXPECT_EQ(ReadProfileString(path, "A", "long", "d"), std::string(1023, 'v'));
+  EXPECT_EQ(ReadProfileString(path, "A", "full", "d"), std::string(1023, 'f'));
+  EXPECT_EQ(ReadProfileString(path, "A", "absent", std::string(1100, 'd')), std::string(1023, 'd'));
+}
+
 TEST_F(ProfileFileTest, WritesCreateFileSectionAndKeyKeepingEveryOtherLine) {
   ASSERT_TRUE(WriteProfileString(path, "GENERAL", "LANGUAGE", "Japanese"));
   EXPECT_EQ(ReadFileText(path), "[GENERAL]\nLANGUAGE=Japanese\n");

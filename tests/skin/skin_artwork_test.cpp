@@ -12,6 +12,9 @@ namespace {
 
 TEST(SkinArtwork, CommittedFilesMatchTheGenerator) {
   ScratchFolder out;
+  // The example skin's face follows its committed Skin.ini.
+  std::filesystem::create_directories(out / "Skins/Aurora");
+  WriteFileText(out / "Skins/Aurora/Skin.ini", ReadFileText(std::string(TF_SOURCE_DIR) + "/res/Skins/Aurora/Skin.ini"));
   const std::string command = std::string(TF_TOOLS_DIR) + "/skin_artwork " + out.Path();
   ASSERT_EQ(std::system(command.c_str()), 0);
 
@@ -25,7 +28,7 @@ TEST(SkinArtwork, CommittedFilesMatchTheGenerator) {
         << relative << " differs: run build/tools/skin_artwork res and commit";
     ++compared;
   }
-  EXPECT_EQ(compared, 11 + 11 + 9) << "skin pictures, icons, example skin pictures";
+  EXPECT_EQ(compared, 11 + 11 + 9 + 1) << "skin pictures, icons, example skin pictures and its Skin.ini";
 }
 
 }  // namespace

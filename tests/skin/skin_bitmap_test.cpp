@@ -266,6 +266,35 @@ TEST(BitmapDecoding, RefusesFormsItDoesNotKnow) {
     parts.compression = compression;
     EXPECT_FALSE(DecodeBitmap(picture, Build(parts))) << compression;
   }
+  // Regression: any header size from 40 to 124 was read as a Windows info
+  // header, so an OS/2 64-byte header's Huffman compression (3) passed as
+  // bit fields.
+  for (std::uint32_t size : {41u, 64u, 100u, 123u}) {
+    parts = Rgb24BottomUp();
+    parts.headerBytes = size;
+    EXPECT_FALSE(DecodeBitmap(picture, Build(parts))) << size;
+  }
+  parts = Rgb24BottomUp();
+  parts.headerBytes = 64;
+  parts.bitsPerPixel = 16;
+  parts.compression = 3;
+  parts.pixels.assign(16, 0);
+  EXPECT_FALSE(DecodeBitmap(picture, Build(parts))) << "OS/2 Huffman";
+  for (std::uint32_t size : {52u, 56u}) {  // the other Windows sizes still load
+    parts = Rgb24BottomUp();
+    parts.headerBytes = size;
+    EXPECT_TRUE(DecodeBitmap(picture, Build(parts))) << size;
+  }
+  picture.Clear();
+  // The core header knows no 16- or 32-bit pixels.
+  for (int bpp : {16, 32}) {
+    parts = Rgb24BottomUp();
+    parts.headerBytes = 12;
+    parts.bitsPerPixel = bpp;
+    parts.pixels.assign(32, 0);
+    EXPECT_FALSE(DecodeBitmap(picture, Build(parts))) << "core header, " << bpp << " bits";
+  }
+
   parts = Rgb24BottomUp();
   parts.width = 0;
   EXPECT_FALSE(DecodeBitmap(picture, Build(parts)));

@@ -218,6 +218,14 @@ TEST_F(SkinFolderTest, FileNamesFromWindowsSkinsAreFound) {
   EXPECT_EQ(m_skin.main.bitmap.At(0, 0), 0x445566u);
 }
 
+TEST_F(SkinFolderTest, SkinNameIgnoresCaseLikeTheFilesInside) {
+  // Regression: the folder name was matched exactly, so SKIN=test missed Skins/Test.
+  WriteIni("[Main]\nPanelHeight=70\n");
+  EXPECT_EQ(SkinFolderPath("tEST"), SkinFolder());
+  ASSERT_TRUE(LoadSkin(m_skin, "test", kDpi));
+  EXPECT_EQ(m_skin.main.panelHeight, 70);
+}
+
 TEST(ConfiguredSkin, AbsentSettingWritesStarAndKeepsTheBuiltinSkin) {
   ScratchProgramFolder program;
   Skin skin;

@@ -1,11 +1,40 @@
 // Writes a C++ source file that holds the given files as byte arrays and
 // defines FindEmbeddedResource over them (keyed by each file's name).
 // Usage: embed_resources OUTPUT.cpp FILE...
+// Fails, writing nothing, when a file cannot be read whole, when two files
+// share a name, or when a name holds anything but A-Z, a-z, 0-9, ".", "_"
+// and "-" (names go into a string literal of the output).
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace {
+
+bool IsPlainName(std::string_view name) {
+  if (name.empty()) return false;
+  for (char c : name)
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
+          c == '-'))
+      return false;
+  return true;
+}
+
+// The whole file at `path`; false on any open or read error, so a damaged
+// read fails the build instead of embedding part of a file.
+bool ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) return false;
+  unsigned char buffer[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  const bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -18,15 +47,23 @@ int main(int argc, char** argv) {
       "namespace {\n";
   std::string table = "struct Entry { std::string_view name; std::span<const std::uint8_t> bytes; };\n"
                       "const Entry kEntries[] = {\n";
+  std::set<std::string> names;
   for (int i = 2; i < argc; ++i) {
-    std::ifstream in(argv[i], std::ios::binary);
-    if (!in) {
+    std::string path = argv[i];
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    if (!IsPlainName(name)) {
+      std::fprintf(stderr, "embed_resources: %s: a name may hold only A-Z a-z 0-9 . _ -\n", argv[i]);
+      return 1;
+    }
+    if (!names.insert(name).second) {
+      std::fprintf(stderr, "embed_resources: %s: a second file named %s\n", argv[i], name.c_str());
+      return 1;
+    }
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile(argv[i], bytes)) {
       std::fprintf(stderr, "embed_resources: cannot read %s\n", argv[i]);
       return 1;
     }
-    std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
-    std::string path = argv[i];
-    std::string name = path.substr(path.find_last_of('/') + 1);
     std::string symbol = "kResource" + std::to_string(i);
     out += "const std::uint8_t " + symbol + "[] = {";
     for (size_t n = 0; n < bytes.size(); ++n) {

@@ -8,7 +8,11 @@ namespace {
 
 constexpr int kFaceWidth = 275;
 constexpr int kFaceHeight = 220;
-const Rgba kKeyColor = Hex(0x420042);
+
+// A ColorRef (red in the low byte) as a canvas colour.
+Rgba FromColorRef(ColorRef color) { return Hex((color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF)); }
+
+const Rgba kKeyColor = FromColorRef(builtin_art::kButtonKeyColor);
 const Rgba kBlack = Hex(0x000000);
 
 // A 3 x 5 pixel alphabet for the etched lettering.
@@ -111,13 +115,6 @@ const Theme& ExampleTheme() {
   return theme;
 }
 
-const FaceLayout& BuiltinLayout() {
-  static const FaceLayout layout{{22, 28, 200, 10}, {22, 44, 200, 10}, {227, 28, 30, 10}, {227, 44, 30, 10},
-                                 {13, 87, 249, 119}, {10, 1, 13, 13},  {230, 1, 13, 13},  {250, 1, 13, 13},
-                                 {15, 61, 17, 13},   {230, 61, 30, 13}};
-  return layout;
-}
-
 Canvas DrawFace(const Theme& theme, const FaceLayout& layout, std::string_view wordmark) {
   Canvas face(kFaceWidth, kFaceHeight);
   face.VerticalGradient(0, 0, kFaceWidth, kFaceHeight, theme.faceTop, theme.faceBottom);
@@ -133,7 +130,7 @@ Canvas DrawFace(const Theme& theme, const FaceLayout& layout, std::string_view w
   Etch(face, (kFaceWidth - TextWidth(wordmark)) / 2, 5, wordmark, theme.label, Rgba{1, 1, 1, 0.08f});
 
   // One display well holding the four panels, split by faint rules.
-  const FaceLayout::Box& text = layout.currentFile;
+  const builtin_art::ElementBox& text = layout.currentFile;
   const int wellLeft = text.x - 4, wellRight = layout.indicator.x + layout.indicator.w + 4;
   const int wellTop = text.y - 4, wellBottom = layout.progress.y + layout.progress.h + 4;
   Well(face, wellLeft, wellTop, wellRight, wellBottom, theme);
@@ -150,7 +147,7 @@ Canvas DrawFace(const Theme& theme, const FaceLayout& layout, std::string_view w
   Groove(face, 2, kFaceWidth - 2, 79, theme);
 
   // The list well, then the bottom lip that also closes the short window.
-  const FaceLayout::Box& list = layout.list;
+  const builtin_art::ElementBox& list = layout.list;
   Well(face, list.x, list.y, list.x + list.w, list.y + list.h, theme);
   Groove(face, 2, kFaceWidth - 2, kFaceHeight - 8, theme);
 
@@ -251,7 +248,7 @@ Canvas DrawListArrows(const Theme& theme) {
   return arrows;
 }
 
-Canvas DrawButton(const Theme& theme, const Canvas& face, const FaceLayout::Box& box, ButtonSymbol symbol) {
+Canvas DrawButton(const Theme& theme, const Canvas& face, const builtin_art::ElementBox& box, ButtonSymbol symbol) {
   const float w = static_cast<float>(box.w), h = static_cast<float>(box.h);
   const Shape outline = RoundRect(0.0f, 0.0f, w, h, 3.5f);
   const Shape cap = RoundRect(1.0f, 1.0f, w - 1.0f, h - 1.0f, 2.5f);

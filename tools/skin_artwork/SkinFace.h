@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "skin/BuiltinArtwork.h"
 #include "tools/skin_artwork/Canvas.h"
 
 struct Theme {
@@ -19,17 +20,10 @@ struct Theme {
 };
 
 // Where the elements sit on the face; the panels' wells are drawn around them.
-struct FaceLayout {
-  struct Box {
-    int x, y, w, h;
-  };
-  Box currentFile, progress, indicator, status, list;
-  Box sysButton, minimize, close, open, skip;  // one state's size
-};
+using FaceLayout = builtin_art::SkinLayout;
 
 const Theme& BuiltinTheme();
 const Theme& ExampleTheme();
-const FaceLayout& BuiltinLayout();
 
 Canvas DrawFace(const Theme& theme, const FaceLayout& layout, std::string_view wordmark);  // 275 x 220
 Canvas DrawProgressBar(const Theme& theme);                                          // 200 x 20
@@ -41,5 +35,5 @@ Canvas DrawListTrack(const Theme& theme);                                       
 enum class ButtonSymbol { Menu, Minimize, Close, Open, Skip };
 
 // A two-state button (released over pressed) drawn over `face` at `box`, with
-// every pixel the cap does not touch set to RGB(66, 0, 66).
-Canvas DrawButton(const Theme& theme, const Canvas& face, const FaceLayout::Box& box, ButtonSymbol symbol);
+// every pixel the cap does not touch set to the button key colour.
+Canvas DrawButton(const Theme& theme, const Canvas& face, const builtin_art::ElementBox& box, ButtonSymbol symbol);

@@ -1,11 +1,17 @@
 // Draws every built-in picture and icon, and the pictures of the example skin,
 // and writes them into the given res/ folder:
 //   skin_artwork RES_FOLDER
-// The output is committed; run this again after changing the drawing.
+// The example skin's face is drawn around the places RES_FOLDER/Skins/Aurora/
+// Skin.ini gives, so that file must be there first. The output is committed;
+// run this again after changing the drawing or the example's places.
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <tuple>
 
+#include "config/TextFields.h"
+#include "platform/ProfileFile.h"
 #include "skin/BuiltinArtwork.h"
 #include "tools/skin_artwork/ImageFiles.h"
 #include "tools/skin_artwork/NoteIcons.h"
@@ -13,12 +19,29 @@
 
 namespace {
 
-// The example skin moves the indicator below the status field and names
-// itself on the face; its Skin.ini says the same.
-FaceLayout ExampleLayout() {
-  FaceLayout layout = BuiltinLayout();
-  layout.indicator = {227, 44, 30, 10};
-  layout.status = {227, 28, 30, 10};
+// The built-in layout with the places of the skin file at `iniPath`, read as
+// the skin loader reads them: a number counts only when above 0, and only the
+// text boxes take a size (the others are as large as their pictures).
+FaceLayout ReadSkinLayout(const std::string& iniPath) {
+  FaceLayout layout = builtin_art::kLayout;
+  auto read = [&](std::string_view section, std::string_view key, int& field) {
+    const int value = ParseDecimalInt(ReadProfileString(iniPath, section, key, "-1"));
+    if (value > 0) field = value;
+  };
+  enum class Sized { No, Yes };
+  const std::tuple<std::string_view, builtin_art::ElementBox*, Sized> elements[] = {
+      {"CurrentFile", &layout.currentFile, Sized::Yes}, {"Progress", &layout.progress, Sized::No},
+      {"Indicator", &layout.indicator, Sized::No},      {"Status", &layout.status, Sized::Yes},
+      {"DownloadList", &layout.list, Sized::Yes},       {"SysButton", &layout.sysButton, Sized::No},
+      {"Minimize", &layout.minimize, Sized::No},        {"Close", &layout.close, Sized::No},
+      {"Open", &layout.open, Sized::No},                {"Skip", &layout.skip, Sized::No}};
+  for (const auto& [section, box, sized] : elements) {
+    read(section, "X", box->x);
+    read(section, "Y", box->y);
+    if (sized == Sized::No) continue;
+    read(section, "W", box->w);
+    read(section, "H", box->h);
+  }
   return layout;
 }
 
@@ -31,7 +54,7 @@ bool Write(const std::string& folder, std::string_view name, const std::vector<s
 
 bool WriteBuiltinSkin(const std::string& res) {
   const Theme& theme = BuiltinTheme();
-  const FaceLayout& layout = BuiltinLayout();
+  const FaceLayout& layout = builtin_art::kLayout;
   const Canvas face = DrawFace(theme, layout, "TUNEFETCH");
   auto bmp = [](const Canvas& canvas) { return EncodeBmp(canvas, BmpForm::Rgb24BottomUp); };
   namespace art = builtin_art;
@@ -61,10 +84,13 @@ bool WriteIcons(const std::string& res) {
 // write, so loading it exercises the decoder the way users' skins do.
 bool WriteExampleSkin(const std::string& res) {
   const std::string folder = res + "/Skins/Aurora";
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
+  const std::string iniPath = folder + "/Skin.ini";
+  if (!std::filesystem::is_regular_file(iniPath)) {
+    std::fprintf(stderr, "skin_artwork: %s is missing\n", iniPath.c_str());
+    return false;
+  }
   const Theme& theme = ExampleTheme();
-  const FaceLayout layout = ExampleLayout();
+  const FaceLayout layout = ReadSkinLayout(iniPath);
   const Canvas face = DrawFace(theme, layout, "AURORA");
   return Write(folder, "face.bmp", EncodeBmp(face, BmpForm::Rgb24TopDown)) &&
          Write(folder, "progress.bmp", EncodeBmp(DrawProgressBar(theme), BmpForm::BitFields32)) &&
