@@ -48,7 +48,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 FolderLock::FolderLock(const std::string& folder)
     : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-  if (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0) {
+  if (m_fd < 0) return;
+  // A signal arriving while another holder keeps us waiting is no failure.
+  int locked = flock(m_fd, LOCK_EX);
+  while (locked != 0 && errno == EINTR) locked = flock(m_fd, LOCK_EX);
+  if (locked != 0) {
     close(m_fd);
     m_fd = -1;
   }
@@ -60,7 +64,9 @@ FolderLock::~FolderLock() {
 
 bool ReplaceFile(const std::string& path, std::string_view content) {
   std::string temporary = path + ".XXXXXX";
-  int fd = mkstemp(temporary.data());  // mode 0600
+  // Mode 0600, and closed on exec so a program started meanwhile (the
+  // player) holds no temporary file open.
+  int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
   struct stat old {};
   bool ok = (stat(path.c_str(), &old) != 0 || fchmod(fd, old.st_mode & 07777) == 0) &&
