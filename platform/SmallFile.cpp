@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/PathParts.h"
+
 FileReadResult ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content) {
   content.clear();
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -75,4 +77,15 @@ bool ReplaceFile(const std::string& path, std::string_view content) {
   ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) unlink(temporary.c_str());
   return ok;
+}
+
+UpdateResult UpdateSmallFile(const std::string& path, std::size_t maxBytes,
+                             const std::function<FileChange(FileReadResult read, std::string& text)>& change) {
+  const std::string folder = GetDirectoryPart(path);
+  FolderLock lock(folder.empty() ? std::string(".") : folder);
+  if (!lock.Held()) return UpdateResult::Failed;
+  std::string text;
+  const FileReadResult read = ReadSmallFile(path, maxBytes, text);
+  if (change(read, text) == FileChange::Keep) return UpdateResult::Kept;
+  return ReplaceFile(path, text) ? UpdateResult::Replaced : UpdateResult::Failed;
 }
