@@ -2,17 +2,12 @@
 
 #include <limits>
 
+#include "platform/HexText.h"
+
 namespace {
 
 constexpr size_t kFieldWindow = 1022;  // bytes of a text that GetField looks at
 constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -40,7 +35,7 @@ bool StripLineEnd(std::string& text) {
 std::uint32_t HexToInt(std::string_view text) {
   std::uint32_t value = 0;
   for (char c : text) {
-    int digit = HexDigit(c);
+    int digit = HexDigitValue(c);
     if (digit < 0) break;
     value = value * 16 + static_cast<std::uint32_t>(digit);
   }

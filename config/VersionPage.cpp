@@ -1,5 +1,6 @@
 #include "config/VersionPage.h"
 
+#include "platform/HexText.h"
 #include "platform/ProgramPath.h"
 
 namespace {
@@ -12,16 +13,5 @@ bool IsUnreserved(unsigned char c) {
 }  // namespace
 
 std::string VersionPageAddress() {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string address = "file://";
-  for (unsigned char c : ProgramFilePath(kVersionPageFile)) {
-    if (IsUnreserved(c)) {
-      address += static_cast<char>(c);
-    } else {
-      address += '%';
-      address += kHex[c >> 4];
-      address += kHex[c & 15];
-    }
-  }
-  return address;
+  return "file://" + PercentEscape(ProgramFilePath(kVersionPageFile), IsUnreserved);
 }

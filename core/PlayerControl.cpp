@@ -15,6 +15,11 @@ namespace {
 // later counts as not started.
 constexpr auto kPlayerStartWait = std::chrono::milliseconds(1000);
 
+bool IsPlaying(BusWindowHandle player) {
+  const BusSendResult answer = SendMessage(player, WM_USER, 0, kPlayerQueryPlaying);
+  return answer.Delivered() && answer.value != 0;
+}
+
 }  // namespace
 
 BusWindowHandle FindPlayer(PlayerStart start) {
@@ -28,15 +33,14 @@ BusWindowHandle FindPlayer(PlayerStart start) {
 
 bool IsPlayerPlaying() {
   const BusWindowHandle player = FindPlayer(PlayerStart::DoNotStart);
-  if (!player) return false;
-  const BusSendResult answer = SendMessage(player, WM_USER, 0, kPlayerQueryPlaying);
-  return answer.Delivered() && answer.value != 0;
+  return player && IsPlaying(player);
 }
 
+// The playing query goes to the window found here, not to one looked up anew.
 bool PlayerPlay(PlayerStart start) {
   const BusWindowHandle player = FindPlayer(start);
   if (!player) return false;
-  if (!IsPlayerPlaying()) SendMessage(player, WM_USER, 0, kPlayerStartPlayback);
+  if (!IsPlaying(player)) SendMessage(player, WM_USER, 0, kPlayerStartPlayback);
   return true;
 }
 

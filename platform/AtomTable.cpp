@@ -1,20 +1,15 @@
 #include "platform/AtomTable.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <charconv>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 
-#include "platform/SmallFile.h"
-#include "platform/CaseInsensitive.h"
-#include "platform/BusFd.h"
 #include "platform/BusFolder.h"
+#include "platform/CaseInsensitive.h"
+#include "platform/DecimalText.h"
 #include "platform/HexText.h"
+#include "platform/SmallFile.h"
 
 namespace {
 
@@ -29,21 +24,13 @@ struct AtomEntry {
 };
 using AtomMap = std::map<GlobalAtom, AtomEntry>;
 
-template <typename Number>
-std::optional<Number> ParseDecimal(std::string_view text) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 // One line "<atom> <references> <name as hex>"; damaged lines are dropped.
 void ParseLine(std::string_view line, AtomMap& atoms) {
   const std::size_t first = line.find(' ');
   const std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
   if (second == std::string_view::npos) return;
-  const auto atom = ParseDecimal<std::uint32_t>(line.substr(0, first));
-  const auto references = ParseDecimal<std::uint32_t>(line.substr(first + 1, second - first - 1));
+  const auto atom = ParseUnsigned<std::uint32_t>(line.substr(0, first));
+  const auto references = ParseUnsigned<std::uint32_t>(line.substr(first + 1, second - first - 1));
   const auto name = FromHex(line.substr(second + 1));
   if (!atom || *atom < kFirstAtom || *atom > 0xFFFF || !references || *references == 0 || !name ||
       name->empty() || name->size() > kMaxAtomNameLength || name->find('\0') != std::string::npos)
@@ -51,86 +38,88 @@ void ParseLine(std::string_view line, AtomMap& atoms) {
   atoms[static_cast<GlobalAtom>(*atom)] = {*references, *name};
 }
 
-// The lock and the table of one bus folder, for the span of one operation.
-class LockedAtomTable {
- public:
-  bool Open() {
-    const BusFolderResult folder = OpenBusFolder();
-    if (folder.error != BusError::None) return false;
-    m_path = folder.path + "/atoms";
-    m_lock = BusFd(open((m_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (!m_lock.IsOpen()) return false;
-    while (flock(m_lock.Get(), LOCK_EX) != 0)
-      if (errno != EINTR) return false;
-    return Load();
-  }
+// A foreign or damaged file counts as empty.
+AtomMap ParseTable(std::string_view text) {
+  AtomMap atoms;
+  if (!text.starts_with(kHeader)) return atoms;
+  for (std::size_t end; (end = text.find('\n')) != std::string_view::npos; text.remove_prefix(end + 1))
+    ParseLine(text.substr(0, end), atoms);
+  return atoms;
+}
 
-  AtomMap& Atoms() { return m_atoms; }
+std::string FormatTable(const AtomMap& atoms) {
+  std::string text(kHeader);
+  text += '\n';
+  for (const auto& [atom, entry] : atoms)
+    text += std::to_string(atom) + " " + std::to_string(entry.references) + " " + ToHex(entry.name) + "\n";
+  return text;
+}
 
-  bool Save() const {
-    std::string text(kHeader);
-    text += '\n';
-    for (const auto& [atom, entry] : m_atoms)
-      text += std::to_string(atom) + " " + std::to_string(entry.references) + " " + ToHex(entry.name) + "\n";
-    return ReplaceFile(m_path, text);
-  }
+// The table file of the bus folder, or nothing when the folder is unusable.
+std::optional<std::string> TablePath() {
+  const BusFolderResult folder = OpenBusFolder();
+  if (folder.error != BusError::None) return std::nullopt;
+  return folder.path + "/atoms";
+}
 
- private:
-  bool Load() {
-    std::string text;
-    const FileReadResult read = ReadSmallFile(m_path, kMaxTableFileSize, text);
-    if (read == FileReadResult::Missing) return true;  // no table yet: empty
-    if (read != FileReadResult::Read) return false;
-    std::string_view rest = text;
-    if (!rest.starts_with(kHeader)) return true;  // a foreign or damaged file counts as empty
-    for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1))
-      ParseLine(rest.substr(0, end), m_atoms);
-    return true;
-  }
-
-  std::string m_path;
-  BusFd m_lock;  // held for the object's life
-  AtomMap m_atoms;
-};
+// Runs `change` on the table under the bus folder's lock; true when it asked
+// for the table to be saved and that worked. A table file that cannot be read
+// is neither changed nor replaced.
+bool ChangeTable(const std::function<FileChange(AtomMap& atoms)>& change) {
+  const std::optional<std::string> path = TablePath();
+  if (!path) return false;
+  const auto update = [&](FileReadResult read, std::string& text) {
+    if (read != FileReadResult::Read && read != FileReadResult::Missing) return FileChange::Keep;
+    AtomMap atoms = ParseTable(text);
+    if (change(atoms) == FileChange::Keep) return FileChange::Keep;
+    text = FormatTable(atoms);
+    return FileChange::Replace;
+  };
+  return UpdateSmallFile(*path, kMaxTableFileSize, update) == UpdateResult::Replaced;
+}
 
 }  // namespace
 
 GlobalAtom GlobalAddAtom(std::string_view name) {
   if (name.empty() || name.size() > kMaxAtomNameLength || name.find('\0') != std::string_view::npos) return 0;
-  LockedAtomTable table;
-  if (!table.Open()) return 0;
-  AtomMap& atoms = table.Atoms();
-  for (auto& [atom, entry] : atoms) {
-    if (!EqualsIgnoringCase(entry.name, name)) continue;
-    if (entry.references == UINT32_MAX) return 0;
-    ++entry.references;
-    return table.Save() ? atom : 0;
-  }
-  // The lowest free number, so numbers stay small and a full table is plain.
   GlobalAtom chosen = 0;
-  for (std::uint32_t candidate = kFirstAtom; candidate <= 0xFFFF; ++candidate) {
-    if (!atoms.contains(static_cast<GlobalAtom>(candidate))) {
-      chosen = static_cast<GlobalAtom>(candidate);
-      break;
+  const bool saved = ChangeTable([&](AtomMap& atoms) {
+    for (auto& [atom, entry] : atoms) {
+      if (!EqualsIgnoringCase(entry.name, name)) continue;
+      if (entry.references == UINT32_MAX) return FileChange::Keep;
+      ++entry.references;
+      chosen = atom;
+      return FileChange::Replace;
     }
-  }
-  if (chosen == 0) return 0;
-  atoms[chosen] = {1, std::string(name)};
-  return table.Save() ? chosen : 0;
+    // The lowest free number, so numbers stay small and a full table is plain.
+    for (std::uint32_t candidate = kFirstAtom; candidate <= 0xFFFF; ++candidate) {
+      if (!atoms.contains(static_cast<GlobalAtom>(candidate))) {
+        chosen = static_cast<GlobalAtom>(candidate);
+        atoms[chosen] = {1, std::string(name)};
+        return FileChange::Replace;
+      }
+    }
+    return FileChange::Keep;
+  });
+  return saved ? chosen : 0;
 }
 
 std::string GlobalGetAtomName(GlobalAtom atom) {
-  LockedAtomTable table;
-  if (atom < kFirstAtom || !table.Open()) return {};
-  const auto found = table.Atoms().find(atom);
-  return found == table.Atoms().end() ? std::string() : found->second.name;
+  // Changes replace the file in one step, so a reader needs no lock.
+  const std::optional<std::string> path = atom >= kFirstAtom ? TablePath() : std::nullopt;
+  std::string text;
+  if (!path || ReadSmallFile(*path, kMaxTableFileSize, text) != FileReadResult::Read) return {};
+  const AtomMap atoms = ParseTable(text);
+  const auto found = atoms.find(atom);
+  return found == atoms.end() ? std::string() : found->second.name;
 }
 
 bool GlobalDeleteAtom(GlobalAtom atom) {
-  LockedAtomTable table;
-  if (atom < kFirstAtom || !table.Open()) return false;
-  const auto found = table.Atoms().find(atom);
-  if (found == table.Atoms().end()) return false;
-  if (--found->second.references == 0) table.Atoms().erase(found);
-  return table.Save();
+  if (atom < kFirstAtom) return false;
+  return ChangeTable([&](AtomMap& atoms) {
+    const auto found = atoms.find(atom);
+    if (found == atoms.end()) return FileChange::Keep;
+    if (--found->second.references == 0) atoms.erase(found);
+    return FileChange::Replace;
+  });
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The global atom table: short names shared by the processes of one user,
 // each known by a 16-bit number, as the desktop's global atoms are. It lives
-// in the file "atoms" of the bus folder; every change holds the lock file
-// "atoms.lock" and replaces the table in one step. Atoms stay until deleted
+// in the file "atoms" of the bus folder; every change holds the lock on the
+// bus folder and replaces the table in one step. Atoms stay until deleted
 // as often as they were added, or until the bus folder goes (at logout when
 // it lies in $XDG_RUNTIME_DIR).
 

@@ -3,8 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
+
+#include "platform/FolderTree.h"
 
 namespace {
 
@@ -14,15 +15,6 @@ std::string ChooseFolderPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime && *runtime) return std::string(runtime) + "/tunefetch-bus";
   return "/tmp/tunefetch-bus-" + std::to_string(geteuid());
-}
-
-// Makes the missing folders of `path` with mode 0700, parents first.
-bool MakeFolderTree(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
-    if (mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 }  // namespace

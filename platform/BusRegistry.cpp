@@ -1,16 +1,14 @@
 #include "platform/BusRegistry.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
+#include <optional>
 
-#include "platform/BusFd.h"
+#include "platform/DecimalText.h"
 #include "platform/SmallFile.h"
 
 namespace {
@@ -18,17 +16,10 @@ namespace {
 constexpr std::string_view kEntryHeader = "tunefetch-bus-window 1";
 constexpr std::string_view kEntrySuffix = ".win";
 constexpr std::size_t kMaxEntrySize = 4096;  // bytes; a valid entry is far smaller
+constexpr std::size_t kMaxSequenceSize = 32;  // bytes; the largest id takes 20 digits
 
 bool HasNoLineBytes(std::string_view text) {
   return text.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos;
-}
-
-template <typename Number>
-std::optional<Number> ParseNumber(std::string_view text) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return value;
 }
 
 std::optional<BusWindowInfo> ParseEntry(std::string_view text, BusWindowHandle handle) {
@@ -50,7 +41,7 @@ std::optional<BusWindowInfo> ParseEntry(std::string_view text, BusWindowHandle h
     if (blank == std::string_view::npos) return std::nullopt;
     const std::string_view key = line.substr(0, blank), value = line.substr(blank + 1);
     if (key == "pid") {
-      const auto pid = ParseNumber<pid_t>(value);
+      const auto pid = ParseUnsigned<pid_t>(value);
       if (!pid || *pid <= 0) return std::nullopt;
       info.pid = *pid;
       sawPid = true;
@@ -69,6 +60,13 @@ std::optional<BusWindowInfo> ParseEntry(std::string_view text, BusWindowHandle h
   if (!sawPid || !sawVisibility || !sawClass || !sawTitle) return std::nullopt;
   if (!IsValidClassName(info.className) || !IsValidTitle(info.title)) return std::nullopt;
   return info;
+}
+
+// The entry of `handle`, or nothing when it is missing or malformed.
+std::optional<BusWindowInfo> ReadWindowEntry(const std::string& folder, BusWindowHandle handle) {
+  std::string text;
+  ReadSmallFile(EntryPath(folder, handle), kMaxEntrySize, text);
+  return ParseEntry(text, handle);
 }
 
 bool ProcessExists(pid_t pid) { return kill(pid, 0) == 0 || errno != ESRCH; }
@@ -92,23 +90,22 @@ std::string SocketPath(const std::string& folder, BusWindowHandle handle) {
 }
 
 BusWindowHandle AllocateWindowHandle(const std::string& folder) {
-  BusFd counter(open((folder + "/sequence").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-  if (!counter.IsOpen()) return {};
-  while (flock(counter.Get(), LOCK_EX) != 0)
-    if (errno != EINTR) return {};
-  char text[32] = {};
-  const ssize_t got = pread(counter.Get(), text, sizeof text - 1, 0);
-  if (got < 0) return {};
-  std::string_view current(text, static_cast<std::size_t>(got));
-  while (!current.empty() && (current.back() == '\n' || current.back() == ' ')) current.remove_suffix(1);
-  // An empty counter starts the sequence; a damaged one too (ids already in
-  // the folder are then checked below, so none is handed out twice).
-  std::uint64_t last = ParseNumber<std::uint64_t>(current).value_or(0);
-  for (const BusWindowInfo& info : ListWindowEntries(folder)) last = std::max(last, info.handle.id);
-  const std::string next = std::to_string(last + 1) + "\n";
-  if (pwrite(counter.Get(), next.data(), next.size(), 0) != static_cast<ssize_t>(next.size())) return {};
-  if (ftruncate(counter.Get(), static_cast<off_t>(next.size())) != 0) return {};
-  return BusWindowHandle{last + 1};
+  BusWindowHandle next;
+  const auto update = [&](FileReadResult read, std::string& text) {
+    if (read == FileReadResult::Unreadable) return FileChange::Keep;
+    std::string_view current = text;
+    while (!current.empty() && (current.back() == '\n' || current.back() == ' ')) current.remove_suffix(1);
+    // A missing or empty counter starts the sequence; a damaged or overlong
+    // one too (ids already in the folder are checked below, so none is handed
+    // out twice).
+    std::uint64_t last = ParseUnsigned<std::uint64_t>(current).value_or(0);
+    for (const BusWindowInfo& info : ListWindowEntries(folder)) last = std::max(last, info.handle.id);
+    next = BusWindowHandle{last + 1};
+    text = std::to_string(next.id) + "\n";
+    return FileChange::Replace;
+  };
+  if (UpdateSmallFile(folder + "/sequence", kMaxSequenceSize, update) != UpdateResult::Replaced) return {};
+  return next;
 }
 
 BusError WriteWindowEntry(const std::string& folder, const BusWindowInfo& info) {
@@ -121,12 +118,6 @@ BusError WriteWindowEntry(const std::string& folder, const BusWindowInfo& info) 
   return ReplaceFile(EntryPath(folder, info.handle), text) ? BusError::None : BusError::IoError;
 }
 
-std::optional<BusWindowInfo> ReadWindowEntry(const std::string& folder, BusWindowHandle handle) {
-  std::string text;
-  ReadSmallFile(EntryPath(folder, handle), kMaxEntrySize, text);
-  return ParseEntry(text, handle);
-}
-
 std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder) {
   std::vector<BusWindowHandle> handles;
   if (DIR* listing = opendir(folder.c_str())) {
@@ -134,7 +125,7 @@ std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder) {
       std::string_view name(item->d_name);
       if (!name.ends_with(kEntrySuffix)) continue;
       name.remove_suffix(kEntrySuffix.size());
-      if (const auto id = ParseNumber<std::uint64_t>(name); id && *id != 0) handles.push_back({*id});
+      if (const auto id = ParseUnsigned<std::uint64_t>(name); id && *id != 0) handles.push_back({*id});
     }
     closedir(listing);
   }

@@ -6,7 +6,6 @@
 
 #include <sys/types.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,9 +40,6 @@ BusWindowHandle AllocateWindowHandle(const std::string& folder);
 // Publishes or replaces the entry in one step (temporary file and rename), so
 // a finder sees the old or the new entry, never half of one.
 BusError WriteWindowEntry(const std::string& folder, const BusWindowInfo& info);
-
-// The entry of `handle`, or nothing when it is missing or malformed.
-std::optional<BusWindowInfo> ReadWindowEntry(const std::string& folder, BusWindowHandle handle);
 
 // Every entry in creation order, hidden windows included. An entry whose
 // process no longer exists is removed on the way and not listed.

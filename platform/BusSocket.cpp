@@ -23,7 +23,7 @@ IoOutcome WaitFor(int fd, short events, BusClock::time_point deadline) {
 
 }  // namespace
 
-IoOutcome WriteAll(int fd, const void* data, std::size_t size, BusClock::time_point deadline) {
+IoOutcome SendAll(int fd, const void* data, std::size_t size, BusClock::time_point deadline) {
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
     const ssize_t written = send(fd, bytes, size, MSG_NOSIGNAL);

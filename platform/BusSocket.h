@@ -16,7 +16,7 @@ enum class IoOutcome { Done, Closed, TimedOut, Failed };
 
 // Writes all `size` bytes, waiting for room until `deadline`. Never raises
 // SIGPIPE: a peer that went away gives Closed.
-IoOutcome WriteAll(int fd, const void* data, std::size_t size, BusClock::time_point deadline);
+IoOutcome SendAll(int fd, const void* data, std::size_t size, BusClock::time_point deadline);
 
 // Reads exactly `size` bytes, waiting until `deadline`. Closed when the peer
 // ends the connection before all of them arrived.

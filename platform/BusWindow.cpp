@@ -73,14 +73,9 @@ bool PeerIsThisUser(int connection) {
   return getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == geteuid();
 }
 
-void Answer(int connection, std::int64_t result) {
-  const auto reply = EncodeReply(ReplyStatus::Handled, result);
-  WriteAll(connection, reply.data(), reply.size(), BusClock::now() + kFrameArrivalLimit);
-}
-
-void Refuse(int connection) {
-  const auto reply = EncodeReply(ReplyStatus::Refused, 0);
-  WriteAll(connection, reply.data(), reply.size(), BusClock::now() + kFrameArrivalLimit);
+void Reply(int connection, ReplyStatus status, std::int64_t result) {
+  const auto reply = EncodeReply(status, result);
+  SendAll(connection, reply.data(), reply.size(), BusClock::now() + kFrameArrivalLimit);
 }
 
 // Reads one frame from `connection` and has it handled. A malformed frame is
@@ -92,7 +87,7 @@ void ServeConnection(BusFd connection, const std::shared_ptr<BusWindowCore>& cor
     return;
   RequestHeader header;
   if (DecodeRequestHeader(headerBytes, header) != FrameCheck::Ok) {
-    Refuse(connection.Get());
+    Reply(connection.Get(), ReplyStatus::Refused, 0);
     return;
   }
   header.message.data.resize(header.dataLength);
@@ -102,13 +97,13 @@ void ServeConnection(BusFd connection, const std::shared_ptr<BusWindowCore>& cor
   const bool wantsAnswer = header.type == FrameType::Send;
   if (!core->Dispatcher()) {
     const std::optional<std::int64_t> result = core->Run(header.message);
-    if (wantsAnswer && result) Answer(connection.Get(), *result);
+    if (wantsAnswer && result) Reply(connection.Get(), ReplyStatus::Handled, *result);
     return;
   }
   auto owned = std::make_shared<BusFd>(std::move(connection));
   core->Dispatcher()->Dispatch([core, owned, wantsAnswer, message = std::move(header.message)] {
     const std::optional<std::int64_t> result = core->Run(message);
-    if (wantsAnswer && result) Answer(owned->Get(), *result);
+    if (wantsAnswer && result) Reply(owned->Get(), ReplyStatus::Handled, *result);
   });
 }
 
@@ -147,7 +142,7 @@ std::unique_ptr<BusWindow> BusWindow::Create(std::string_view className, std::st
   }
 
   window->m_core = std::make_shared<BusWindowCore>(std::move(handler), dispatcher);
-  window->m_thread = std::thread(&BusWindow::Listen, window.get());
+  window->m_thread = std::thread(&BusWindow::Listen, window.get(), window->m_info.handle);
   window->m_core->SetListenerThread(window->m_thread.get_id());
   {
     std::lock_guard lock(g_localWindowsMutex);
@@ -160,19 +155,19 @@ std::unique_ptr<BusWindow> BusWindow::Create(std::string_view className, std::st
 
 BusWindow::~BusWindow() {
   if (m_info.handle) {
-    std::lock_guard lock(g_localWindowsMutex);
-    g_localWindows.erase(m_info.handle);
+    {
+      std::lock_guard lock(g_localWindowsMutex);
+      g_localWindows.erase(m_info.handle);
+    }
+    RemoveWindowEntry(m_folder, m_info.handle);
   }
   if (m_thread.joinable()) {
-    RemoveWindowEntry(m_folder, m_info.handle);
     const std::uint64_t one = 1;
     if (write(m_stopEvent.Get(), &one, sizeof one) != sizeof one) {
       // An eventfd write of 1 fails only on counter overflow, which cannot
       // happen with a single writer; the join below would hang otherwise.
     }
     m_thread.join();
-  } else if (m_info.handle) {
-    RemoveWindowEntry(m_folder, m_info.handle);
   }
   if (m_core) m_core->Close();
 }
@@ -181,14 +176,16 @@ BusError BusWindow::SetTitle(std::string_view title) {
   if (!IsValidTitle(title)) return BusError::BadArgument;
   BusWindowInfo changed = m_info;
   changed.title = title;
-  const BusError error = WriteWindowEntry(m_folder, changed);
-  if (error == BusError::None) m_info = std::move(changed);
-  return error;
+  return RewriteEntry(std::move(changed));
 }
 
 BusError BusWindow::SetVisibility(WindowVisibility visibility) {
   BusWindowInfo changed = m_info;
   changed.visibility = visibility;
+  return RewriteEntry(std::move(changed));
+}
+
+BusError BusWindow::RewriteEntry(BusWindowInfo changed) {
   const BusError error = WriteWindowEntry(m_folder, changed);
   if (error == BusError::None) m_info = std::move(changed);
   return error;
@@ -207,11 +204,14 @@ std::optional<std::int64_t> BusWindow::HandleInlineIfOwnThread(BusWindowHandle h
   return core->Run(message);
 }
 
-void BusWindow::Listen() {
+void BusWindow::Listen(BusWindowHandle handle) {
   for (;;) {
     pollfd waits[2] = {{m_listener.Get(), POLLIN, 0}, {m_stopEvent.Get(), POLLIN, 0}};
     if (poll(waits, 2, -1) < 0) {
       if (errno == EINTR) continue;
+      // Nobody will accept any more: unpublish the window, so senders learn
+      // at once that it is gone instead of waiting out their time limit.
+      RemoveWindowEntry(m_folder, handle);
       return;
     }
     if (waits[1].revents != 0) return;

@@ -56,7 +56,11 @@ class BusWindow {
 
  private:
   BusWindow() = default;
-  void Listen();
+  // Publishes `changed` as the window's entry and keeps it once that worked.
+  BusError RewriteEntry(BusWindowInfo changed);
+  // The listener thread's loop. It gets its own copy of the handle, as the
+  // owner thread may rewrite m_info meanwhile.
+  void Listen(BusWindowHandle handle);
 
   std::string m_folder;
   BusWindowInfo m_info;

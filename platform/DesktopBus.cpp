@@ -7,6 +7,16 @@
 
 namespace {
 
+BusError ToBusError(IoOutcome outcome) {
+  switch (outcome) {
+    case IoOutcome::Done: return BusError::None;
+    case IoOutcome::Closed: return BusError::NoReply;
+    case IoOutcome::TimedOut: return BusError::Timeout;
+    case IoOutcome::Failed: return BusError::IoError;
+  }
+  return BusError::IoError;
+}
+
 // A probe only needs the listen queue to take the connection.
 constexpr std::chrono::milliseconds kProbeLimit{200};
 
@@ -44,13 +54,7 @@ BusError Deliver(FrameType type, BusWindowHandle window, const BusMessage& messa
   }
   connection = std::move(connected.socket);
   const std::string frame = EncodeRequest(type, message);
-  switch (WriteAll(connection.Get(), frame.data(), frame.size(), deadline)) {
-    case IoOutcome::Done: return BusError::None;
-    case IoOutcome::Closed: return BusError::NoReply;
-    case IoOutcome::TimedOut: return BusError::Timeout;
-    case IoOutcome::Failed: return BusError::IoError;
-  }
-  return BusError::IoError;
+  return ToBusError(SendAll(connection.Get(), frame.data(), frame.size(), deadline));
 }
 
 bool FitsFrame(const BusMessage& message) {
@@ -88,12 +92,9 @@ BusSendResult SendBusMessage(BusWindowHandle window, const BusMessage& message,
     return {error, 0};
 
   std::array<std::uint8_t, kReplySize> replyBytes{};
-  switch (ReadExact(connection.Get(), replyBytes.data(), replyBytes.size(), deadline)) {
-    case IoOutcome::Done: break;
-    case IoOutcome::Closed: return {BusError::NoReply, 0};
-    case IoOutcome::TimedOut: return {BusError::Timeout, 0};
-    case IoOutcome::Failed: return {BusError::IoError, 0};
-  }
+  if (const BusError error = ToBusError(ReadExact(connection.Get(), replyBytes.data(), replyBytes.size(), deadline));
+      error != BusError::None)
+    return {error, 0};
   const DecodedReply reply = DecodeReply(replyBytes);
   if (!reply.wellFormed) return {BusError::IoError, 0};
   if (reply.status == ReplyStatus::Refused) return {BusError::Refused, 0};

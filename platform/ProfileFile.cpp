@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "platform/CaseInsensitive.h"
-#include "platform/PathParts.h"
 #include "platform/SmallFile.h"
 
 namespace {
@@ -119,37 +118,35 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 
 bool WriteProfileString(const std::string& path, std::string_view section,
                         std::string_view key, std::string_view value) {
-  std::string folder = GetDirectoryPart(path);
-  FolderLock lock(folder.empty() ? std::string(".") : folder);
-  if (!lock.Held()) return false;
+  const auto change = [&](FileReadResult read, std::string& content) {
+    // A file that cannot be read whole is left alone rather than replaced.
+    if (read != FileReadResult::Read && read != FileReadResult::Missing) return FileChange::Keep;
+    std::vector<Line> lines = SplitLines(content);
+    // New lines follow the file's own line ends, so a file brought from
+    // Windows keeps its CR LF throughout.
+    std::string_view newline = !lines.empty() && lines.front().end == "\r\n" ? "\r\n" : "\n";
+    std::string keyLine = std::string(FirstLine(key)) + "=" + std::string(FirstLine(value));
 
-  std::string content;
-  // A file that cannot be read whole is left alone rather than replaced.
-  FileReadResult read = ReadSmallFile(path, kMaxProfileFileSize, content);
-  if (read != FileReadResult::Read && read != FileReadResult::Missing) return false;
-  std::vector<Line> lines = SplitLines(content);
-  // New lines follow the file's own line ends, so a file brought from
-  // Windows keeps its CR LF throughout.
-  std::string_view newline = !lines.empty() && lines.front().end == "\r\n" ? "\r\n" : "\n";
-  std::string keyLine = std::string(FirstLine(key)) + "=" + std::string(FirstLine(value));
-
-  Place place = FindKey(lines, section, key);
-  std::string result;
-  auto appendLine = [&](std::string_view text, std::string_view end) {
-    result += text;
-    result += end.empty() ? newline : end;
+    Place place = FindKey(lines, section, key);
+    std::string result;
+    auto appendLine = [&](std::string_view text, std::string_view end) {
+      result += text;
+      result += end.empty() ? newline : end;
+    };
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (place.sectionFound && !place.keyFound && i == place.index) appendLine(keyLine, newline);
+      if (place.keyFound && i == place.index)
+        appendLine(keyLine, lines[i].end);
+      else
+        appendLine(lines[i].text, lines[i].end);
+    }
+    if (place.sectionFound && !place.keyFound && place.index == lines.size()) appendLine(keyLine, newline);
+    if (!place.sectionFound) {
+      appendLine("[" + std::string(FirstLine(section)) + "]", newline);
+      appendLine(keyLine, newline);
+    }
+    content = std::move(result);
+    return FileChange::Replace;
   };
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (place.sectionFound && !place.keyFound && i == place.index) appendLine(keyLine, newline);
-    if (place.keyFound && i == place.index)
-      appendLine(keyLine, lines[i].end);
-    else
-      appendLine(lines[i].text, lines[i].end);
-  }
-  if (place.sectionFound && !place.keyFound && place.index == lines.size()) appendLine(keyLine, newline);
-  if (!place.sectionFound) {
-    appendLine("[" + std::string(FirstLine(section)) + "]", newline);
-    appendLine(keyLine, newline);
-  }
-  return ReplaceFile(path, result);
+  return UpdateSmallFile(path, kMaxProfileFileSize, change) == UpdateResult::Replaced;
 }

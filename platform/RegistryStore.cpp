@@ -7,11 +7,13 @@
 #include <utility>
 
 #include <fcntl.h>  // renameat2
-#include <sys/stat.h>
 
-#include "platform/SmallFile.h"
 #include "platform/CaseInsensitive.h"
+#include "platform/DecimalText.h"
+#include "platform/FolderTree.h"
+#include "platform/HexText.h"
 #include "platform/PathParts.h"
+#include "platform/SmallFile.h"
 
 // The store file is text, one record a line:
 //   TUNEFETCH-REGISTRY 1                       first line, format 1
@@ -79,25 +81,9 @@ Node* WalkTo(Node& root, const std::vector<std::string_view>& parts, Creation cr
 
 // ---- the file format ----
 
-void AppendEscaped(std::string& out, std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (unsigned char c : bytes) {
-    if (c > ' ' && c < 0x7f && c != '%') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-}
+bool IsPlainStoreByte(unsigned char c) { return c > ' ' && c < 0x7f && c != '%'; }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+void AppendEscaped(std::string& out, std::string_view bytes) { out += PercentEscape(bytes, IsPlainStoreByte); }
 
 bool Unescape(std::string_view text, size_t limit, std::string& out) {
   out.clear();
@@ -106,7 +92,7 @@ bool Unescape(std::string_view text, size_t limit, std::string& out) {
       out += text[i];
     } else {
       if (i + 2 >= text.size()) return false;
-      int high = HexDigit(text[i + 1]), low = HexDigit(text[i + 2]);
+      int high = HexDigitValue(text[i + 1]), low = HexDigitValue(text[i + 2]);
       if (high < 0 || low < 0) return false;
       out += static_cast<char>(high * 16 + low);
       i += 2;
@@ -142,18 +128,6 @@ std::string FormatStore(const Node& root) {
   return out;
 }
 
-bool ParseType(std::string_view text, std::uint32_t& type) {
-  if (text.empty() || text.size() > 10) return false;
-  std::uint64_t number = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    number = number * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  if (number > UINT32_MAX) return false;
-  type = static_cast<std::uint32_t>(number);
-  return true;
-}
-
 bool ParseValueLine(std::string_view rest, Node& key) {
   // rest is "=<name> <type> :<data>"
   size_t first = rest.find(' ');
@@ -166,11 +140,11 @@ bool ParseValueLine(std::string_view rest, Node& key) {
   if (!nameToken.starts_with('=') || !dataToken.starts_with(':')) return false;
   std::string name;
   RegistryValue value;
-  std::uint32_t type = 0;
-  if (!Unescape(nameToken.substr(1), kMaxRegistryValueNameLength, name) ||
-      !ParseType(typeToken, type) || !Unescape(dataToken.substr(1), kMaxRegistryValueLength, value.data))
+  const std::optional<std::uint32_t> type = ParseUnsigned<std::uint32_t>(typeToken);
+  if (!Unescape(nameToken.substr(1), kMaxRegistryValueNameLength, name) || !type ||
+      !Unescape(dataToken.substr(1), kMaxRegistryValueLength, value.data))
     return false;
-  value.type = static_cast<RegistryType>(type);
+  value.type = static_cast<RegistryType>(*type);
   if (RegistryValue* existing = key.FindValue(name))
     *existing = std::move(value);
   else
@@ -211,10 +185,10 @@ bool ParseStore(std::string_view text, Node& root) {
 
 enum class StoreState { Loaded, Damaged, Failed };
 
-StoreState LoadStore(const std::string& path, Node& root) {
-  std::string content;
+// Fills `root` from what reading the store file gave.
+StoreState ParseStoreFile(FileReadResult read, std::string_view content, Node& root) {
   root = Node{};
-  switch (ReadSmallFile(path, kMaxRegistryFileLength, content)) {
+  switch (read) {
     case FileReadResult::Missing:
       return StoreState::Loaded;
     case FileReadResult::Unreadable:
@@ -229,12 +203,10 @@ StoreState LoadStore(const std::string& path, Node& root) {
   return StoreState::Damaged;
 }
 
-bool MakeFolders(const std::string& folder) {
-  if (folder.empty()) return true;
-  struct stat info {};
-  if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-  if (!MakeFolders(GetDirectoryPart(folder))) return false;
-  return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+StoreState LoadStore(const std::string& path, Node& root) {
+  std::string content;
+  const FileReadResult read = ReadSmallFile(path, kMaxRegistryFileLength, content);
+  return ParseStoreFile(read, content, root);
 }
 
 // Moves a damaged store file to "<path>.damaged" (or ".damaged.N" when that
@@ -253,22 +225,26 @@ using Change = std::function<RegistryResult(Node& root)>;
 // Runs `change` on the store under the folder lock and saves the result when
 // it reports Ok.
 RegistryResult ChangeStore(const std::string& path, const Change& change) {
-  std::string folder = GetDirectoryPart(path);
-  if (folder.empty()) folder = ".";
-  if (!MakeFolders(folder)) return RegistryResult::StoreFailed;
-  FolderLock lock(folder);
-  if (!lock.Held()) return RegistryResult::StoreFailed;
-  Node root;
-  StoreState state = LoadStore(path, root);
-  if (state == StoreState::Failed) return RegistryResult::StoreFailed;
-  RegistryResult result = change(root);
-  if (result != RegistryResult::Ok) return result;
-  // A store that would grow past what a read accepts is refused, so it is
-  // never taken for a damaged one later.
-  std::string text = FormatStore(root);
-  if (text.size() > kMaxRegistryFileLength) return RegistryResult::StoreFailed;
-  if (state == StoreState::Damaged && !MoveAside(path)) return RegistryResult::StoreFailed;
-  return ReplaceFile(path, text) ? RegistryResult::Ok : RegistryResult::StoreFailed;
+  if (!MakeFolderTree(GetDirectoryPart(path))) return RegistryResult::StoreFailed;
+  RegistryResult result = RegistryResult::StoreFailed;
+  const auto update = [&](FileReadResult read, std::string& text) {
+    Node root;
+    const StoreState state = ParseStoreFile(read, text, root);
+    if (state == StoreState::Failed) return FileChange::Keep;
+    result = change(root);
+    if (result != RegistryResult::Ok) return FileChange::Keep;
+    // A store that would grow past what a read accepts is refused, so it is
+    // never taken for a damaged one later.
+    text = FormatStore(root);
+    if (text.size() > kMaxRegistryFileLength || (state == StoreState::Damaged && !MoveAside(path))) {
+      result = RegistryResult::StoreFailed;
+      return FileChange::Keep;
+    }
+    return FileChange::Replace;
+  };
+  if (UpdateSmallFile(path, kMaxRegistryFileLength, update) == UpdateResult::Failed)
+    return RegistryResult::StoreFailed;
+  return result;
 }
 
 // Reads the store and hands the key at `key` to `read`; NotFound when it is missing.

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/PathParts.h"
+
 FileReadResult ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content) {
   content.clear();
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -48,7 +50,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 FolderLock::FolderLock(const std::string& folder)
     : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-  if (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0) {
+  if (m_fd < 0) return;
+  // A signal arriving while another holder keeps us waiting is no failure.
+  int locked = flock(m_fd, LOCK_EX);
+  while (locked != 0 && errno == EINTR) locked = flock(m_fd, LOCK_EX);
+  if (locked != 0) {
     close(m_fd);
     m_fd = -1;
   }
@@ -60,7 +66,9 @@ FolderLock::~FolderLock() {
 
 bool ReplaceFile(const std::string& path, std::string_view content) {
   std::string temporary = path + ".XXXXXX";
-  int fd = mkstemp(temporary.data());  // mode 0600
+  // Mode 0600, and closed on exec so a program started meanwhile (the
+  // player) holds no temporary file open.
+  int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
   struct stat old {};
   bool ok = (stat(path.c_str(), &old) != 0 || fchmod(fd, old.st_mode & 07777) == 0) &&
@@ -69,4 +77,15 @@ bool ReplaceFile(const std::string& path, std::string_view content) {
   ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) unlink(temporary.c_str());
   return ok;
+}
+
+UpdateResult UpdateSmallFile(const std::string& path, std::size_t maxBytes,
+                             const std::function<FileChange(FileReadResult read, std::string& text)>& change) {
+  const std::string folder = GetDirectoryPart(path);
+  FolderLock lock(folder.empty() ? std::string(".") : folder);
+  if (!lock.Held()) return UpdateResult::Failed;
+  std::string text;
+  const FileReadResult read = ReadSmallFile(path, maxBytes, text);
+  if (change(read, text) == FileChange::Keep) return UpdateResult::Kept;
+  return ReplaceFile(path, text) ? UpdateResult::Replaced : UpdateResult::Failed;
 }

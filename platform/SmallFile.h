@@ -6,6 +6,7 @@
 // and a rename.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -42,3 +43,15 @@ class FolderLock {
 // 0600, an existing one keeps its mode. On failure the old file is left whole
 // and the temporary file is removed.
 bool ReplaceFile(const std::string& path, std::string_view content);
+
+enum class FileChange { Keep, Replace };
+enum class UpdateResult { Replaced, Kept, Failed };
+
+// The whole "lock, read, change, replace" step: holds the lock on the folder
+// of `path` (as GetDirectoryPart names it; "." for none), reads the file as
+// ReadSmallFile does and hands the outcome and the text to `change`, which
+// may edit the text. When it answers Replace, the edited text replaces the
+// file. Failed when the folder cannot be locked or the file not replaced;
+// Kept when `change` answered Keep.
+UpdateResult UpdateSmallFile(const std::string& path, std::size_t maxBytes,
+                             const std::function<FileChange(FileReadResult read, std::string& text)>& change);

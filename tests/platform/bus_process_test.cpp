@@ -34,7 +34,7 @@ std::optional<ReplyStatus> SendRawBytes(BusWindowHandle window, std::string_view
       ConnectToSocket(SocketPath(BusFolderPath(), window), BusClock::now() + std::chrono::seconds(5));
   if (connection.outcome != ConnectOutcome::Connected) return std::nullopt;
   const auto deadline = BusClock::now() + std::chrono::seconds(5);
-  if (WriteAll(connection.socket.Get(), bytes.data(), bytes.size(), deadline) != IoOutcome::Done)
+  if (SendAll(connection.socket.Get(), bytes.data(), bytes.size(), deadline) != IoOutcome::Done)
     return std::nullopt;
   shutdown(connection.socket.Get(), SHUT_WR);  // a truncated frame ends here
   std::array<std::uint8_t, kReplySize> reply{};

@@ -2,6 +2,8 @@
 // handlers to a GUI thread, sends to one's own window, closing with senders
 // waiting, and the bus folder's rights.
 
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,8 +17,10 @@
 #include <mutex>
 
 #include "platform/BusFolder.h"
+#include "platform/BusSocket.h"
 #include "platform/BusWindow.h"
 #include "platform/DesktopBus.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -168,6 +172,36 @@ TEST(BusReceiver, TitleChangesAndClosingAreSeenByFinders) {
   window.reset();
   EXPECT_FALSE(FindWindowByTitle("after"));
   EXPECT_EQ(SendMessage(handle, WM_USER, 0, 0).error, BusError::NoWindow);
+}
+
+// A regression test: a listener whose wait failed for good left its window
+// published, so every sender waited out its whole time limit.
+TEST(BusReceiver, AListenerThatCannotWaitAnyMoreUnpublishesItsWindow) {
+  auto window = MakeWindow("failing", [](const BusMessage&) { return std::int64_t{0}; });
+  ASSERT_TRUE(window);
+  const std::string folder = OpenBusFolder().path;
+  const std::string socketFile = SocketPath(folder, window->Handle());  // removed after the entry
+  sockaddr_un address{};
+  ASSERT_TRUE(MakeSocketAddress(socketFile, address));
+  BusFd caller(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  ASSERT_TRUE(caller.IsOpen());
+
+  // With a descriptor limit of one, the listener's accept fails and its next
+  // poll of two descriptors fails with EINVAL. Only calls that need no new
+  // descriptor run until the limit is back.
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit tight = saved;
+  tight.rlim_cur = 1;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  const bool connected = connect(caller.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  const bool unpublished = WaitUntil([&] { return access(socketFile.c_str(), F_OK) != 0; }, std::chrono::seconds(2));
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+
+  EXPECT_TRUE(connected);
+  EXPECT_TRUE(unpublished);
+  EXPECT_FALSE(FindWindowByTitle("failing"));
+  EXPECT_EQ(SendMessage(window->Handle(), WM_USER, 0, 0, std::chrono::seconds(2)).error, BusError::NoWindow);
 }
 
 TEST(BusReceiver, ClassAndTitleLimitsAreEnforced) {

@@ -2,16 +2,33 @@
 // pipe that has a file's name.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/ProfileFile.h"
 #include "platform/SmallFile.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
+
+std::atomic<bool> g_signalled{false};
+
+// The scheduler state letter of thread `tid` of this process ('S' while it
+// sleeps, as in a lock wait); '?' when it cannot be read.
+char ThreadState(pid_t tid) {
+  const std::string stat = ReadFileText("/proc/self/task/" + std::to_string(tid) + "/stat");
+  const std::size_t paren = stat.rfind(')');
+  return paren == std::string::npos || paren + 2 >= stat.size() ? '?' : stat[paren + 2];
+}
 
 TEST(SmallFileTest, ReadsWholeFilesUpToTheCap) {
   ScratchFolder folder;
@@ -52,6 +69,33 @@ TEST(SmallFileTest, ReplaceKeepsModeAndLeavesNoTemporaryFile) {
   int entries = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) entries += !entry.path().empty();
   EXPECT_EQ(entries, 1);
+}
+
+// A regression test: a signal arriving while the lock was held elsewhere made
+// the waiter give up, and the change it was about to make was lost.
+TEST(SmallFileTest, ASignalWhileWaitingForTheFolderLockDoesNotLoseIt) {
+  ScratchFolder folder;
+  struct sigaction interrupting {};
+  interrupting.sa_handler = [](int) { g_signalled = true; };  // no SA_RESTART: the wait sees EINTR
+  struct sigaction previous {};
+  ASSERT_EQ(sigaction(SIGUSR1, &interrupting, &previous), 0);
+
+  std::optional<FolderLock> holder(std::in_place, folder.Path());
+  ASSERT_TRUE(holder->Held());
+  std::atomic<pid_t> waiterId{0};
+  std::atomic<bool> waiterHeld{false};
+  std::thread waiter([&] {
+    waiterId = gettid();
+    FolderLock lock(folder.Path());
+    waiterHeld = lock.Held();
+  });
+  EXPECT_TRUE(WaitUntil([&] { return waiterId != 0 && ThreadState(waiterId) == 'S'; }));
+  pthread_kill(waiter.native_handle(), SIGUSR1);
+  EXPECT_TRUE(WaitUntil([] { return g_signalled.load(); }));
+  holder.reset();
+  waiter.join();
+  sigaction(SIGUSR1, &previous, nullptr);
+  EXPECT_TRUE(waiterHeld);
 }
 
 }  // namespace
