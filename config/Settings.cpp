@@ -1,6 +1,8 @@
 #include "config/Settings.h"
 
 #include <cstdlib>
+#include <mutex>
+#include <vector>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -48,6 +50,30 @@ constexpr DefaultRow kDefaults[] = {
     {"PLAY", "AUTO_CLEAR", "1"},
 };
 
+struct OverrideRow {
+  std::string section;
+  std::string key;
+  std::string value;
+};
+
+std::mutex g_overrideMutex;
+std::vector<OverrideRow> g_overrides;  // guarded by g_overrideMutex
+
+// Called with g_overrideMutex held.
+OverrideRow* FindOverride(std::string_view section, std::string_view key) {
+  for (OverrideRow& row : g_overrides)
+    if (EqualsIgnoringCase(row.section, section) && EqualsIgnoringCase(row.key, key)) return &row;
+  return nullptr;
+}
+
+// The override of `section`/`key` into `value`; false when there is none.
+bool ReadOverride(std::string_view section, std::string_view key, std::string& value) {
+  std::lock_guard lock(g_overrideMutex);
+  const OverrideRow* row = FindOverride(section, key);
+  if (row) value = row->value;
+  return row != nullptr;
+}
+
 // $HOME, or the home folder the user database gives when HOME is unset or
 // empty (a service or a cleared environment), so "~/" never becomes "/".
 std::string HomeFolder() {
@@ -80,7 +106,8 @@ std::string DefaultSetting(std::string_view section, std::string_view key) {
 }
 
 std::string ReadSetting(std::string_view section, std::string_view key, int field) {
-  std::string text = ReadProfileString(SettingsPath(), section, key, kAbsentMarker);
+  std::string text;
+  if (!ReadOverride(section, key, text)) text = ReadProfileString(SettingsPath(), section, key, kAbsentMarker);
   if (text.starts_with(kAbsentMarker)) {
     text = DefaultSetting(section, key);
     WriteSetting(section, key, text);
@@ -91,6 +118,15 @@ std::string ReadSetting(std::string_view section, std::string_view key, int fiel
 
 std::int32_t ReadSettingInt(std::string_view section, std::string_view key, int field) {
   return ParseDecimalInt(ReadSetting(section, key, field));
+}
+
+void OverrideSetting(std::string_view section, std::string_view key, std::string_view value) {
+  std::lock_guard lock(g_overrideMutex);
+  if (OverrideRow* row = FindOverride(section, key)) {
+    row->value = value;
+  } else {
+    g_overrides.push_back({std::string(section), std::string(key), std::string(value)});
+  }
 }
 
 bool WriteSetting(std::string_view section, std::string_view key, std::string_view text) {

@@ -29,6 +29,11 @@ std::string ReadSetting(std::string_view section, std::string_view key, int fiel
 // (such as "*") gives 0.
 std::int32_t ReadSettingInt(std::string_view section, std::string_view key, int field);
 
+// Makes `section`/`key` read as `value` in this process, in place of the
+// file's value, without ever writing it: a command-line option that stands
+// in for a setting for one run. Set before other threads read settings.
+void OverrideSetting(std::string_view section, std::string_view key, std::string_view value);
+
 // Store a value; failures are silent (a later read yields the default again),
 // so both always report success.
 bool WriteSetting(std::string_view section, std::string_view key, std::string_view text);

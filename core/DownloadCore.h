@@ -15,10 +15,12 @@
 #include <mutex>
 #include <string>
 
-#include <pthread.h>
+#include <string_view>
+#include <thread>
 
 #include "core/DownloadObserver.h"
 #include "core/DownloadQueue.h"
+#include "core/TransferLimits.h"
 
 // Values of m_nPhase.
 enum TransferPhase : std::int32_t {
@@ -30,12 +32,31 @@ enum TransferPhase : std::int32_t {
 class CDownloadCore {
  public:
   CDownloadCore() = default;
-  virtual ~CDownloadCore() = default;
+  // Stops a worker that still runs and joins it.
+  virtual ~CDownloadCore();
   CDownloadCore(const CDownloadCore&) = delete;
   CDownloadCore& operator=(const CDownloadCore&) = delete;
 
   // True while a worker thread exists (m_dwWorkerThreadId is non-zero).
   bool IsWorkerRunning() const;
+
+  // Reads the download list at `path` (quoted or not) into the queue and
+  // starts the worker; false, after message "0002", when the file cannot be
+  // opened. GUI thread (or the terminal front end's main thread).
+  bool LoadDownloadList(std::string_view path);
+
+  // Starts the worker unless one exists: 0 when one exists or was started, 1
+  // when the thread could not be made (the run flag is then cleared). Called
+  // on one thread only (the one that loads lists).
+  int StartWorker();
+
+  // The worker's last act: from here on IsWorkerRunning is false and
+  // StartWorker makes a new worker.
+  void ClearWorker();
+
+  // Joins a worker thread that has ended or is ending; with a worker still
+  // running it first waits for it. The thread that calls StartWorker calls it.
+  void JoinWorker();
 
   // Shows "STOP" and clears the run flag; the worker and the transfer end at
   // their next check and the head item stays queued.
@@ -76,6 +97,9 @@ class CDownloadCore {
   // keep the observer alive until they return.
   void SetObserver(std::shared_ptr<DownloadObserver> observer);
 
+  // Limits of every transfer attempt; tests shorten them.
+  TransferLimits m_transferLimits;
+
   // The item being fetched, or none; set by the worker around each attempt.
   // Other threads read it through GetCurrentItemSize, never directly.
   std::atomic<CDownloadItem*> m_pCurrentItem{nullptr};
@@ -94,12 +118,26 @@ class CDownloadCore {
  public:
   std::atomic<std::int32_t> m_nProgress{0};        // percentage 0-100
   std::atomic<std::int32_t> m_nIndicatorFrame{0};  // 0-7
-  std::atomic<pthread_t> m_hWorkerThread{};        // the worker thread, when one exists
   std::atomic<std::uint32_t> m_dwWorkerThreadId{0};  // non-zero exactly while a worker exists
+  // The last transfer result of the most recent worker, once it has ended:
+  // 0 when its last item was fetched or found present, or it had nothing to do.
+  std::atomic<std::int32_t> m_nLastResult{0};
   CDownloadQueue m_queue;
 
  private:
   std::shared_ptr<DownloadObserver> Observer() const;
+
+  // The worker thread's routine, and its steps.
+  void DownloadWorkerProc();
+  enum class PlayerReadiness { Ready, Declined };
+  PlayerReadiness PreparePlayer();
+  std::int32_t FetchWithRetries(CDownloadItem& item);
+  void FinishItem(const CDownloadItem& item, ItemOutcome outcome);
+
+  // The worker thread; joinable from StartWorker until JoinWorker. Touched
+  // only by the thread that starts workers, and by the destructor.
+  std::thread m_hWorkerThread;
+  std::uint32_t m_nWorkerGeneration = 0;  // source of non-zero worker ids; same thread
 
   mutable std::mutex m_observerMutex;
   std::shared_ptr<DownloadObserver> m_observer;  // guarded by m_observerMutex

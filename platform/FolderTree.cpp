@@ -12,3 +12,21 @@ bool MakeFolderTree(const std::string& path) {
   if (slash != std::string::npos && slash > 0 && !MakeFolderTree(path.substr(0, slash))) return false;
   return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
+
+void CreateDirectoryTree(std::string_view path) {
+  if (path.empty()) return;
+  size_t start = 0;
+  if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) {
+    start = 3;
+  } else if (path[0] == '\\' || path[0] == '/') {
+    start = 1;
+  }
+  const std::string whole(path);
+  // A folder name is at least one character long, so the scan starts one on.
+  for (size_t at = whole.find_first_of("/\\", start + 1); at != std::string::npos;
+       at = whole.find_first_of("/\\", at + 2)) {
+    mkdir(whole.substr(0, at).c_str(), 0777);
+    if (at + 1 == whole.size()) return;
+  }
+  mkdir(whole.c_str(), 0777);
+}

@@ -47,6 +47,8 @@ class RecordingObserver : public DownloadObserver {
   void DrawIndicatorPanel() override {}
   void OnItemAppended() override {}
   void OnHeadItemRemoved() override {}
+  void SetTrayTip(const std::string&) override {}
+  void RequestClose() override {}
   MessageAnswer ShowMessageBox(const std::string& text, MessageButtons) override {
     std::lock_guard lock(m_mutex);
     m_messages.push_back(text);

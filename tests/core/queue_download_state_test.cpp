@@ -38,6 +38,8 @@ class MockObserver : public DownloadObserver {
   MOCK_METHOD(void, OnItemAppended, (), (override));
   MOCK_METHOD(void, OnHeadItemRemoved, (), (override));
   MOCK_METHOD(MessageAnswer, ShowMessageBox, (const std::string&, MessageButtons), (override));
+  MOCK_METHOD(void, SetTrayTip, (const std::string&), (override));
+  MOCK_METHOD(void, RequestClose, (), (override));
 };
 
 TEST(DisplayNameTest, TitleWinsElseFileNameWithoutMp3) {

@@ -1,0 +1,118 @@
+// Reading a download list into the queue: directives set the base URL and
+// the list's credentials, every other line (an empty one included) names a
+// file on the server, and the worker is started at the end.
+
+#include <climits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "config/MessageCatalog.h"
+#include "config/Settings.h"
+#include "config/TextFields.h"
+#include "core/DownloadCore.h"
+#include "core/FieldText.h"
+#include "core/ListLineReader.h"
+#include "core/UrlEscape.h"
+#include "platform/CaseInsensitive.h"
+#include "platform/FolderTree.h"
+#include "platform/PathParts.h"
+#include "platform/Utf8Prefix.h"
+
+namespace {
+
+constexpr std::string_view kBaseUrlDirective = "//!baseurl ";
+constexpr std::string_view kAuthDirective = "//!auth ";
+constexpr std::string_view kFieldSeparator = "|";
+// Converted titles and paths end here, as the design's 1024-byte buffers did.
+constexpr std::size_t kMaxFieldBytes = 1023;
+constexpr std::size_t kMaxNameBytes = NAME_MAX;
+
+// What is in force while one list is read.
+struct ListContext {
+  std::string baseUrl;
+  std::string credentials;
+};
+
+// A quoted command-line argument loses its first and last character.
+std::string UnquotedPath(std::string_view path) {
+  if (!path.starts_with('"')) return std::string(path);
+  return path.size() >= 2 ? std::string(path.substr(1, path.size() - 2)) : std::string();
+}
+
+// True for a directive or a comment; the directives change `context`.
+bool HandleDirective(const std::string& line, ListContext& context) {
+  if (!line.starts_with("//")) return false;
+  if (StartsWithIgnoringCase(line, kBaseUrlDirective)) {
+    context.baseUrl = std::string(TrimWhiteSpace(std::string_view(line).substr(kBaseUrlDirective.size())));
+  } else if (StartsWithIgnoringCase(line, kAuthDirective)) {
+    context.credentials = std::string(TrimWhiteSpace(std::string_view(line).substr(kAuthDirective.size())));
+  }
+  return true;
+}
+
+bool HasOverlongName(std::string_view path) {
+  std::size_t nameStart = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '/' || path[i] == '\\') {
+      if (i - nameStart > kMaxNameBytes) return true;
+      nameStart = i + 1;
+    }
+  }
+  return false;
+}
+
+// The item an item line names, or why it names none. An item is queued whole
+// or not at all: a path or URL that does not fit is refused, never cut into
+// the name of another file.
+std::variant<std::unique_ptr<CDownloadItem>, RefusedLine> MakeItem(const std::string& line,
+                                                                   const ListContext& context) {
+  const std::string raw = GetField(line, 0, kFieldSeparator);
+  const std::string converted = ConvertFieldText(raw);
+  if (converted.size() > kMaxFieldBytes) return RefusedLine::PathTooLong;
+  // Whatever the line says, the file stays inside the save folder.
+  std::string relative = ConfineRelativePath(SlashesToBackslashes(converted));
+  if (ReadSettingInt("CACHE", "WITH_DIR", -1) == 0) relative = GetFileNamePart(relative);
+  if (relative.empty()) return RefusedLine::NoFileName;
+  const std::string saveFolder = ReadSetting("CACHE", "SAVE_DIR", -1);
+  if (saveFolder.size() + 1 + relative.size() > kMaxPathLength) return RefusedLine::PathTooLong;
+  std::string full = JoinPath(saveFolder, relative);
+  if (HasOverlongName(full)) return RefusedLine::PathTooLong;
+  std::string escaped = UrlEscape(raw);
+  if (escaped.size() > kMaxEscapedUrl) return RefusedLine::UrlTooLong;
+
+  CreateDirectoryTree(GetDirectoryPart(full));
+  auto item = std::make_unique<CDownloadItem>();
+  item->m_strUrl = context.baseUrl + escaped;
+  item->m_strLocalPath = std::move(full);
+  item->m_nSize = ParseDecimalInt(GetField(line, 1, kFieldSeparator));
+  item->m_strTitle = Utf8Prefix(ConvertFieldText(GetField(line, 2, kFieldSeparator)), kMaxFieldBytes);
+  item->m_strAuth = context.credentials;
+  return item;
+}
+
+}  // namespace
+
+bool CDownloadCore::LoadDownloadList(std::string_view path) {
+  std::optional<ListLineReader> reader = ListLineReader::Open(UnquotedPath(path));
+  if (!reader) {
+    ShowMessageBox(GetMessageText("0002"), MessageButtons::Ok);
+    return false;
+  }
+  // Each list starts from the configured site, taken as stored.
+  ListContext context{ReadSetting("SITE", "URL", -1), {}};
+  std::string line;
+  for (std::size_t lineNumber = 1; reader->Next(line); ++lineNumber) {
+    StripLineEnd(line);
+    if (HandleDirective(line, context)) continue;
+    auto made = MakeItem(line, context);
+    if (auto* item = std::get_if<std::unique_ptr<CDownloadItem>>(&made)) {
+      AddItem(std::move(*item));
+    } else if (auto observer = Observer()) {
+      observer->OnLineRefused(lineNumber, std::get<RefusedLine>(made));
+    }
+  }
+  StartWorker();
+  return true;
+}

@@ -1,0 +1,306 @@
+// The download worker against the local test server and the player double:
+// which items are fetched, handed over, dropped or kept, what the window is
+// told, and how Stop, Skip and settings changes during a run take effect.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "config/Settings.h"
+#include "core/DownloadCore.h"
+#include "core/HttpFetch.h"
+#include "platform/HexText.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ObserverLog.h"
+#include "tests/support/PlayerDouble.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestHttpServer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+TestHttpReply Pattern(std::uint64_t size, TestHttpReply::Failure failure = TestHttpReply::Failure::None) {
+  TestHttpReply reply;
+  reply.patternBytes = size;
+  reply.failure = failure;
+  reply.failureOffset = 4096;
+  return reply;
+}
+
+TestHttpReply NotFound() {
+  TestHttpReply reply;
+  reply.status = 404;
+  reply.reason = "Not Found";
+  reply.body = "missing";
+  return reply;
+}
+
+// A loopback port nobody listens on: connections to it are refused at once.
+std::uint16_t RefusingPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+class WorkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteSetting("GENERAL", "LANGUAGE", "English");
+    WriteSettingInt("SITE", "PROXY_MODE", 0);
+    WriteSettingInt("PLAY", "AUTO_CLEAR", 0);
+    WriteSettingInt("DISP", "AUTO_CLOSE", 0);
+    core.m_transferLimits = {.connectTimeout = 5s, .stallTimeout = 5s, .runFlagPoll = 100ms};
+    core.SetObserver(log);
+  }
+
+  // Queues an item for server path `name`, saved as <save>/<name>.
+  void Queue(const std::string& name, std::string url = {}) {
+    auto item = std::make_unique<CDownloadItem>();
+    item->m_strUrl = url.empty() ? server.Url("/" + name) : url;
+    item->m_strLocalPath = save / name;
+    core.AddItem(std::move(item));
+  }
+
+  std::vector<std::string> QueuedPaths() const {
+    return core.m_queue.Read([](const CDownloadQueue::Items& items) {
+      std::vector<std::string> paths;
+      for (const auto& item : items) paths.push_back(GetFileNamePartOf(item->m_strLocalPath));
+      return paths;
+    });
+  }
+  static std::string GetFileNamePartOf(const std::string& path) { return std::filesystem::path(path).filename(); }
+
+  std::vector<std::string> SavedFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(save.Path())) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  ScratchProgramFolder programFolder;
+  ScratchFolder save;
+  TestHttpServer server;
+  CDownloadCore core;
+  std::shared_ptr<ObserverLog> log = std::make_shared<ObserverLog>(core);
+};
+
+TEST_F(WorkerTest, FetchesInOrderHandsOverAndResetsThePanelsAtTheEnd) {
+  PlayerDouble player({.logPath = save / "player.log"});
+  server.SetReply(Pattern(20000));
+  Queue("a.mp3");
+  Queue("b.mp3");
+  ASSERT_TRUE(RunWorkerToEnd(core));
+
+  EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:fetched:a", "done:fetched:b"));
+  EXPECT_THAT(log->EventsStartingWith("tip:"), ElementsAre("tip:a", "tip:b"));
+  EXPECT_EQ(core.m_queue.GetCount(), 0u);
+  EXPECT_EQ(core.GetStatusText(), "-----");
+  EXPECT_EQ(core.GetCurrentFileText(), "");
+  EXPECT_EQ(core.m_nBytesReceived, 0);
+  int added = 0, played = 0;
+  for (const std::string& line : player.LogLines()) {
+    if (line.find("kind=100") != std::string::npos) ++added;
+    if (line.find("lparam=102 ") != std::string::npos) ++played;
+  }
+  EXPECT_EQ(added, 2);
+  EXPECT_EQ(played, 1);  // the second file is added while the player already plays
+}
+
+TEST_F(WorkerTest, PresentFileGoesToThePlayerWithoutTrafficOrProgressReset) {
+  PlayerDouble player({.logPath = save / "player.log"});
+  WriteFileText(save / "a.mp3", "kept from an earlier run");
+  Queue("a.mp3");
+  ASSERT_TRUE(RunWorkerToEnd(core));
+
+  EXPECT_EQ(server.RequestCount(), 0u);
+  EXPECT_THAT(log->EventsStartingWith("progress:"), IsEmpty());
+  EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:present:a"));
+  bool handedOver = false;
+  for (const std::string& line : player.LogLines())
+    handedOver |= line.find("data=" + ToHex(save / "a.mp3")) != std::string::npos;
+  EXPECT_TRUE(handedOver);
+}
+
+TEST_F(WorkerTest, FolderAtTheLocalPathIsNeverTakenForAFinishedFile) {
+  std::filesystem::create_directory(save / "jazz");
+  server.SetReply(Pattern(20000));
+  Queue("jazz");
+  ASSERT_TRUE(RunWorkerToEnd(core));
+  EXPECT_EQ(server.RequestCount(), 1u);
+  EXPECT_THAT(log->EventsStartingWith("done:"), IsEmpty());
+  EXPECT_EQ(core.m_nLastResult, FETCH_WRITE_ERROR);  // the folder cannot be replaced by the file
+}
+
+TEST_F(WorkerTest, NetworkFailuresAreRetriedThenEndTheRunOrAreDropped) {
+  const std::string refused = "http://127.0.0.1:" + std::to_string(RefusingPort()) + "/x.mp3";
+  server.SetReply(Pattern(20000));
+  WriteSettingInt("GENERAL", "CONNECT_RETRY", 3);
+  struct Case {
+    int continueAfterError;
+    std::vector<std::string> done;
+    std::vector<std::string> boxes;
+    std::size_t left;
+  };
+  for (const Case& c : {Case{0, {}, {"box:Network Error"}, 2}, Case{1, {"done:dropped:x", "done:fetched:b"}, {}, 0}}) {
+    SCOPED_TRACE(c.continueAfterError);
+    while (core.GetHeadItem()) core.RemoveHeadItem();
+    log->Clear();
+    WriteSettingInt("GENERAL", "CONTINUE_AFTER_ERROR", c.continueAfterError);
+    Queue("x.mp3", refused);
+    Queue("b.mp3");
+    ASSERT_TRUE(RunWorkerToEnd(core));
+    // Three attempts at x, one after another, then one at b when x is dropped.
+    EXPECT_EQ(log->EventsStartingWith("status:WAIT").size(), 3u + c.continueAfterError);
+    EXPECT_EQ(log->EventsStartingWith("done:"), c.done);
+    EXPECT_EQ(log->EventsStartingWith("box:"), c.boxes);
+    EXPECT_EQ(core.m_queue.GetCount(), c.left);
+  }
+}
+
+TEST_F(WorkerTest, NoRetrySettingStillMakesOneAttempt) {
+  WriteSettingInt("GENERAL", "CONNECT_RETRY", 0);
+  server.SetReply(Pattern(20000));
+  Queue("a.mp3");
+  ASSERT_TRUE(RunWorkerToEnd(core));
+  EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:fetched:a"));
+}
+
+TEST_F(WorkerTest, HttpErrorKeepsTheItemSilentlyAndTheNextWorkerFetchesItFirst) {
+  WriteSettingInt("GENERAL", "CONNECT_RETRY", 3);
+  server.SetReplyFor("/a.mp3", NotFound());
+  server.SetReply(Pattern(20000));
+  Queue("a.mp3");
+  Queue("b.mp3");
+  ASSERT_TRUE(RunWorkerToEnd(core));
+  EXPECT_EQ(server.RequestCount(), 1u);
+  EXPECT_THAT(log->EventsStartingWith("status:ERR"), ElementsAre("status:ERR"));
+  EXPECT_THAT(log->EventsStartingWith("box:"), IsEmpty());
+  EXPECT_THAT(QueuedPaths(), ElementsAre("a.mp3", "b.mp3"));
+
+  server.SetReplyFor("/a.mp3", Pattern(20000));
+  ASSERT_TRUE(RunWorkerToEnd(core));
+  EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:fetched:a", "done:fetched:b"));
+}
+
+TEST_F(WorkerTest, SkipDropsTheTransferAndGoesOnWhileStopKeepsTheHead) {
+  server.SetReplyFor("/slow.mp3", Pattern(1 << 20, TestHttpReply::Failure::StallInBody));
+  server.SetReply(Pattern(20000));
+  for (bool skip : {true, false}) {
+    SCOPED_TRACE(skip);
+    while (core.GetHeadItem()) core.RemoveHeadItem();
+    log->Clear();
+    Queue("slow.mp3");
+    Queue("b.mp3");
+    core.StartWorker();
+    ASSERT_TRUE(WaitUntil([&] { return core.m_nBytesReceived > 0; }));
+    skip ? core.Skip() : core.Stop();
+    ASSERT_TRUE(WaitUntil([&] { return !core.IsWorkerRunning(); }));
+    core.JoinWorker();
+    EXPECT_FALSE(FileExists(save / "slow.mp3.part"));
+    EXPECT_FALSE(FileExists(save / "slow.mp3"));
+    if (skip) {
+      EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:dropped:slow", "done:fetched:b"));
+      EXPECT_FALSE(core.m_bSkipRequested);
+    } else {
+      EXPECT_THAT(log->EventsStartingWith("done:"), IsEmpty());
+      EXPECT_THAT(QueuedPaths(), ElementsAre("slow.mp3", "b.mp3"));
+    }
+  }
+}
+
+TEST_F(WorkerTest, SkipWithoutWorkerIsClearedByTheNextStart) {
+  core.Skip();
+  EXPECT_EQ(core.GetStatusText(), "SKIP");
+  EXPECT_TRUE(core.m_bSkipRequested);
+  server.SetReply(Pattern(20000));
+  Queue("a.mp3");
+  ASSERT_TRUE(RunWorkerToEnd(core));
+  EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:fetched:a"));
+}
+
+TEST_F(WorkerTest, CloseIsRequestedOnlyAfterACleanEnd) {
+  WriteSettingInt("DISP", "AUTO_CLOSE", 1);
+  ASSERT_TRUE(RunWorkerToEnd(core));  // nothing to do
+  EXPECT_THAT(log->EventsStartingWith("close"), ElementsAre("close"));
+
+  log->Clear();
+  server.SetReply(Pattern(1 << 20, TestHttpReply::Failure::StallInBody));
+  Queue("a.mp3");
+  core.StartWorker();
+  ASSERT_TRUE(WaitUntil([&] { return core.m_nBytesReceived > 0; }));
+  core.Stop();
+  ASSERT_TRUE(WaitUntil([&] { return !core.IsWorkerRunning(); }));
+  core.JoinWorker();
+  EXPECT_THAT(log->EventsStartingWith("close"), IsEmpty());
+}
+
+TEST_F(WorkerTest, DeclinedPlayerQuestionLeavesQueueAndPanelsAndIsAskedAgain) {
+  WriteSettingInt("PLAY", "AUTO_CLEAR", 1);
+  WriteSetting("PLAY", "WINAMP_PATH", save / "no-such-player");
+  Queue("a.mp3");
+  ASSERT_TRUE(RunWorkerToEnd(core));
+  ASSERT_TRUE(RunWorkerToEnd(core));
+  const std::vector<std::string> events = log->Events();
+  EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const std::string& e) { return e.starts_with("box:"); }),
+            2);
+  EXPECT_THAT(log->EventsStartingWith("file:"), IsEmpty());
+  EXPECT_THAT(log->EventsStartingWith("status:"), IsEmpty());
+  EXPECT_EQ(server.RequestCount(), 0u);
+  EXPECT_EQ(core.m_queue.GetCount(), 1u);
+
+  log->yesNoAnswer = MessageAnswer::Yes;  // go on without a player
+  server.SetReply(Pattern(20000));
+  ASSERT_TRUE(RunWorkerToEnd(core));
+  EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:fetched:a"));
+}
+
+TEST_F(WorkerTest, ItemsAndSettingsChangedDuringARunTakeEffect) {
+  server.SetReplyFor("/slow.mp3", Pattern(2 << 20, TestHttpReply::Failure::StallInBody));
+  server.SetReply(Pattern(20000));
+  const std::string refused = "http://127.0.0.1:" + std::to_string(RefusingPort()) + "/x.mp3";
+  Queue("slow.mp3");
+  core.StartWorker();
+  ASSERT_TRUE(WaitUntil([&] { return core.m_nBytesReceived > 0; }));
+  // While the first transfer hangs: two more items, and a retry count the
+  // failing one must use.
+  Queue("x.mp3", refused);
+  Queue("b.mp3");
+  WriteSettingInt("GENERAL", "CONNECT_RETRY", 2);
+  WriteSettingInt("GENERAL", "CONTINUE_AFTER_ERROR", 1);
+  core.Skip();
+  ASSERT_TRUE(WaitUntil([&] { return !core.IsWorkerRunning(); }, 10s));
+  core.JoinWorker();
+  EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:dropped:slow", "done:dropped:x", "done:fetched:b"));
+  EXPECT_EQ(log->EventsStartingWith("status:WAIT").size(), 1u + 2u + 1u);
+}
+
+TEST_F(WorkerTest, TrayTipIsCutAtACharacterBoundary) {
+  server.SetReply(Pattern(20000));
+  auto item = std::make_unique<CDownloadItem>();
+  item->m_strUrl = server.Url("/a.mp3");
+  item->m_strLocalPath = save / "a.mp3";
+  item->m_strTitle = std::string(61, 'x') + "\xE3\x81\x82";  // 61 bytes, then a three-byte character
+  core.AddItem(std::move(item));
+  ASSERT_TRUE(RunWorkerToEnd(core));
+  EXPECT_THAT(log->EventsStartingWith("tip:"), ElementsAre("tip:" + std::string(61, 'x')));
+}
+
+}  // namespace
