@@ -1,14 +1,19 @@
 # make test   installs what is missing, builds, runs every test (window tests
 #             under Xvfb), then builds the display-free tests again with
 #             AddressSanitizer and UndefinedBehaviorSanitizer and runs them.
+#             Last, the tests of the threads that meet in the download core
+#             (worker, list, cli, queue) under ThreadSanitizer.
 # make build  the program and the tests (build/).
-# make bench  the benchmarks (build/bench/bench_*), run one after another.
+# make bench  the benchmarks (build/bench/bench_*), run one after another, then
+#             tunefetch-cli against curl and wget (bench/downloaders.sh).
 JOBS ?= $(shell nproc)
 BUILD := build
 SANITIZE_BUILD := build-sanitize
+TSAN_BUILD := build-tsan
+TSAN_TESTS := worker_download_test list_download_list_test cli_terminal_test queue_download_state_test
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
 
-.PHONY: deps build test test-main test-sanitize test-fuzz bench clean
+.PHONY: deps build test test-main test-sanitize test-thread test-fuzz bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -17,7 +22,7 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-fuzz test-sanitize test-main
+test: test-fuzz test-sanitize test-main test-thread
 
 # The Japanese text converter under libFuzzer for about 20 seconds; the corpus
 # in build-fuzz/corpus grows from run to run.
@@ -36,8 +41,14 @@ test-sanitize: deps
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+test-thread: deps
+	cmake -S . -B $(TSAN_BUILD) $(CMAKE_FLAGS) -DTF_GUI=OFF -DTF_TSAN=ON -DTF_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tunefetch-cli $(TSAN_TESTS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L 'worker|list|cli|queue'
+
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
+	@echo "== bench/downloaders.sh" && bench/downloaders.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) build-fuzz

@@ -21,14 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TestHttpReply Pattern(std::uint64_t size, TestHttpReply::Failure failure = TestHttpReply::Failure::None) {
-  TestHttpReply reply;
-  reply.patternBytes = size;
-  reply.failure = failure;
-  reply.failureOffset = 8192;
-  return reply;
-}
-
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -73,7 +65,7 @@ class CliTest : public ::testing::Test {
 
 TEST_F(CliTest, ListBecomesStoredFilesAndPlaylistEntries) {
   PlayerDouble player({.logPath = save / "player.log"});
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   WriteFileText(save / "b.mp3", "present already");
   EXPECT_EQ(Run({"--quiet", List("a.mp3\nb.mp3\n")}), 0);
   EXPECT_EQ(Output(), "fetched " + (save / "a.mp3") + "\npresent " + (save / "b.mp3") + "\n");
@@ -85,7 +77,7 @@ TEST_F(CliTest, ListBecomesStoredFilesAndPlaylistEntries) {
 
 TEST_F(CliTest, SaveFolderOptionIsUsedButNeverWritten) {
   ScratchFolder other;
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   EXPECT_EQ(Run({"--save-dir", other.Path(), List("a.mp3\n")}), 0);
   EXPECT_TRUE(FileExists(other / "a.mp3"));
   EXPECT_EQ(ReadFileText(program / "tunefetch.ini").find(other.Path()), std::string::npos);
@@ -95,7 +87,7 @@ TEST_F(CliTest, ExitStatuses) {
   TestHttpReply missing;
   missing.status = 404;
   server.SetReplyFor("/gone.mp3", missing);
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   struct Case {
     std::vector<std::string> arguments;
     int status;
@@ -113,7 +105,7 @@ TEST_F(CliTest, ExitStatuses) {
 }
 
 TEST_F(CliTest, InterruptStopsAtOnceAndLeavesNoPartFile) {
-  server.SetReply(Pattern(1 << 20, TestHttpReply::Failure::StallInBody));
+  server.SetReply(PatternReply(1 << 20, TestHttpReply::Failure::StallInBody));
   for (int signal : {SIGINT, SIGTERM}) {
     const pid_t pid = Start({"--quiet", List("slow.mp3\n")});
     ASSERT_TRUE(WaitUntil([&] { return FileExists(save / "slow.mp3.part"); }));

@@ -31,14 +31,6 @@ using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-TestHttpReply Pattern(std::uint64_t size, TestHttpReply::Failure failure = TestHttpReply::Failure::None) {
-  TestHttpReply reply;
-  reply.patternBytes = size;
-  reply.failure = failure;
-  reply.failureOffset = 4096;
-  return reply;
-}
-
 TestHttpReply NotFound() {
   TestHttpReply reply;
   reply.status = 404;
@@ -88,11 +80,15 @@ class WorkerTest : public ::testing::Test {
   }
   static std::string GetFileNamePartOf(const std::string& path) { return std::filesystem::path(path).filename(); }
 
-  std::vector<std::string> SavedFiles() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(save.Path())) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
+  // Starts the worker, calls `interrupt` (Stop or Skip) once body bytes
+  // arrive, and waits for the worker to end.
+  bool InterruptMidTransfer(void (CDownloadCore::*interrupt)()) {
+    core.StartWorker();
+    if (!WaitUntil([&] { return core.m_nBytesReceived > 0; })) return false;
+    (core.*interrupt)();
+    if (!WaitUntil([&] { return !core.IsWorkerRunning(); })) return false;
+    core.JoinWorker();
+    return true;
   }
 
   ScratchProgramFolder programFolder;
@@ -104,7 +100,7 @@ class WorkerTest : public ::testing::Test {
 
 TEST_F(WorkerTest, FetchesInOrderHandsOverAndResetsThePanelsAtTheEnd) {
   PlayerDouble player({.logPath = save / "player.log"});
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   Queue("a.mp3");
   Queue("b.mp3");
   ASSERT_TRUE(RunWorkerToEnd(core));
@@ -141,7 +137,7 @@ TEST_F(WorkerTest, PresentFileGoesToThePlayerWithoutTrafficOrProgressReset) {
 
 TEST_F(WorkerTest, FolderAtTheLocalPathIsNeverTakenForAFinishedFile) {
   std::filesystem::create_directory(save / "jazz");
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   Queue("jazz");
   ASSERT_TRUE(RunWorkerToEnd(core));
   EXPECT_EQ(server.RequestCount(), 1u);
@@ -151,7 +147,7 @@ TEST_F(WorkerTest, FolderAtTheLocalPathIsNeverTakenForAFinishedFile) {
 
 TEST_F(WorkerTest, NetworkFailuresAreRetriedThenEndTheRunOrAreDropped) {
   const std::string refused = "http://127.0.0.1:" + std::to_string(RefusingPort()) + "/x.mp3";
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   WriteSettingInt("GENERAL", "CONNECT_RETRY", 3);
   struct Case {
     int continueAfterError;
@@ -177,7 +173,7 @@ TEST_F(WorkerTest, NetworkFailuresAreRetriedThenEndTheRunOrAreDropped) {
 
 TEST_F(WorkerTest, NoRetrySettingStillMakesOneAttempt) {
   WriteSettingInt("GENERAL", "CONNECT_RETRY", 0);
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   Queue("a.mp3");
   ASSERT_TRUE(RunWorkerToEnd(core));
   EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:fetched:a"));
@@ -186,7 +182,7 @@ TEST_F(WorkerTest, NoRetrySettingStillMakesOneAttempt) {
 TEST_F(WorkerTest, HttpErrorKeepsTheItemSilentlyAndTheNextWorkerFetchesItFirst) {
   WriteSettingInt("GENERAL", "CONNECT_RETRY", 3);
   server.SetReplyFor("/a.mp3", NotFound());
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   Queue("a.mp3");
   Queue("b.mp3");
   ASSERT_TRUE(RunWorkerToEnd(core));
@@ -195,25 +191,21 @@ TEST_F(WorkerTest, HttpErrorKeepsTheItemSilentlyAndTheNextWorkerFetchesItFirst) 
   EXPECT_THAT(log->EventsStartingWith("box:"), IsEmpty());
   EXPECT_THAT(QueuedPaths(), ElementsAre("a.mp3", "b.mp3"));
 
-  server.SetReplyFor("/a.mp3", Pattern(20000));
+  server.SetReplyFor("/a.mp3", PatternReply(20000));
   ASSERT_TRUE(RunWorkerToEnd(core));
   EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:fetched:a", "done:fetched:b"));
 }
 
 TEST_F(WorkerTest, SkipDropsTheTransferAndGoesOnWhileStopKeepsTheHead) {
-  server.SetReplyFor("/slow.mp3", Pattern(1 << 20, TestHttpReply::Failure::StallInBody));
-  server.SetReply(Pattern(20000));
+  server.SetReplyFor("/slow.mp3", PatternReply(1 << 20, TestHttpReply::Failure::StallInBody));
+  server.SetReply(PatternReply(20000));
   for (bool skip : {true, false}) {
     SCOPED_TRACE(skip);
     while (core.GetHeadItem()) core.RemoveHeadItem();
     log->Clear();
     Queue("slow.mp3");
     Queue("b.mp3");
-    core.StartWorker();
-    ASSERT_TRUE(WaitUntil([&] { return core.m_nBytesReceived > 0; }));
-    skip ? core.Skip() : core.Stop();
-    ASSERT_TRUE(WaitUntil([&] { return !core.IsWorkerRunning(); }));
-    core.JoinWorker();
+    ASSERT_TRUE(InterruptMidTransfer(skip ? &CDownloadCore::Skip : &CDownloadCore::Stop));
     EXPECT_FALSE(FileExists(save / "slow.mp3.part"));
     EXPECT_FALSE(FileExists(save / "slow.mp3"));
     if (skip) {
@@ -230,7 +222,7 @@ TEST_F(WorkerTest, SkipWithoutWorkerIsClearedByTheNextStart) {
   core.Skip();
   EXPECT_EQ(core.GetStatusText(), "SKIP");
   EXPECT_TRUE(core.m_bSkipRequested);
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   Queue("a.mp3");
   ASSERT_TRUE(RunWorkerToEnd(core));
   EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:fetched:a"));
@@ -242,13 +234,9 @@ TEST_F(WorkerTest, CloseIsRequestedOnlyAfterACleanEnd) {
   EXPECT_THAT(log->EventsStartingWith("close"), ElementsAre("close"));
 
   log->Clear();
-  server.SetReply(Pattern(1 << 20, TestHttpReply::Failure::StallInBody));
+  server.SetReply(PatternReply(1 << 20, TestHttpReply::Failure::StallInBody));
   Queue("a.mp3");
-  core.StartWorker();
-  ASSERT_TRUE(WaitUntil([&] { return core.m_nBytesReceived > 0; }));
-  core.Stop();
-  ASSERT_TRUE(WaitUntil([&] { return !core.IsWorkerRunning(); }));
-  core.JoinWorker();
+  ASSERT_TRUE(InterruptMidTransfer(&CDownloadCore::Stop));
   EXPECT_THAT(log->EventsStartingWith("close"), IsEmpty());
 }
 
@@ -267,14 +255,14 @@ TEST_F(WorkerTest, DeclinedPlayerQuestionLeavesQueueAndPanelsAndIsAskedAgain) {
   EXPECT_EQ(core.m_queue.GetCount(), 1u);
 
   log->yesNoAnswer = MessageAnswer::Yes;  // go on without a player
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   ASSERT_TRUE(RunWorkerToEnd(core));
   EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:fetched:a"));
 }
 
 TEST_F(WorkerTest, ItemsAndSettingsChangedDuringARunTakeEffect) {
-  server.SetReplyFor("/slow.mp3", Pattern(2 << 20, TestHttpReply::Failure::StallInBody));
-  server.SetReply(Pattern(20000));
+  server.SetReplyFor("/slow.mp3", PatternReply(2 << 20, TestHttpReply::Failure::StallInBody));
+  server.SetReply(PatternReply(20000));
   const std::string refused = "http://127.0.0.1:" + std::to_string(RefusingPort()) + "/x.mp3";
   Queue("slow.mp3");
   core.StartWorker();
@@ -293,7 +281,7 @@ TEST_F(WorkerTest, ItemsAndSettingsChangedDuringARunTakeEffect) {
 }
 
 TEST_F(WorkerTest, TrayTipIsCutAtACharacterBoundary) {
-  server.SetReply(Pattern(20000));
+  server.SetReply(PatternReply(20000));
   auto item = std::make_unique<CDownloadItem>();
   item->m_strUrl = server.Url("/a.mp3");
   item->m_strLocalPath = save / "a.mp3";

@@ -208,3 +208,11 @@ void TestHttpServer::Serve(int fd) {
   }
   close(fd);
 }
+
+TestHttpReply PatternReply(std::uint64_t size, TestHttpReply::Failure failure, std::uint64_t failureOffset) {
+  TestHttpReply reply;
+  reply.patternBytes = size;
+  reply.failure = failure;
+  reply.failureOffset = failureOffset;
+  return reply;
+}

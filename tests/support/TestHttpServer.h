@@ -39,6 +39,10 @@ struct TestHttpReply {
 // 61, so a shifted or dropped block shows, and no block begins with "error".
 std::string PatternBody(std::uint64_t size);
 
+// A reply of `size` pattern bytes, failing as `failure` after `failureOffset`.
+TestHttpReply PatternReply(std::uint64_t size, TestHttpReply::Failure failure = TestHttpReply::Failure::None,
+                           std::uint64_t failureOffset = 4096);
+
 class TestHttpServer {
  public:
   TestHttpServer();  // listens on a free loopback port; throws when it cannot

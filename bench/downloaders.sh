@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# tunefetch-cli against curl and wget on the same loopback lighttpd, in one
+# run. Each workload is run 5 times per contender; the median wall time, the
+# ratio to the fastest peer (curl -K or wget -i, both with keep-alive), CPU
+# seconds and peak RSS are printed. Only ratios within one run mean anything
+# on a shared machine.
+#   bench/downloaders.sh BUILD_DIR
+set -euo pipefail
+build=${1:-build}
+cli=$(realpath "$build/bin/tunefetch-cli")
+runs=${RUNS:-5}
+work=$(mktemp -d /dev/shm/tf-bench-XXXXXX 2>/dev/null || mktemp -d)
+trap 'kill $server_pid 2>/dev/null || true; rm -rf "$work"' EXIT
+
+mkdir -p "$work/www/small" "$work/www/mid" "$work/www/auth" "$work/www/big" "$work/prog"
+for i in $(seq -w 1 200); do head -c 1048576 /dev/urandom > "$work/www/mid/f$i.bin"; done
+for i in $(seq -w 1 1000); do head -c 12288 /dev/urandom > "$work/www/small/f$i.bin"; done
+for i in $(seq -w 1 50); do cp "$work/www/mid/f0$(printf %02d $(( (10#$i % 99) + 1 ))).bin" "$work/www/auth/f$i.bin"; done
+head -c 1073741824 /dev/zero | tr '\0' 'x' > "$work/www/big/f1.bin"
+
+port=$(( 20000 + RANDOM % 20000 ))
+echo "bench:bench" > "$work/htpasswd"
+cat > "$work/lighttpd.conf" <<CONF
+server.document-root = "$work/www"
+server.port = $port
+server.bind = "127.0.0.1"
+server.modules = ("mod_auth", "mod_authn_file")
+auth.backend = "plain"
+auth.backend.plain.userfile = "$work/htpasswd"
+auth.require = ("/auth/" => ("method" => "basic", "realm" => "bench", "require" => "valid-user"))
+CONF
+lighttpd -D -f "$work/lighttpd.conf" & server_pid=$!
+sleep 0.5
+base="http://127.0.0.1:$port"
+
+ln "$cli" "$work/prog/tunefetch-cli" 2>/dev/null || cp "$cli" "$work/prog/tunefetch-cli"
+export TUNEFETCH_BUS="$work/bus"
+
+# $1 folder, $2 count: list, curl config and wget URL file for that workload.
+prepare() {
+  local folder=$1 count=$2 width=$3
+  { echo "//!baseurl $base/$folder/"; for i in $(seq -f "%0${width}g" 1 "$count"); do echo "f$i.bin"; done; } > "$work/$folder.mpq"
+  : > "$work/$folder.curl"; : > "$work/$folder.wget"
+  for i in $(seq -f "%0${width}g" 1 "$count"); do
+    echo "url = \"$base/$folder/f$i.bin\"" >> "$work/$folder.curl"
+    echo "output = \"$work/out/f$i.bin\"" >> "$work/$folder.curl"
+    echo "$base/$folder/f$i.bin" >> "$work/$folder.wget"
+  done
+}
+prepare small 1000 4; prepare mid 200 3; prepare auth 50 2; prepare big 1 1
+
+# Runs "$@" $runs times in a clean output folder; prints "median cpu rss".
+measure() {
+  local times=()
+  local cpu rss
+  for _ in $(seq "$runs"); do
+    rm -rf "$work/out"; mkdir -p "$work/out"
+    /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" > /dev/null 2>&1 || echo "failed: $1" >&2
+    read -r wall user system rss < "$work/time"
+    times+=("$wall")
+    cpu=$(echo "$user + $system" | bc)
+  done
+  median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
+  echo "$median $cpu $rss"
+}
+
+settings() {
+  printf '[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\nUSERID=%s\nPASSWORD=%s\n[PLAY]\nAUTO_CLEAR=0\nAUTO_PLAY=0\n[CACHE]\nWITH_DIR=0\n' \
+    "$1" "$2" > "$work/prog/tunefetch.ini"
+}
+
+printf '%-18s %-10s %9s %7s %8s %9s\n' workload contender median ratio cpu_s rss_kib
+for workload in mid small auth big; do
+  auth_curl=() auth_wget=()
+  if [ "$workload" = auth ]; then settings bench bench; auth_curl=(-u bench:bench); auth_wget=(--user=bench --password=bench --auth-no-challenge)
+  else settings "" ""; fi
+  declare -A result=()
+  result[tunefetch-cli]=$(measure "$work/prog/tunefetch-cli" --quiet --save-dir "$work/out" "$work/$workload.mpq")
+  result[curl]=$(measure curl -s "${auth_curl[@]}" -K "$work/$workload.curl")
+  result[wget]=$(measure wget -q "${auth_wget[@]}" -P "$work/out" -i "$work/$workload.wget")
+  fastest=$(printf '%s\n' "${result[curl]%% *}" "${result[wget]%% *}" | sort -n | head -1)
+  for contender in tunefetch-cli curl wget; do
+    read -r median cpu rss <<< "${result[$contender]}"
+    ratio=$(echo "scale=2; $median / $fastest" | bc)
+    printf '%-18s %-10s %9s %7s %8s %9s\n' "$workload" "$contender" "$median" "$ratio" "$cpu" "$rss"
+  done
+  unset result
+done
