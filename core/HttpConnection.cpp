@@ -147,7 +147,9 @@ void CHttpConnection::Send() {
 
 long CHttpConnection::QueryStatus() const {
   long status = 0;
-  if (curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status <= 0) {
+  // A 1xx is never the final reply to a plain GET; one that libcurl ends the
+  // head with (101 switches protocols) leaves no HTTP reply to read.
+  if (curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status < 200) {
     ThrowNetworkError();
   }
   return status;
@@ -175,8 +177,10 @@ CHttpConnection::Waited CHttpConnection::WaitFor(Condition ready) {
     if (m_finished) return Waited::Finished;
     if (!m_running) return Waited::Stopped;
     if (m_paused) {
-      // Only reached with less than one block staged, so the chunk libcurl
-      // kept back now fits.
+      // With a block or more staged and the condition still unmet, nobody
+      // will read the stage while this wait lasts: resuming would pause again
+      // at once, for ever. With less, the chunk libcurl kept back fits.
+      if (Staged() >= kBlockSize) ThrowNetworkError();
       m_paused = false;
       if (curl_easy_pause(m_easy, CURLPAUSE_CONT) != CURLE_OK) ThrowNetworkError();
       continue;
@@ -205,6 +209,9 @@ void CHttpConnection::CollectFinished() {
 
 std::size_t CHttpConnection::OnBody(char* data, std::size_t, std::size_t count, void* self) {
   auto& connection = *static_cast<CHttpConnection*>(self);
+  // libcurl delivers body bytes only once it has ended the head, also when
+  // the head had no blank line of its own as OnHeader knows it.
+  connection.m_headDone = true;
   const std::size_t staged = connection.Staged();
   if (staged > 0 && staged + count > kStageCapacity) {
     connection.m_paused = true;

@@ -55,7 +55,8 @@ class CHttpConnection {
   // Sends the request and waits until the reply's head has arrived.
   void Send();
 
-  // The reply's status code; throws FETCH_NETWORK_ERROR when there is none.
+  // The reply's status code; throws FETCH_NETWORK_ERROR when there is none
+  // or when it is below 200.
   long QueryStatus() const;
 
   // Copies the next block of the body into `block` and returns its length:
@@ -91,7 +92,9 @@ class CHttpConnection {
   std::size_t m_stageStart = 0;
   bool m_paused = false;
 
-  bool m_headDone = false;  // the head of a final (non-1xx) reply has arrived
+  // libcurl has ended the head of what it takes as the final reply: a
+  // blank line after a status of 200 or above, or the first body byte.
+  bool m_headDone = false;
   bool m_finished = false;  // libcurl has ended the transfer
   CURLcode m_result = CURLE_OK;  // how it ended
   std::chrono::steady_clock::time_point m_lastArrival;  // of any byte of the reply

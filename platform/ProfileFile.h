@@ -26,9 +26,9 @@ inline constexpr std::size_t kMaxProfileValueLength = 1023;
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue);
 
-// Stores `value` under `key` in `section` of the file at `path`. A new file is
-// created with mode 0600 (it may hold a password); an existing file keeps its
-// mode. A value is one line: it is cut at its first line break. Returns false
+// Stores `value` under `key` in `section` of the file at `path`. The file has
+// mode 0600 afterwards (it may hold a password), also when it had another
+// one. A value is one line: it is cut at its first line break. Returns false
 // when the file cannot be written; the old file is then left unchanged.
 bool WriteProfileString(const std::string& path, std::string_view section,
                         std::string_view key, std::string_view value);

@@ -66,13 +66,13 @@ FolderLock::~FolderLock() {
 
 bool ReplaceFile(const std::string& path, std::string_view content) {
   std::string temporary = path + ".XXXXXX";
-  // Mode 0600, and closed on exec so a program started meanwhile (the
-  // player) holds no temporary file open.
+  // Closed on exec, so a program started meanwhile (the player) holds no
+  // temporary file open.
   int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat old {};
-  bool ok = (stat(path.c_str(), &old) != 0 || fchmod(fd, old.st_mode & 07777) == 0) &&
-            WriteAll(fd, content) && fsync(fd) == 0;
+  // Every one of these files may hold something private (a password, the
+  // path of a list), so the new one is 0600 whatever mode the old one had.
+  bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, content) && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) unlink(temporary.c_str());

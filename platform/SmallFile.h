@@ -39,8 +39,8 @@ class FolderLock {
 };
 
 // Replaces the file at `path` with `content`: writes a temporary file beside
-// it, flushes it to disk and renames it over the old one. A new file gets mode
-// 0600, an existing one keeps its mode. On failure the old file is left whole
+// it, flushes it to disk and renames it over the old one. The file has mode
+// 0600 afterwards, whatever mode it had. On failure the old file is left whole
 // and the temporary file is removed.
 bool ReplaceFile(const std::string& path, std::string_view content);
 

@@ -319,6 +319,28 @@ TEST_F(HttpFetchTest, SilentServerEndsTheAttemptAsNetworkError) {
   }
 }
 
+// Replies whose bytes after the head would fill the staging buffer before the
+// head was taken as complete; each attempt must still end by itself.
+TEST_F(HttpFetchTest, MalformedHeadFollowedByABodyEndsTheAttempt) {
+  limits.stallTimeout = 300ms;
+  std::string body;
+  while (body.size() < 96 * 1024) body += "junk\n";
+  const std::string head = "HTTP/1.1 200 OK\r\nServer: x\r\n\r";
+  for (const std::string& raw : {head + std::string(100, '\0') + body, head + body,
+                                 "HTTP/1.1 101 Switching Protocols\r\n\r\n" + body}) {
+    TestHttpReply reply;
+    reply.raw = raw;
+    server.SetReply(reply);
+    std::future<int> result = FetchInBackground();
+    const bool ended = result.wait_for(10s) == std::future_status::ready;
+    app.Stop();  // lets a hung attempt end, so that the test can report it
+    EXPECT_TRUE(ended) << "hangs on " << raw.substr(0, 40);
+    EXPECT_NE(result.get(), FETCH_OK);
+    EXPECT_TRUE(SavedFiles().empty());
+    app.m_bRunning = true;
+  }
+}
+
 TEST_F(HttpFetchTest, ServerClosingMidBodyIsANetworkErrorAndLeavesNothing) {
   server.SetReply(Pattern(50000, Failure::CloseInBody, 20000));
 

@@ -65,15 +65,17 @@ TEST_F(ProfileFileTest, WritesCreateFileSectionAndKeyKeepingEveryOtherLine) {
             "[SITE]\nURL=\n");
 }
 
-TEST_F(ProfileFileTest, WritesFollowTheFilesLineEndsAndKeepItsMode) {
+// A regression test: a 0644 or 0444 file kept its mode after a password had
+// been written into it.
+TEST_F(ProfileFileTest, WritesFollowTheFilesLineEndsAndLeaveItPrivate) {
   WriteFileText(path, "[A]\r\nk=1\r\n");
-  chmod(path.c_str(), 0640);
+  chmod(path.c_str(), 0444);
   ASSERT_TRUE(WriteProfileString(path, "A", "n", "2"));
   ASSERT_TRUE(WriteProfileString(path, "B", "m", "3\ninjected=1"));
   EXPECT_EQ(ReadFileText(path), "[A]\r\nk=1\r\nn=2\r\n[B]\r\nm=3\r\n");
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(ProfileFileTest, FailedWriteLeavesNoTraceAndReportsFailure) {

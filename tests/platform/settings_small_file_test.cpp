@@ -56,7 +56,8 @@ TEST(SmallFileTest, PipeWithAFilesNameIsUnreadableAtOnce) {
       << "a file that cannot be read whole is not replaced";
 }
 
-TEST(SmallFileTest, ReplaceKeepsModeAndLeavesNoTemporaryFile) {
+// A regression test: a replaced file kept a wider mode it had.
+TEST(SmallFileTest, ReplaceLeavesAPrivateFileAndNoTemporaryFile) {
   ScratchFolder folder;
   ASSERT_TRUE(ReplaceFile(folder / "state", "one"));
   ASSERT_EQ(chmod((folder / "state").c_str(), 0644), 0);
@@ -64,7 +65,7 @@ TEST(SmallFileTest, ReplaceKeepsModeAndLeavesNoTemporaryFile) {
   EXPECT_EQ(ReadFileText(folder / "state"), "two");
   struct stat info {};
   ASSERT_EQ(stat((folder / "state").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0644u);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_FALSE(ReplaceFile(folder / "missing/state", "x"));
   int entries = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) entries += !entry.path().empty();

@@ -185,6 +185,10 @@ void TestHttpServer::Serve(int fd) {
     Record(head);
 
     const TestHttpReply reply = ReplyFor(head);
+    if (!reply.raw.empty()) {
+      if (SendAll(fd, reply.raw, m_wakeFd)) Stall(fd, m_wakeFd);
+      break;
+    }
     if (reply.failure == TestHttpReply::Failure::StallBeforeHead) {
       Stall(fd, m_wakeFd);
       break;

@@ -33,6 +33,10 @@ struct TestHttpReply {
   std::uint64_t patternBytes = 0;
   Failure failure = Failure::None;
   std::uint64_t failureOffset = 0;
+  // When not empty, these bytes are the whole reply, sent as they stand in
+  // place of everything above; the connection is then held open without
+  // sending until the client leaves.
+  std::string raw;
 };
 
 // The first `size` bytes of the pattern body: printable characters, period
