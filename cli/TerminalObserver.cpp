@@ -11,18 +11,6 @@ namespace {
 
 constexpr int kAnswerPollMs = 100;
 
-const char* OutcomeWord(ItemOutcome outcome) {
-  switch (outcome) {
-    case ItemOutcome::Fetched:
-      return "fetched";
-    case ItemOutcome::Present:
-      return "present";
-    case ItemOutcome::Dropped:
-      return "dropped";
-  }
-  return "";
-}
-
 const char* RefusalText(RefusedLine why) {
   switch (why) {
     case RefusedLine::NoFileName:
@@ -99,9 +87,8 @@ MessageAnswer TerminalObserver::AskYesNo() {
   std::string answer;
   while (!m_cancelled) {
     pollfd input{STDIN_FILENO, POLLIN, 0};
-    const int ready = poll(&input, 1, kAnswerPollMs);
-    if (ready < 0) continue;  // a signal; look at the cancel flag again
-    if (ready == 0) continue;
+    // Nothing yet, or a signal: look at the cancel flag again.
+    if (poll(&input, 1, kAnswerPollMs) <= 0) continue;
     char c;
     if (read(STDIN_FILENO, &c, 1) != 1 || c == '\n') break;
     answer += c;
@@ -114,11 +101,11 @@ void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome
   std::lock_guard lock(m_outputMutex);
   if (m_style.progressLine) {
     ClearProgressLine();
-    const std::int64_t bytes = outcome == ItemOutcome::Fetched ? m_core.m_nBytesReceived.load() : 0;
-    std::fprintf(stderr, "%s  %s%s\n", OutcomeWord(outcome), item.GetDisplayName().c_str(),
-                 bytes > 0 ? ("  " + FormatBytes(bytes)).c_str() : "");
+    std::string line = std::string(ItemOutcomeWord(outcome)) + "  " + item.GetDisplayName();
+    if (outcome == ItemOutcome::Fetched) line += "  " + FormatBytes(m_core.m_nBytesReceived);
+    std::fprintf(stderr, "%s\n", line.c_str());
   } else {
-    std::printf("%s %s\n", OutcomeWord(outcome), item.m_strLocalPath.c_str());
+    std::printf("%s %s\n", ItemOutcomeWord(outcome), item.m_strLocalPath.c_str());
     std::fflush(stdout);
   }
   m_currentName.clear();

@@ -2,8 +2,8 @@
 // on the command line, runs the worker to its end and exits with a status
 // that says how the run ended.
 
-#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -35,11 +35,11 @@ void UseProgramFolderOf(const char* argument0) {
   SetProgramArgument0((folder.empty() ? std::string(".") : folder) + "/tunefetch");
 }
 
+// Checked without opening, so a pipe given as a list (a shell's "<(...)")
+// is not consumed or broken before it is read.
 bool CanOpen(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  close(fd);
-  return true;
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) && access(path.c_str(), R_OK) == 0;
 }
 
 // Waits for the worker to end, drawing progress, and turns SIGINT and SIGTERM
@@ -98,14 +98,16 @@ int main(int argc, char** argv) {
   auto observer = std::make_shared<TerminalObserver>(core, style);
   core.SetObserver(observer);
 
+  bool allLoaded = true;
   for (const std::string& list : options->lists) {
     observer->SetListName(list);
-    core.LoadDownloadList(list);
+    allLoaded &= core.LoadDownloadList(list);
   }
   const int stoppedBy = RunToEnd(core, *observer, stopSignals);
   core.SetObserver(nullptr);
 
   if (stoppedBy != 0) return 128 + stoppedBy;
+  if (!allLoaded) return kExitUsage;  // a list vanished between the check and the reading
   if (const CDownloadItem* head = core.GetHeadItem()) {
     std::fprintf(stderr, "tunefetch-cli: %zu file(s) left, first %s\n", core.m_queue.GetCount(),
                  head->m_strUrl.c_str());

@@ -19,6 +19,19 @@ enum class ItemOutcome {
   Dropped,  // skipped, or failed with CONTINUE_AFTER_ERROR on; not handed over
 };
 
+// "fetched", "present" or "dropped", for reports of finished items.
+constexpr const char* ItemOutcomeWord(ItemOutcome outcome) {
+  switch (outcome) {
+    case ItemOutcome::Fetched:
+      return "fetched";
+    case ItemOutcome::Present:
+      return "present";
+    case ItemOutcome::Dropped:
+      return "dropped";
+  }
+  return "";
+}
+
 // Why the list reader did not queue an item line.
 enum class RefusedLine {
   NoFileName,     // the line names no file (an empty line, or only "." and "..")

@@ -25,8 +25,7 @@ MessageAnswer ObserverLog::ShowMessageBox(const std::string& text, MessageButton
 }
 
 void ObserverLog::OnItemDone(const CDownloadItem& item, ItemOutcome outcome) {
-  const char* word = outcome == ItemOutcome::Fetched ? "fetched" : outcome == ItemOutcome::Present ? "present" : "dropped";
-  Add(std::string("done:") + word + ":" + item.GetDisplayName());
+  Add(std::string("done:") + ItemOutcomeWord(outcome) + ":" + item.GetDisplayName());
 }
 
 void ObserverLog::Add(std::string event) {
