@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/BusWindow.h"
-#include "platform/DesktopBus.h"
+#include "platform/bus/BusWindow.h"
+#include "platform/bus/DesktopBus.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PlayerDouble.h"
 #include "tests/support/ScratchFolder.h"

@@ -6,7 +6,7 @@
 
 #include "config/Settings.h"
 #include "core/PlayerProtocol.h"
-#include "platform/DesktopBus.h"
+#include "platform/bus/DesktopBus.h"
 #include "platform/ProcessLauncher.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-#include "platform/BusTypes.h"
+#include "platform/bus/BusTypes.h"
 
 enum class PlayerStart { DoNotStart, StartWhenMissing };
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/BusTypes.h"
+#include "platform/bus/BusTypes.h"
 
 inline constexpr std::string_view kPlayerWindowClass = "Winamp v1.x";
 

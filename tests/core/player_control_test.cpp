@@ -12,7 +12,7 @@
 #include "config/Settings.h"
 #include "core/PlayerControl.h"
 #include "core/PlayerProtocol.h"
-#include "platform/DesktopBus.h"
+#include "platform/bus/DesktopBus.h"
 #include "tests/support/PlayerDouble.h"
 #include "tests/support/ScratchFolder.h"
 

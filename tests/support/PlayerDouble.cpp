@@ -6,7 +6,7 @@
 #include <chrono>
 #include <sstream>
 
-#include "platform/DesktopBus.h"
+#include "platform/bus/DesktopBus.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 

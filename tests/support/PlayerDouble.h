@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/BusRegistry.h"
+#include "platform/bus/BusRegistry.h"
 
 struct PlayerDoubleOptions {
   std::string className = "Winamp v1.x";

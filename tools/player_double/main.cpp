@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "core/PlayerProtocol.h"
-#include "platform/BusFd.h"
-#include "platform/BusWindow.h"
+#include "platform/bus/BusFd.h"
+#include "platform/bus/BusWindow.h"
 #include "platform/HexText.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/BusTypes.h"
+#include "platform/bus/BusTypes.h"
 
 struct BusFolderResult {
   BusError error = BusError::None;

@@ -7,10 +7,10 @@
 
 #include <filesystem>
 
-#include "platform/BusFolder.h"
-#include "platform/BusFrame.h"
-#include "platform/BusSocket.h"
-#include "platform/DesktopBus.h"
+#include "platform/bus/BusFolder.h"
+#include "platform/bus/BusFrame.h"
+#include "platform/bus/BusSocket.h"
+#include "platform/bus/DesktopBus.h"
 #include "tests/support/PlayerDouble.h"
 #include "tests/support/ScratchFolder.h"
 

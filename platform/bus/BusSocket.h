@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/BusFd.h"
+#include "platform/bus/BusFd.h"
 
 using BusClock = std::chrono::steady_clock;
 

@@ -16,10 +16,10 @@
 #include <future>
 #include <mutex>
 
-#include "platform/BusFolder.h"
-#include "platform/BusSocket.h"
-#include "platform/BusWindow.h"
-#include "platform/DesktopBus.h"
+#include "platform/bus/BusFolder.h"
+#include "platform/bus/BusSocket.h"
+#include "platform/bus/BusWindow.h"
+#include "platform/bus/DesktopBus.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/BusRegistry.h"
-#include "platform/BusTypes.h"
+#include "platform/bus/BusRegistry.h"
+#include "platform/bus/BusTypes.h"
 
 // How long a synchronous send waits for the receiver's answer unless the
 // caller says otherwise. Generous, because a receiver's handler may show the

@@ -19,10 +19,10 @@
 #include <string_view>
 #include <thread>
 
-#include "platform/BusDispatcher.h"
-#include "platform/BusFd.h"
-#include "platform/BusRegistry.h"
-#include "platform/BusTypes.h"
+#include "platform/bus/BusDispatcher.h"
+#include "platform/bus/BusFd.h"
+#include "platform/bus/BusRegistry.h"
+#include "platform/bus/BusTypes.h"
 
 class BusWindowCore;
 

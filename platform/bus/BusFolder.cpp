@@ -1,4 +1,4 @@
-#include "platform/BusFolder.h"
+#include "platform/bus/BusFolder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

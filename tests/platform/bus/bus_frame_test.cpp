@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/BusFrame.h"
+#include "platform/bus/BusFrame.h"
 
 namespace {
 

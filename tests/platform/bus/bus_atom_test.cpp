@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/AtomTable.h"
-#include "platform/BusFolder.h"
+#include "platform/bus/AtomTable.h"
+#include "platform/bus/BusFolder.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 

@@ -1,11 +1,11 @@
-#include "platform/AtomTable.h"
+#include "platform/bus/AtomTable.h"
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
 
-#include "platform/BusFolder.h"
+#include "platform/bus/BusFolder.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/DecimalText.h"
 #include "platform/HexText.h"

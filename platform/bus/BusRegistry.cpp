@@ -1,4 +1,4 @@
-#include "platform/BusRegistry.h"
+#include "platform/bus/BusRegistry.h"
 
 #include <dirent.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "platform/BusFrame.h"
+#include "platform/bus/BusFrame.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/BusSocket.h"
+#include "platform/bus/BusSocket.h"
 
 #include <poll.h>
 #include <sys/socket.h>

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/BusTypes.h"
+#include "platform/bus/BusTypes.h"
 
 enum class WindowVisibility { Hidden, Shown };
 

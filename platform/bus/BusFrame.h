@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/BusTypes.h"
+#include "platform/bus/BusTypes.h"
 
 inline constexpr std::size_t kRequestHeaderSize = 36;
 inline constexpr std::size_t kReplySize = 16;

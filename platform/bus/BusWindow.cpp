@@ -1,4 +1,4 @@
-#include "platform/BusWindow.h"
+#include "platform/bus/BusWindow.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -10,9 +10,9 @@
 #include <map>
 #include <mutex>
 
-#include "platform/BusFolder.h"
-#include "platform/BusFrame.h"
-#include "platform/BusSocket.h"
+#include "platform/bus/BusFolder.h"
+#include "platform/bus/BusFrame.h"
+#include "platform/bus/BusSocket.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "platform/DesktopBus.h"
+#include "platform/bus/DesktopBus.h"
 
-#include "platform/BusFolder.h"
-#include "platform/BusFrame.h"
-#include "platform/BusSocket.h"
-#include "platform/BusWindow.h"
+#include "platform/bus/BusFolder.h"
+#include "platform/bus/BusFrame.h"
+#include "platform/bus/BusSocket.h"
+#include "platform/bus/BusWindow.h"
 
 namespace {
 
