@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/CliOptions.h"
@@ -25,7 +27,7 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitLeftOrFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr long kTickNanoseconds = 250'000'000;  // the progress line's refresh, four times a second
+constexpr std::chrono::milliseconds kTick{250};  // the progress line's refresh, four times a second
 
 // The front end shares the window's program folder and so its settings file:
 // the settings file is named after "tunefetch", whatever this file is called.
@@ -43,19 +45,25 @@ bool CanOpen(const std::string& path) {
 }
 
 // Waits for the worker to end, drawing progress, and turns SIGINT and SIGTERM
-// into Stop. Returns the signal that stopped the run, or 0.
+// into Stop. Returns the signal that stopped the run, or 0. The signals are
+// waited for on a thread of their own, so that the end of the run is seen the
+// moment the worker clears itself rather than at the next progress tick.
 int RunToEnd(CDownloadCore& core, TerminalObserver& observer, const sigset_t& stopSignals) {
-  int stoppedBy = 0;
-  const timespec tick{0, kTickNanoseconds};
-  while (core.IsWorkerRunning()) {
-    const int signal = sigtimedwait(&stopSignals, nullptr, &tick);
-    if (signal > 0 && stoppedBy == 0) {
-      stoppedBy = signal;
+  std::atomic<int> stoppedBy{0};
+  std::atomic<bool> runOver{false};
+  std::thread signalWaiter([&] {
+    int signal = 0;
+    while (sigwait(&stopSignals, &signal) == 0 && !runOver) {
+      int none = 0;
+      if (!stoppedBy.compare_exchange_strong(none, signal)) continue;  // the first one counts
       observer.Cancel();
       core.Stop();
     }
-    observer.Tick();
-  }
+  });
+  while (!core.WaitForWorkerEnd(kTick)) observer.Tick();
+  runOver = true;
+  pthread_kill(signalWaiter.native_handle(), SIGTERM);  // ends the waiter's sigwait
+  signalWaiter.join();
   core.JoinWorker();
   observer.Finish();
   return stoppedBy;

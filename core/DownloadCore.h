@@ -10,6 +10,8 @@
 // never read while it is being replaced.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -21,6 +23,8 @@
 #include "core/DownloadObserver.h"
 #include "core/DownloadQueue.h"
 #include "core/TransferLimits.h"
+
+class CTransferEngine;
 
 // Values of m_nPhase.
 enum TransferPhase : std::int32_t {
@@ -53,6 +57,11 @@ class CDownloadCore {
   // The worker's last act: from here on IsWorkerRunning is false and
   // StartWorker makes a new worker.
   void ClearWorker();
+
+  // Waits at most `timeout` for the worker to clear itself; true when no
+  // worker runs (at once when none did). Lets a front end that has nothing
+  // else to wait for notice the end without polling.
+  bool WaitForWorkerEnd(std::chrono::milliseconds timeout);
 
   // Joins a worker thread that has ended or is ending; with a worker still
   // running it first waits for it. The thread that calls StartWorker calls it.
@@ -131,13 +140,16 @@ class CDownloadCore {
   void DownloadWorkerProc();
   enum class PlayerReadiness { Ready, Declined };
   PlayerReadiness PreparePlayer();
-  std::int32_t FetchWithRetries(CDownloadItem& item);
+  std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine);
   void FinishItem(const CDownloadItem& item, ItemOutcome outcome);
 
   // The worker thread; joinable from StartWorker until JoinWorker. Touched
   // only by the thread that starts workers, and by the destructor.
   std::thread m_hWorkerThread;
   std::uint32_t m_nWorkerGeneration = 0;  // source of non-zero worker ids; same thread
+
+  std::mutex m_workerEndMutex;               // with m_workerEnded, for WaitForWorkerEnd
+  std::condition_variable m_workerEnded;
 
   mutable std::mutex m_observerMutex;
   std::shared_ptr<DownloadObserver> m_observer;  // guarded by m_observerMutex

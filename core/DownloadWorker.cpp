@@ -55,7 +55,18 @@ int CDownloadCore::StartWorker() {
   return 0;
 }
 
-void CDownloadCore::ClearWorker() { m_dwWorkerThreadId = 0; }
+void CDownloadCore::ClearWorker() {
+  {
+    std::lock_guard lock(m_workerEndMutex);
+    m_dwWorkerThreadId = 0;
+  }
+  m_workerEnded.notify_all();
+}
+
+bool CDownloadCore::WaitForWorkerEnd(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(m_workerEndMutex);
+  return m_workerEnded.wait_for(lock, timeout, [this] { return !IsWorkerRunning(); });
+}
 
 void CDownloadCore::JoinWorker() {
   if (m_hWorkerThread.joinable()) m_hWorkerThread.join();
@@ -76,12 +87,12 @@ CDownloadCore::PlayerReadiness CDownloadCore::PreparePlayer() {
 // attempt is made even when CONNECT_RETRY is 0 or less; a Stop or Skip that
 // comes before the first attempt counts as that attempt's result, so an item
 // is never taken for finished without its file.
-std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item) {
+std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngine& engine) {
   std::int32_t result = FETCH_STOPPED;
   for (std::int32_t attempt = 0; m_bRunning; ++attempt) {
     if (attempt >= std::max<std::int32_t>(1, ReadSettingInt("GENERAL", "CONNECT_RETRY", -1))) break;
     m_pCurrentItem = &item;
-    result = FetchItem(*this, item, m_transferLimits);
+    result = FetchItem(*this, item, engine, m_transferLimits);
     m_pCurrentItem = nullptr;
     if (result < FETCH_NETWORK_ERROR || result >= FETCH_WRITE_ERROR) break;
   }
@@ -111,6 +122,9 @@ void CDownloadCore::DownloadWorkerProc() {
 
   // The last transfer result; it carries over from item to item.
   std::int32_t result = FETCH_OK;
+  // One engine for the whole run, so that items from one server share a
+  // connection.
+  CTransferEngine engine;
   while (m_bRunning) {
     CDownloadItem* item = GetHeadItem();
     if (!item) break;
@@ -122,7 +136,7 @@ void CDownloadCore::DownloadWorkerProc() {
     if (IsPresentOnDisk(item->m_strLocalPath)) {
       result = FETCH_OK;
     } else {
-      result = FetchWithRetries(*item);
+      result = FetchWithRetries(*item, engine);
       SetProgress(0);
       if (result >= FETCH_WRITE_ERROR) break;  // kept; "0008" was shown for a write error
       const bool networkFailure = result >= FETCH_NETWORK_ERROR;

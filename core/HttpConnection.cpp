@@ -1,21 +1,12 @@
 #include "core/HttpConnection.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
-#include <mutex>
 
 #include "core/HttpFetch.h"
 #include "core/TearException.h"
 
 namespace {
-
-// libcurl's global state must be made once, before any handle, and not from
-// two threads at the same time.
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 [[noreturn]] void ThrowNetworkError() { throw CTearException(FETCH_NETWORK_ERROR); }
 
@@ -42,23 +33,24 @@ std::string UrlPart(CURLU* url, CURLUPart part) {
 
 }  // namespace
 
-CHttpConnection::CHttpConnection(const std::atomic<bool>& running, const TransferLimits& limits)
-    : m_running(running), m_limits(limits) {}
+CHttpConnection::CHttpConnection(CTransferEngine& engine, const std::atomic<bool>& running,
+                                 const TransferLimits& limits)
+    : m_running(running), m_limits(limits), m_engine(engine) {}
 
 CHttpConnection::~CHttpConnection() {
-  // Request, then connection, then session: the easy handle leaves the multi
-  // handle before either is cleaned up.
+  // The request leaves the multi handle before its header list goes. libcurl
+  // closes a connection whose reply was not read to its end, so nothing of
+  // this reply can reach the next request.
   if (m_easyInMulti) curl_multi_remove_handle(m_multi, m_easy);
-  if (m_easy) curl_easy_cleanup(m_easy);
-  if (m_multi) curl_multi_cleanup(m_multi);
+  if (m_easy) curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, nullptr);
   curl_slist_free_all(m_headers);
 }
 
 void CHttpConnection::OpenSession(ProxyChoice proxy, const std::string& proxyName) {
-  InitCurlOnce();
-  m_multi = curl_multi_init();
-  m_easy = curl_easy_init();
-  if (!m_multi || !m_easy) ThrowNetworkError();
+  if (!m_engine.BeginAttempt()) ThrowNetworkError();
+  m_multi = m_engine.Multi();
+  m_easy = m_engine.Easy();
+  Check(curl_easy_setopt(m_easy, CURLOPT_BUFFERSIZE, static_cast<long>(kReceiveBufferSize)));
   Check(curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L));
   Check(curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http"));
   switch (proxy) {
@@ -155,19 +147,20 @@ long CHttpConnection::QueryStatus() const {
   return status;
 }
 
-std::size_t CHttpConnection::ReadBlock(std::span<char, kBlockSize> block) {
-  if (WaitFor([this] { return Staged() >= kBlockSize; }) == Waited::Stopped) return 0;
-  const std::size_t length = std::min(Staged(), kBlockSize);
-  // Whatever arrived before a failure is handed out first, as a blocking
-  // read would have returned it; the failure comes with the next call.
-  if (length == 0 && m_result != CURLE_OK) ThrowNetworkError();
-  std::memcpy(block.data(), m_stage.data() + m_stageStart, length);
-  m_stageStart += length;
+std::span<const char> CHttpConnection::ReadBlock() {
+  // The block handed out last time is done with: the stage may be refilled.
   if (m_stageStart == m_stage.size()) {
     m_stage.clear();
     m_stageStart = 0;
   }
-  return length;
+  if (WaitFor([this] { return Staged() >= kBlockSize; }) == Waited::Stopped) return {};
+  const std::size_t length = std::min(Staged(), kBlockSize);
+  // Whatever arrived before a failure is handed out first, as a blocking
+  // read would have returned it; the failure comes with the next call.
+  if (length == 0 && m_result != CURLE_OK) ThrowNetworkError();
+  const std::span<const char> block(m_stage.data() + m_stageStart, length);
+  m_stageStart += length;
+  return block;
 }
 
 template <typename Condition>

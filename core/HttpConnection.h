@@ -1,9 +1,12 @@
 #pragma once
 // One HTTP GET over libcurl, with one operation per step of the transfer:
 // session, URL split, connection, request, headers, send, status, read block.
-// Everything is released by the destructor, on every path.
+// The request leaves the engine's multi handle in the destructor, on every
+// path; the engine keeps the handles, and a connection whose reply was read
+// to its end, for the next attempt.
 //
-// libcurl runs through a multi handle holding the one easy handle, so that
+// libcurl runs through the engine's multi handle, holding the one easy
+// handle, so that
 // this thread can wait for the network in slices of TransferLimits::runFlagPoll
 // and look at the run flag between them. Failures of the network are thrown
 // as CTearException(FETCH_NETWORK_ERROR); a cleared run flag while waiting
@@ -19,6 +22,7 @@
 #include <curl/curl.h>
 
 #include "config/ProxyText.h"
+#include "core/TransferEngine.h"
 #include "core/TransferLimits.h"
 
 // The body is handed out in blocks of this many bytes (the last one may be
@@ -27,12 +31,13 @@ inline constexpr std::size_t kBlockSize = 1024;
 
 class CHttpConnection {
  public:
-  CHttpConnection(const std::atomic<bool>& running, const TransferLimits& limits);
+  CHttpConnection(CTransferEngine& engine, const std::atomic<bool>& running, const TransferLimits& limits);
   ~CHttpConnection();
   CHttpConnection(const CHttpConnection&) = delete;
   CHttpConnection& operator=(const CHttpConnection&) = delete;
 
-  // Makes the handles and sets the proxy. A named proxy must not be empty.
+  // Readies the engine's handles for this request and sets the proxy. A
+  // named proxy must not be empty.
   void OpenSession(ProxyChoice proxy, const std::string& proxyName);
 
   // Splits `url` into server, port (80 when the URL names none) and object;
@@ -59,10 +64,10 @@ class CHttpConnection {
   // or when it is below 200.
   long QueryStatus() const;
 
-  // Copies the next block of the body into `block` and returns its length:
-  // kBlockSize, or less for the last block; 0 once the body is complete or
-  // when the run flag was found cleared while waiting.
-  std::size_t ReadBlock(std::span<char, kBlockSize> block);
+  // The next block of the body: kBlockSize bytes, or fewer for the last
+  // block; empty once the body is complete or when the run flag was found
+  // cleared while waiting. The bytes stay valid until the next call.
+  std::span<const char> ReadBlock();
 
  private:
   enum class Waited { Ready, Finished, Stopped };
@@ -77,7 +82,8 @@ class CHttpConnection {
   const std::atomic<bool>& m_running;
   const TransferLimits m_limits;
 
-  CURLM* m_multi = nullptr;
+  CTransferEngine& m_engine;
+  CURLM* m_multi = nullptr;  // the engine's handles, once OpenSession has them
   CURL* m_easy = nullptr;
   bool m_easyInMulti = false;
   curl_slist* m_headers = nullptr;
@@ -86,8 +92,10 @@ class CHttpConnection {
 
   // Body bytes libcurl has delivered but ReadBlock has not handed out yet:
   // m_stage[m_stageStart, size). Capped at kStageCapacity; libcurl is paused
-  // while a further chunk would not fit.
-  static constexpr std::size_t kStageCapacity = 64 * 1024;
+  // while a further chunk would not fit. libcurl reads the socket in chunks
+  // of kReceiveBufferSize, so a fast loopback body costs few system calls.
+  static constexpr std::size_t kReceiveBufferSize = 256 * 1024;
+  static constexpr std::size_t kStageCapacity = 2 * kReceiveBufferSize;
   std::vector<char> m_stage;
   std::size_t m_stageStart = 0;
   bool m_paused = false;

@@ -1,8 +1,8 @@
 #include "core/HttpFetch.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,9 +69,10 @@ void ThrowIfStopped(const CDownloadCore& app) {
 
 // Steps of one attempt; each failure leaves by CTearException. The
 // connection and the part file are released while it unwinds.
-void FetchSteps(CDownloadCore& app, const CDownloadItem& item, const TransferLimits& limits) {
+void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& engine,
+                const TransferLimits& limits) {
   const ProxySetting proxy = ReadProxySetting();
-  CHttpConnection connection(app.m_bRunning, limits);
+  CHttpConnection connection(engine, app.m_bRunning, limits);
   connection.OpenSession(proxy.choice, proxy.name);
   if (!connection.SplitUrl(item.m_strUrl)) throw CTearException(FETCH_BAD_URL);
 
@@ -96,10 +97,10 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, const TransferLim
   app.m_nPhase = PHASE_RECEIVING;
 
   std::int64_t total = 0;
-  std::array<char, kBlockSize> block;
   while (app.m_bRunning) {
-    const std::size_t length = connection.ReadBlock(block);
-    if (length == 0) break;
+    const std::span<const char> block = connection.ReadBlock();
+    if (block.empty()) break;
+    const std::size_t length = block.size();
     // Servers that cannot deliver often answer 200 with an error text.
     if (StartsWithIgnoringCase({block.data(), length}, "error")) throw CTearException(FETCH_HTTP_ERROR);
     total += static_cast<std::int64_t>(length);
@@ -140,11 +141,16 @@ void ReportFailure(CDownloadCore& app, std::int32_t result) {
 }  // namespace
 
 int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits) {
+  CTransferEngine engine;
+  return FetchItem(app, item, engine, limits);
+}
+
+int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine, const TransferLimits& limits) {
   app.m_nPhase = PHASE_IDLE;
   app.m_nBytesReceived = 0;
   std::int32_t result = FETCH_OK;
   try {
-    FetchSteps(app, item, limits);
+    FetchSteps(app, item, engine, limits);
   } catch (const CTearException& tear) {
     result = tear.m_nCode;
   }

@@ -5,6 +5,7 @@
 
 #include "core/DownloadCore.h"
 #include "core/DownloadItem.h"
+#include "core/TransferEngine.h"
 #include "core/TransferLimits.h"
 
 // Result codes of FetchItem. The worker retries 10 to 19, ends the run on 20
@@ -30,5 +31,10 @@ inline constexpr std::int64_t kMinimumBodySize = 10000;
 // the run flag is set. The body is written to the local path plus ".part" and
 // takes the local path's name only on FETCH_OK; on every other result nothing
 // is left on disk. Returns within about `limits.runFlagPoll` of the run flag
-// being cleared.
+// being cleared. Every call makes and ends its own connection.
 int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits = {});
+
+// The same attempt through `engine`, which keeps a connection from one call
+// to the next when the server (and the proxy) stay the same. The worker
+// passes one engine for all of its attempts.
+int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine, const TransferLimits& limits = {});

@@ -5,7 +5,7 @@
 // committed is removed by the destructor, whatever ended the transfer.
 
 #include <cstddef>
-#include <cstdio>
+#include <memory>
 #include <string>
 
 class CPartFile {
@@ -27,7 +27,12 @@ class CPartFile {
   bool Commit();
 
  private:
-  std::FILE* m_file = nullptr;
+  bool Flush();
+
+  int m_fd = -1;
+  bool m_failed = false;  // a write has failed; nothing more is tried
+  std::unique_ptr<char[]> m_buffer;
+  std::size_t m_buffered = 0;
   std::string m_targetPath;
   std::string m_partPath;  // empty until Open succeeded, and again after Commit
 };

@@ -1,0 +1,30 @@
+#include "core/TransferEngine.h"
+
+#include <mutex>
+
+namespace {
+
+// libcurl's global state must be made once, before any handle, and not from
+// two threads at the same time.
+void InitCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+}  // namespace
+
+CTransferEngine::~CTransferEngine() {
+  if (m_easy) curl_easy_cleanup(m_easy);
+  if (m_multi) curl_multi_cleanup(m_multi);
+}
+
+bool CTransferEngine::BeginAttempt() {
+  if (!m_multi || !m_easy) {
+    InitCurlOnce();
+    if (!m_multi) m_multi = curl_multi_init();
+    if (!m_easy) m_easy = curl_easy_init();
+    return m_multi && m_easy;
+  }
+  curl_easy_reset(m_easy);
+  return true;
+}
