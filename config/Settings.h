@@ -1,7 +1,8 @@
 #pragma once
 // The settings store: every setting lives in the INI file beside the program
-// and every read goes to the file; nothing is cached, so a value written by
-// one part of the program is seen by the next read anywhere, on any thread.
+// and every read goes to the file (which is parsed again only when it has
+// changed), so a value written by one part of the program, or by another
+// process, is seen by the next read anywhere, on any thread.
 // A key the file lacks reads as its default from a built-in table, and that
 // default is written into the file at once, so the file comes to list every
 // key that has been consulted.

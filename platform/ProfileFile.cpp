@@ -1,8 +1,14 @@
 #include "platform/ProfileFile.h"
 
+#include <ctime>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/CaseInsensitive.h"
+#include "platform/FileStamp.h"
 #include "platform/SmallFile.h"
 
 namespace {
@@ -101,18 +107,74 @@ Place FindKey(const std::vector<Line>& lines, std::string_view section, std::str
 
 std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
 
+// A file's text split into lines, as the last read found it. The lines point
+// into the text, so the object never moves.
+struct ParsedFile {
+  explicit ParsedFile(std::string text) : content(std::move(text)), lines(SplitLines(content)) {}
+  ParsedFile(const ParsedFile&) = delete;
+  ParsedFile& operator=(const ParsedFile&) = delete;
+
+  const std::string content;
+  const std::vector<Line> lines;
+};
+
+// Files read recently, by path, with the stamp each had when it was read.
+// Every read compares the file's stamp with the one kept: one stat in place
+// of reading and splitting the file again. Any change of the file - a
+// replacement by any process, or an edit in place - changes its stamp, and
+// a file read within the settle time of its last change is not kept at all.
+class ParsedFileCache {
+ public:
+  // The file at `path` split into lines; null when it cannot be read whole.
+  std::shared_ptr<const ParsedFile> Read(const std::string& path) {
+    const std::optional<FileStamp> stamp = StampOfFile(path);
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (stamp) {
+      std::lock_guard lock(m_mutex);
+      auto kept = m_files.find(path);
+      if (kept != m_files.end() && kept->second.stamp == *stamp) return kept->second.parsed;
+    }
+    std::string content;
+    if (ReadSmallFile(path, kMaxProfileFileSize, content) != FileReadResult::Read) return nullptr;
+    auto parsed = std::make_shared<const ParsedFile>(std::move(content));
+    // Read after the stamp was taken, the text is never older than the stamp
+    // says; a change in between shows as another stamp at the next read.
+    if (stamp && IsSettled(*stamp, now)) {
+      std::lock_guard lock(m_mutex);
+      if (m_files.size() >= kMaxFiles) m_files.clear();
+      m_files.insert_or_assign(path, Entry{*stamp, parsed});
+    }
+    return parsed;
+  }
+
+ private:
+  // The settings file, a language file and the skin files of one skin.
+  static constexpr std::size_t kMaxFiles = 8;
+  struct Entry {
+    FileStamp stamp;
+    std::shared_ptr<const ParsedFile> parsed;
+  };
+  std::mutex m_mutex;
+  std::map<std::string, Entry> m_files;  // guarded by m_mutex
+};
+
+ParsedFileCache& Cache() {
+  static ParsedFileCache cache;
+  return cache;
+}
+
 }  // namespace
 
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue) {
   auto capped = [](std::string_view text) { return std::string(text.substr(0, kMaxProfileValueLength)); };
-  std::string content;
-  if (ReadSmallFile(path, kMaxProfileFileSize, content) != FileReadResult::Read) return capped(defaultValue);
-  std::vector<Line> lines = SplitLines(content);
-  Place place = FindKey(lines, section, key);
+  const std::shared_ptr<const ParsedFile> file = Cache().Read(path);
+  if (!file) return capped(defaultValue);
+  Place place = FindKey(file->lines, section, key);
   if (!place.keyFound) return capped(defaultValue);
   std::string_view lineKey, value;
-  KeyValue(lines[place.index].text, lineKey, value);
+  KeyValue(file->lines[place.index].text, lineKey, value);
   return capped(Unquote(value));
 }
 

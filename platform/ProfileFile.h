@@ -11,6 +11,9 @@
 // takes an exclusive lock on the file's folder, writes the new text to a
 // temporary file beside it and renames it over the old one, so a reader sees
 // either the old or the new file, never a half-written one.
+// A read looks at the file's stamp first (platform/FileStamp.h) and splits
+// the file again only when it has changed since the last read of that path,
+// so a change made by any process is seen by the next read.
 
 #include <cstddef>
 #include <string>
