@@ -35,7 +35,9 @@ std::string UrlPart(CURLU* url, CURLUPart part) {
 
 CHttpConnection::CHttpConnection(CTransferEngine& engine, const std::atomic<bool>& running,
                                  const TransferLimits& limits)
-    : m_running(running), m_limits(limits), m_engine(engine) {}
+    : m_running(running), m_limits(limits), m_engine(engine), m_stage(engine.Stage()) {
+  m_stage.clear();
+}
 
 CHttpConnection::~CHttpConnection() {
   // The request leaves the multi handle before its header list goes. libcurl

@@ -96,7 +96,7 @@ class CHttpConnection {
   // of kReceiveBufferSize, so a fast loopback body costs few system calls.
   static constexpr std::size_t kReceiveBufferSize = 256 * 1024;
   static constexpr std::size_t kStageCapacity = 2 * kReceiveBufferSize;
-  std::vector<char> m_stage;
+  std::vector<char>& m_stage;  // the engine's, kept from attempt to attempt
   std::size_t m_stageStart = 0;
   bool m_paused = false;
 

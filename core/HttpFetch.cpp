@@ -92,7 +92,7 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
   if (connection.QueryStatus() >= 300) throw CTearException(FETCH_HTTP_ERROR);
 
   app.SetStatusText("OK");
-  CPartFile file;
+  CPartFile file(engine.WriteBuffer());
   if (!file.Open(item.m_strLocalPath)) throw CTearException(FETCH_WRITE_ERROR);
   app.m_nPhase = PHASE_RECEIVING;
 

@@ -8,11 +8,6 @@
 
 #include "platform/SmallFile.h"
 
-namespace {
-// The body arrives in 1024-byte blocks; this many go to the disk per write.
-constexpr std::size_t kWriteBufferSize = 256 * 1024;
-}  // namespace
-
 CPartFile::~CPartFile() {
   if (m_fd >= 0) close(m_fd);
   if (!m_partPath.empty()) unlink(m_partPath.c_str());
@@ -24,7 +19,6 @@ bool CPartFile::Open(const std::string& targetPath) {
   // Close-on-exec, so a player started meanwhile does not inherit it.
   m_fd = open(partPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (m_fd < 0) return false;
-  if (!m_buffer) m_buffer = std::make_unique<char[]>(kWriteBufferSize);
   m_targetPath = targetPath;
   m_partPath = partPath;
   return true;
@@ -32,18 +26,18 @@ bool CPartFile::Open(const std::string& targetPath) {
 
 bool CPartFile::Write(const char* data, std::size_t size) {
   if (m_fd < 0 || m_failed) return false;
-  if (m_buffered + size > kWriteBufferSize && !Flush()) return false;
-  if (size >= kWriteBufferSize) {
+  if (m_buffered + size > m_buffer.size() && !Flush()) return false;
+  if (size >= m_buffer.size()) {
     m_failed = !WriteAll(m_fd, {data, size});
     return !m_failed;
   }
-  std::memcpy(m_buffer.get() + m_buffered, data, size);
+  std::memcpy(m_buffer.data() + m_buffered, data, size);
   m_buffered += size;
   return true;
 }
 
 bool CPartFile::Flush() {
-  if (m_buffered > 0 && !m_failed) m_failed = !WriteAll(m_fd, {m_buffer.get(), m_buffered});
+  if (m_buffered > 0 && !m_failed) m_failed = !WriteAll(m_fd, {m_buffer.data(), m_buffered});
   m_buffered = 0;
   return !m_failed;
 }

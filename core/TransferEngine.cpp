@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "core/PartFile.h"
+
 namespace {
 
 // libcurl's global state must be made once, before any handle, and not from
@@ -27,4 +29,9 @@ bool CTransferEngine::BeginAttempt() {
   }
   curl_easy_reset(m_easy);
   return true;
+}
+
+std::span<char> CTransferEngine::WriteBuffer() {
+  if (m_writeBuffer.empty()) m_writeBuffer.resize(kPartFileBufferSize);
+  return m_writeBuffer;
 }

@@ -1,11 +1,16 @@
 #pragma once
-// The libcurl handles that one worker keeps from one transfer attempt to the
-// next: a multi handle, which holds the open connections (and what names
-// resolved to), and the easy handle that carries each request. Between
+// What one worker keeps from one transfer attempt to the next: the libcurl
+// multi handle, which holds the open connections (and what names resolved
+// to), the easy handle that carries each request, and the memory the body
+// passes through, so that no attempt pays for fresh pages again. Between
 // attempts a connection to the same server through the same proxy, or to the
 // same proxy, is used again, as a browser would; every other setting of an
 // attempt starts afresh (CHttpConnection sets them all again). One thread
 // uses an engine at a time.
+
+#include <cstddef>
+#include <span>
+#include <vector>
 
 #include <curl/curl.h>
 
@@ -24,7 +29,14 @@ class CTransferEngine {
   CURLM* Multi() const { return m_multi; }
   CURL* Easy() const { return m_easy; }
 
+  // Where body bytes wait between libcurl and the block loop (emptied by
+  // each attempt before use), and the buffer of the part file's writes.
+  std::vector<char>& Stage() { return m_stage; }
+  std::span<char> WriteBuffer();
+
  private:
   CURLM* m_multi = nullptr;
   CURL* m_easy = nullptr;
+  std::vector<char> m_stage;
+  std::vector<char> m_writeBuffer;
 };
