@@ -2,12 +2,15 @@
 # tunefetch-cli against curl and wget on the same loopback lighttpd, in one
 # run. Each workload is run 5 times per contender; the median wall time, the
 # ratio to the fastest peer (curl -K or wget -i, both with keep-alive), CPU
-# seconds and peak RSS are printed. Only ratios within one run mean anything
-# on a shared machine.
+# seconds and peak RSS are printed, and for the 1 GiB file the throughput.
+# Last comes the time from starting each program to its first request
+# (bench/tools/first_request, median of 11 starts). Only ratios within one
+# run mean anything on a shared machine.
 #   bench/downloaders.sh BUILD_DIR
 set -euo pipefail
 build=${1:-build}
 cli=$(realpath "$build/bin/tunefetch-cli")
+first_request=$(realpath "$build/bench/tools/first_request")
 runs=${RUNS:-5}
 work=$(mktemp -d /dev/shm/tf-bench-XXXXXX 2>/dev/null || mktemp -d)
 trap 'kill $server_pid 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -49,19 +52,20 @@ prepare() {
 }
 prepare small 1000 4; prepare mid 200 3; prepare auth 50 2; prepare big 1 1
 
-# Runs "$@" $runs times in a clean output folder; prints "median cpu rss".
+# Runs "$@" $runs times in a clean output folder; prints the medians of the
+# wall time and the CPU seconds, and the largest peak RSS.
 measure() {
-  local times=()
-  local cpu rss
+  local times=() cpus=() peak=0
   for _ in $(seq "$runs"); do
     rm -rf "$work/out"; mkdir -p "$work/out"
     /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" > /dev/null 2>&1 || echo "failed: $1" >&2
     read -r wall user system rss < "$work/time"
     times+=("$wall")
-    cpu=$(echo "$user + $system" | bc)
+    cpus+=("$(echo "$user + $system" | bc)")
+    [ "$rss" -gt "$peak" ] && peak=$rss
   done
-  median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
-  echo "$median $cpu $rss"
+  local middle=$(( (runs + 1) / 2 ))
+  echo "$(printf '%s\n' "${times[@]}" | sort -n | sed -n "${middle}p") $(printf '%s\n' "${cpus[@]}" | sort -n | sed -n "${middle}p") $peak"
 }
 
 settings() {
@@ -69,7 +73,7 @@ settings() {
     "$1" "$2" > "$work/prog/tunefetch.ini"
 }
 
-printf '%-18s %-10s %9s %7s %8s %9s\n' workload contender median ratio cpu_s rss_kib
+printf '%-18s %-14s %9s %7s %8s %9s %9s\n' workload contender median ratio cpu_s rss_kib MiB/s
 for workload in mid small auth big; do
   auth_curl=() auth_wget=()
   if [ "$workload" = auth ]; then settings bench bench; auth_curl=(-u bench:bench); auth_wget=(--user=bench --password=bench --auth-no-challenge)
@@ -82,7 +86,20 @@ for workload in mid small auth big; do
   for contender in tunefetch-cli curl wget; do
     read -r median cpu rss <<< "${result[$contender]}"
     ratio=$(echo "scale=2; $median / $fastest" | bc)
-    printf '%-18s %-10s %9s %7s %8s %9s\n' "$workload" "$contender" "$median" "$ratio" "$cpu" "$rss"
+    rate=-
+    [ "$workload" = big ] && rate=$(echo "scale=0; 1024 / $median" | bc)
+    printf '%-18s %-14s %9s %7s %8s %9s %9s\n' "$workload" "$contender" "$median" "$ratio" "$cpu" "$rss" "$rate"
   done
   unset result
+done
+
+settings "" ""
+printf '\n%-18s %-14s %9s\n' start-up contender ms_to_first_request
+for contender in tunefetch-cli curl wget; do
+  case $contender in
+    tunefetch-cli) command=("$work/prog/tunefetch-cli" --quiet --save-dir "$work/out" "$work/first.mpq") ;;
+    curl) command=(curl -s -o /dev/null @URL@) ;;
+    wget) command=(wget -q -O /dev/null @URL@) ;;
+  esac
+  printf '%-18s %-14s %9s\n' start-up "$contender" "$("$first_request" 11 "$work/first.mpq" "${command[@]}" 2>/dev/null)"
 done

@@ -149,20 +149,23 @@ long CHttpConnection::QueryStatus() const {
   return status;
 }
 
-std::span<const char> CHttpConnection::ReadBlock() {
-  // The block handed out last time is done with: the stage may be refilled.
+std::span<const char> CHttpConnection::ReadBlocks() {
+  // What was handed out last time is done with: the stage may be refilled.
   if (m_stageStart == m_stage.size()) {
     m_stage.clear();
     m_stageStart = 0;
   }
   if (WaitFor([this] { return Staged() >= kBlockSize; }) == Waited::Stopped) return {};
-  const std::size_t length = std::min(Staged(), kBlockSize);
+  // Whole blocks, so that every block still begins at a multiple of
+  // kBlockSize; the rest waits for more bytes, or for the end of the body.
+  std::size_t length = Staged() - Staged() % kBlockSize;
+  if (length == 0) length = Staged();
   // Whatever arrived before a failure is handed out first, as a blocking
   // read would have returned it; the failure comes with the next call.
   if (length == 0 && m_result != CURLE_OK) ThrowNetworkError();
-  const std::span<const char> block(m_stage.data() + m_stageStart, length);
+  const std::span<const char> blocks(m_stage.data() + m_stageStart, length);
   m_stageStart += length;
-  return block;
+  return blocks;
 }
 
 template <typename Condition>

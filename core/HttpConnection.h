@@ -64,10 +64,13 @@ class CHttpConnection {
   // or when it is below 200.
   long QueryStatus() const;
 
-  // The next block of the body: kBlockSize bytes, or fewer for the last
-  // block; empty once the body is complete or when the run flag was found
-  // cleared while waiting. The bytes stay valid until the next call.
-  std::span<const char> ReadBlock();
+  // The body bytes that have arrived and were not handed out yet, whole
+  // blocks only: blocks of kBlockSize at body offsets 0, 1024, 2048, ...,
+  // of which only the body's last may be shorter. At least one block; empty
+  // once the body is complete or when the run flag was found cleared while
+  // waiting. The bytes stay valid until the next call, which hands out the
+  // blocks that follow them.
+  std::span<const char> ReadBlocks();
 
  private:
   enum class Waited { Ready, Finished, Stopped };

@@ -98,17 +98,23 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
 
   std::int64_t total = 0;
   while (app.m_bRunning) {
-    const std::span<const char> block = connection.ReadBlock();
-    if (block.empty()) break;
-    const std::size_t length = block.size();
-    // Servers that cannot deliver often answer 200 with an error text.
-    if (StartsWithIgnoringCase({block.data(), length}, "error")) throw CTearException(FETCH_HTTP_ERROR);
-    total += static_cast<std::int64_t>(length);
-    // The shared counter is 32 bits wide; it stops at its maximum.
-    app.m_nBytesReceived = static_cast<std::int32_t>(
-        std::min<std::int64_t>(total, std::numeric_limits<std::int32_t>::max()));
-    app.m_bDataArrived = true;
-    if (!file.Write(block.data(), length)) throw CTearException(FETCH_WRITE_ERROR);
+    const std::span<const char> arrived = connection.ReadBlocks();
+    if (arrived.empty()) break;
+    // Each block is judged, and the run flag looked at, in turn; the blocks
+    // judged go to the file together, straight from where they arrived.
+    std::size_t accepted = 0;
+    while (accepted < arrived.size() && app.m_bRunning) {
+      const std::span<const char> block = arrived.subspan(accepted, std::min(kBlockSize, arrived.size() - accepted));
+      // Servers that cannot deliver often answer 200 with an error text.
+      if (StartsWithIgnoringCase({block.data(), block.size()}, "error")) throw CTearException(FETCH_HTTP_ERROR);
+      accepted += block.size();
+      total += static_cast<std::int64_t>(block.size());
+      // The shared counter is 32 bits wide; it stops at its maximum.
+      app.m_nBytesReceived = static_cast<std::int32_t>(
+          std::min<std::int64_t>(total, std::numeric_limits<std::int32_t>::max()));
+      app.m_bDataArrived = true;
+    }
+    if (!file.Write(arrived.data(), accepted)) throw CTearException(FETCH_WRITE_ERROR);
   }
 
   if (!file.Close()) throw CTearException(FETCH_WRITE_ERROR);

@@ -26,6 +26,7 @@ bool CPartFile::Open(const std::string& targetPath) {
 
 bool CPartFile::Write(const char* data, std::size_t size) {
   if (m_fd < 0 || m_failed) return false;
+  if (size == 0) return true;
   if (m_buffered + size > m_buffer.size() && !Flush()) return false;
   if (size >= m_buffer.size()) {
     m_failed = !WriteAll(m_fd, {data, size});

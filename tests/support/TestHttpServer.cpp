@@ -138,6 +138,7 @@ void TestHttpServer::AcceptLoop() {
   while (WaitFor(m_listenFd, POLLIN, m_wakeFd) == Ready::Socket) {
     const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) continue;
+    ++m_connectionCount;
     std::erase_if(m_connections, [](ConnectionThread& connection) {
       if (!*connection.ended) return false;
       connection.thread.join();

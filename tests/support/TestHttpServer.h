@@ -68,6 +68,8 @@ class TestHttpServer {
   // including its blank line.
   std::vector<std::string> Requests() const;
   std::size_t RequestCount() const;
+  // Connections accepted so far.
+  std::size_t ConnectionCount() const { return m_connectionCount; }
 
  private:
   void AcceptLoop();
@@ -79,6 +81,7 @@ class TestHttpServer {
   int m_wakeFd = -1;  // eventfd: readable once the server stops
   std::uint16_t m_port = 0;
   std::thread m_acceptThread;
+  std::atomic<std::size_t> m_connectionCount{0};
 
   mutable std::mutex m_mutex;
   TestHttpReply m_defaultReply;                   // guarded by m_mutex
