@@ -6,13 +6,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
-
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "config/Settings.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramPath.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -117,6 +121,36 @@ TEST_F(SettingsStoreTest, UnwritableFileYieldsDefaultsEveryTime) {
   EXPECT_EQ(ReadSetting("PLAY", "AUTO_CLEAR", -1), "1");
   EXPECT_TRUE(WriteSetting("PLAY", "AUTO_CLEAR", "0"));
   EXPECT_EQ(ReadSetting("PLAY", "AUTO_CLEAR", -1), "1");
+}
+
+// A read may skip the parse of an unchanged file; whichever way the file
+// changes, the next read sees it.
+TEST_F(SettingsStoreTest, EveryChangeOfTheFileIsSeenByTheNextRead) {
+  const std::string file = program.SettingsFile();
+  struct Case {
+    const char* how;
+    bool settleFirst;  // the file is old enough to be kept when read
+    std::function<void()> change;
+    const char* expected = "bbbb";
+  };
+  const Case cases[] = {
+      {"replaced by this process", true, [] { WriteSetting("SITE", "URL", "bbbb"); }},
+      {"replaced by another process",
+       true,
+       [] { EXPECT_EQ(RunInChild([] { return WriteSetting("SITE", "URL", "bbbb") ? 0 : 1; }), 0); }},
+      {"edited in place, same size, at once", false, [&] { WriteFileText(file, "[SITE]\nURL=bbbb\n"); }},
+      {"edited in place, same size, later", true, [&] { WriteFileText(file, "[SITE]\nURL=bbbb\n"); }},
+      {"removed", true, [&] { std::remove(file.c_str()); }, ""},  // the default
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    WriteFileText(file, "[SITE]\nURL=aaaa\n");
+    if (c.settleFirst) std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    ASSERT_EQ(ReadSetting("SITE", "URL", -1), "aaaa");
+    ASSERT_EQ(ReadSetting("SITE", "URL", -1), "aaaa");
+    c.change();
+    EXPECT_EQ(ReadSetting("SITE", "URL", -1), c.expected);
+  }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
 #include "core/HttpFetch.h"
+#include "core/TransferEngine.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHttpServer.h"
@@ -99,6 +100,8 @@ class HttpFetchTest : public ::testing::Test {
   }
 
   int Fetch() { return FetchItem(app, item, limits); }
+  // An attempt through the engine the test keeps, as the worker makes them.
+  int FetchWithEngine() { return FetchItem(app, item, engine, limits); }
 
   std::future<int> FetchInBackground() {
     return std::async(std::launch::async, [this] { return FetchItem(app, item, limits); });
@@ -126,6 +129,7 @@ class HttpFetchTest : public ::testing::Test {
   CDownloadCore app;
   std::shared_ptr<RecordingObserver> observer = std::make_shared<RecordingObserver>(app);
   CDownloadItem item;
+  CTransferEngine engine;
   // Short enough that a fault shows as a failure, not as a hung test.
   TransferLimits limits{.connectTimeout = 5s, .stallTimeout = 5s, .runFlagPoll = 100ms};
 };
@@ -449,6 +453,90 @@ TEST_F(HttpFetchTest, ExistingFileIsReplacedOnlyByACompleteBody) {
   EXPECT_EQ(Fetch(), FETCH_OK);
   EXPECT_EQ(ReadFileText(item.m_strLocalPath), PatternBody(12345));
   EXPECT_EQ(SavedFiles(), std::vector<std::string>{"a.mp3"});
+}
+
+// Through one engine, a connection serves the next item when the server and
+// the proxy stay the same, and never when either changes.
+TEST_F(HttpFetchTest, EngineReusesAConnectionOnlyForTheSameServerAndProxy) {
+  TestHttpServer other;
+  TestHttpServer proxy;  // answers the absolute-URL requests a proxy is sent
+  for (TestHttpServer* each : {&server, &other, &proxy}) each->SetReply(Pattern(20000));
+  struct Case {
+    TestHttpServer* target;
+    bool viaProxy;
+    std::size_t serverConnections, otherConnections, proxyConnections;
+  };
+  const Case cases[] = {
+      {&server, false, 1, 0, 0}, {&server, false, 1, 0, 0},  // kept alive
+      {&other, false, 1, 1, 0},                              // another port is another server
+      {&server, false, 1, 1, 0},                             // the first one is still open
+      {&server, true, 1, 1, 1},  {&server, true, 1, 1, 1},   // the proxy's own connection
+      {&server, false, 1, 1, 1},                             // and the direct one again
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.target == &server ? "server" : "other") << (c.viaProxy ? " via proxy" : ""));
+    WriteSettingInt("SITE", "PROXY_MODE", c.viaProxy ? 2 : 0);
+    WriteSetting("SITE", "PROXY", "127.0.0.1:" + std::to_string(proxy.Port()));
+    std::filesystem::remove(item.m_strLocalPath);
+    item.m_strUrl = c.target->Url("/a.mp3");
+    EXPECT_EQ(FetchWithEngine(), FETCH_OK);
+    EXPECT_EQ(server.ConnectionCount(), c.serverConnections);
+    EXPECT_EQ(other.ConnectionCount(), c.otherConnections);
+    EXPECT_EQ(proxy.ConnectionCount(), c.proxyConnections);
+  }
+  EXPECT_EQ(proxy.RequestCount(), 2u);
+}
+
+// A reply given up part-way must not leave bytes behind for the next request
+// on a kept connection: each item gets exactly its own body.
+TEST_F(HttpFetchTest, EngineStartsAfreshAfterABodyGivenUp) {
+  std::string errorFirst = PatternBody(300000);
+  errorFirst.replace(0, 5, "Error");
+  std::string errorLater = PatternBody(300000);
+  errorLater.replace(100 * 1024, 5, "ERROR");
+  server.SetReplyFor("/ok.mp3", Pattern(300000));
+  server.SetReplyFor("/first.mp3", Body(errorFirst));
+  server.SetReplyFor("/later.mp3", Body(errorLater));
+  server.SetReplyFor("/short.mp3", Pattern(9999));
+  struct Case {
+    const char* target;
+    int expected;
+  };
+  const Case cases[] = {{"/ok.mp3", FETCH_OK},   {"/first.mp3", FETCH_HTTP_ERROR}, {"/ok.mp3", FETCH_OK},
+                        {"/later.mp3", FETCH_HTTP_ERROR}, {"/ok.mp3", FETCH_OK}, {"/short.mp3", FETCH_TOO_SHORT},
+                        {"/ok.mp3", FETCH_OK}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.target);
+    std::filesystem::remove(item.m_strLocalPath);
+    item.m_strUrl = server.Url(c.target);
+    EXPECT_EQ(FetchWithEngine(), c.expected);
+    if (c.expected == FETCH_OK) {
+      EXPECT_TRUE(ReadFileText(item.m_strLocalPath) == PatternBody(300000));
+    } else {
+      EXPECT_TRUE(SavedFiles().empty());
+    }
+  }
+  EXPECT_EQ(server.RequestCount(), std::size(cases));
+}
+
+TEST_F(HttpFetchTest, StopDuringAFlowingLargeBodyEndsTheAttemptAndTheEngineGoesOn) {
+  server.SetReplyFor("/large.mp3", Pattern(std::uint64_t{4} << 30));
+  server.SetReplyFor("/a.mp3", Pattern(20000));
+  for (void (CDownloadCore::*interrupt)() : {&CDownloadCore::Stop, &CDownloadCore::Skip}) {
+    item.m_strUrl = server.Url("/large.mp3");
+    std::future<int> result = std::async(std::launch::async, [this] { return FetchWithEngine(); });
+    ASSERT_TRUE(WaitUntil([&] { return app.m_nBytesReceived > (8 << 20); }));
+    (app.*interrupt)();
+    ASSERT_EQ(result.wait_for(1s), std::future_status::ready);
+    EXPECT_EQ(result.get(), FETCH_STOPPED);
+    EXPECT_TRUE(SavedFiles().empty());
+
+    app.m_bRunning = true;
+    item.m_strUrl = server.Url("/a.mp3");
+    EXPECT_EQ(FetchWithEngine(), FETCH_OK);
+    EXPECT_EQ(ReadFileText(item.m_strLocalPath), PatternBody(20000));
+    std::filesystem::remove(item.m_strLocalPath);
+  }
 }
 
 }  // namespace

@@ -280,6 +280,38 @@ TEST_F(WorkerTest, ItemsAndSettingsChangedDuringARunTakeEffect) {
   EXPECT_EQ(log->EventsStartingWith("status:WAIT").size(), 1u + 2u + 1u);
 }
 
+// The worker keeps one connection for the items of one server, yet every
+// item reads the settings anew: a change made while the previous item was
+// finishing applies to the next one.
+TEST_F(WorkerTest, SettingsChangedBetweenItemsApplyToTheNextOnTheKeptConnection) {
+  TestHttpServer proxy;
+  proxy.SetReply(PatternReply(20000));
+  server.SetReply(PatternReply(20000));
+  // Called on the worker thread when an item is done, before the next begins.
+  class ChangingLog : public ObserverLog {
+   public:
+    using ObserverLog::ObserverLog;
+    void OnItemDone(const CDownloadItem& item, ItemOutcome outcome) override {
+      ObserverLog::OnItemDone(item, outcome);
+      if (item.m_strLocalPath.ends_with("a.mp3")) WriteSetting("SITE", "USERID", "user");
+      if (item.m_strLocalPath.ends_with("b.mp3")) WriteSettingInt("SITE", "PROXY_MODE", 2);
+    }
+  };
+  core.SetObserver(std::make_shared<ChangingLog>(core));
+  WriteSetting("SITE", "PROXY", "127.0.0.1:" + std::to_string(proxy.Port()));
+  for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) Queue(name);
+  ASSERT_TRUE(RunWorkerToEnd(core));
+
+  const std::vector<std::string> direct = server.Requests();
+  ASSERT_EQ(direct.size(), 2u);
+  EXPECT_EQ(direct[0].find("Authorization:"), std::string::npos);
+  EXPECT_NE(direct[1].find("\r\nAuthorization: Basic dXNlcjo=\r\n"), std::string::npos);
+  EXPECT_EQ(server.ConnectionCount(), 1u);
+  ASSERT_EQ(proxy.RequestCount(), 1u);
+  EXPECT_TRUE(proxy.Requests()[0].starts_with("GET " + server.Url("/c.mp3") + " HTTP/1.1\r\n"));
+  EXPECT_TRUE(FileExists(save / "c.mp3"));
+}
+
 TEST_F(WorkerTest, TrayTipIsCutAtACharacterBoundary) {
   server.SetReply(PatternReply(20000));
   auto item = std::make_unique<CDownloadItem>();
