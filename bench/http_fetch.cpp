@@ -17,6 +17,7 @@
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
 #include "core/HttpFetch.h"
+#include "core/TransferEngine.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -65,12 +66,13 @@ void EmptyFolder(const ScratchFolder& folder) {
 double TimeFetchItem(TestHttpServer& server, const ScratchFolder& folder, const Run& run) {
   CDownloadCore app;
   app.m_bRunning = true;
+  CTransferEngine engine;  // one for the run, as the worker keeps it
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < run.files; ++i) {
     CDownloadItem item;
     item.m_strUrl = server.Url("/file" + std::to_string(i) + ".mp3");
     item.m_strLocalPath = LocalPath(folder, i);
-    if (FetchItem(app, item) != FETCH_OK) return -1;
+    if (FetchItem(app, item, engine) != FETCH_OK) return -1;
   }
   const double seconds = Seconds(std::chrono::steady_clock::now() - start);
   return AllFilesComplete(folder, run) ? seconds : -1;

@@ -93,7 +93,7 @@ class CHttpConnection {
 
   std::string m_url;  // the split URL as it is sent, without user and fragment
 
-  // Body bytes libcurl has delivered but ReadBlock has not handed out yet:
+  // Body bytes libcurl has delivered but ReadBlocks has not handed out yet:
   // m_stage[m_stageStart, size). Capped at kStageCapacity; libcurl is paused
   // while a further chunk would not fit. libcurl reads the socket in chunks
   // of kReceiveBufferSize, so a fast loopback body costs few system calls.
