@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # tunefetch-cli against curl and wget on the same loopback lighttpd, in one
-# run. Each workload is run 5 times per contender; the median wall time, the
-# ratio to the fastest peer (curl -K or wget -i, both with keep-alive), CPU
-# seconds and peak RSS are printed, and for the 1 GiB file the throughput.
+# run. Each workload is run 5 times per contender, the contenders taking
+# turns; the median wall time, the ratio to the fastest peer (curl -K or
+# wget -i, both with keep-alive), the median CPU seconds and the largest peak
+# RSS are printed, and for the 1 GiB file the throughput.
 # Last comes the time from starting each program to its first request
 # (bench/tools/first_request, median of 11 starts). Only ratios within one
 # run mean anything on a shared machine.
@@ -52,20 +53,17 @@ prepare() {
 }
 prepare small 1000 4; prepare mid 200 3; prepare auth 50 2; prepare big 1 1
 
-# Runs "$@" $runs times in a clean output folder; prints the medians of the
-# wall time and the CPU seconds, and the largest peak RSS.
-measure() {
-  local times=() cpus=() peak=0
-  for _ in $(seq "$runs"); do
-    rm -rf "$work/out"; mkdir -p "$work/out"
-    /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" > /dev/null 2>&1 || echo "failed: $1" >&2
-    read -r wall user system rss < "$work/time"
-    times+=("$wall")
-    cpus+=("$(echo "$user + $system" | bc)")
-    [ "$rss" -gt "$peak" ] && peak=$rss
-  done
-  local middle=$(( (runs + 1) / 2 ))
-  echo "$(printf '%s\n' "${times[@]}" | sort -n | sed -n "${middle}p") $(printf '%s\n' "${cpus[@]}" | sort -n | sed -n "${middle}p") $peak"
+# Times "$@" once in a clean output folder; prints "wall cpu rss".
+time_once() {
+  rm -rf "$work/out"; mkdir -p "$work/out"
+  /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" > /dev/null 2>&1 || echo "failed: $1" >&2
+  read -r wall user system rss < "$work/time"
+  echo "$wall $(echo "$user + $system" | bc) $rss"
+}
+
+# Field $1 (1 wall, 2 cpu) of the lines of "$2": their median.
+median_of() {
+  printf '%s' "$2" | cut -d' ' -f"$1" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
 }
 
 settings() {
@@ -78,19 +76,29 @@ for workload in mid small auth big; do
   auth_curl=() auth_wget=()
   if [ "$workload" = auth ]; then settings bench bench; auth_curl=(-u bench:bench); auth_wget=(--user=bench --password=bench --auth-no-challenge)
   else settings "" ""; fi
-  declare -A result=()
-  result[tunefetch-cli]=$(measure "$work/prog/tunefetch-cli" --quiet --save-dir "$work/out" "$work/$workload.mpq")
-  result[curl]=$(measure curl -s "${auth_curl[@]}" -K "$work/$workload.curl")
-  result[wget]=$(measure wget -q "${auth_wget[@]}" -P "$work/out" -i "$work/$workload.wget")
-  fastest=$(printf '%s\n' "${result[curl]%% *}" "${result[wget]%% *}" | sort -n | head -1)
+  declare -A command=() samples=()
+  command[tunefetch-cli]="$work/prog/tunefetch-cli --quiet --save-dir $work/out $work/$workload.mpq"
+  command[curl]="curl -s ${auth_curl[*]} -K $work/$workload.curl"
+  command[wget]="wget -q ${auth_wget[*]} -P $work/out -i $work/$workload.wget"
+  # Round by round, each contender once, so that a busy spell of the
+  # machine falls on all of them alike.
+  for _ in $(seq "$runs"); do
+    for contender in tunefetch-cli curl wget; do
+      # shellcheck disable=SC2086 # the commands are split into words on purpose
+      samples[$contender]+="$(time_once ${command[$contender]})"$'\n'
+    done
+  done
+  fastest=$(printf '%s\n' "$(median_of 1 "${samples[curl]}")" "$(median_of 1 "${samples[wget]}")" | sort -n | head -1)
   for contender in tunefetch-cli curl wget; do
-    read -r median cpu rss <<< "${result[$contender]}"
+    median=$(median_of 1 "${samples[$contender]}")
+    cpu=$(median_of 2 "${samples[$contender]}")
+    rss=$(printf '%s' "${samples[$contender]}" | cut -d' ' -f3 | sort -n | tail -1)
     ratio=$(echo "scale=2; $median / $fastest" | bc)
     rate=-
     [ "$workload" = big ] && rate=$(echo "scale=0; 1024 / $median" | bc)
     printf '%-18s %-14s %9s %7s %8s %9s %9s\n' "$workload" "$contender" "$median" "$ratio" "$cpu" "$rss" "$rate"
   done
-  unset result
+  unset command samples
 done
 
 settings "" ""
