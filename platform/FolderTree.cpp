@@ -22,6 +22,11 @@ void CreateDirectoryTree(std::string_view path) {
     start = 1;
   }
   const std::string whole(path);
+  // Most items of a list share their folder: when it is already there, one
+  // look replaces a mkdir for each of its parents. (A name holding a
+  // backslash is split there, so it must take the walk.)
+  struct stat info {};
+  if (whole.find('\\') == std::string::npos && stat(whole.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return;
   // A folder name is at least one character long, so the scan starts one on.
   for (size_t at = whole.find_first_of("/\\", start + 1); at != std::string::npos;
        at = whole.find_first_of("/\\", at + 2)) {
