@@ -1,4 +1,4 @@
-#include "app/DownloaderApp.h"
+#include "app/ui/DownloaderApp.h"
 
 #include "config/ui/SetupSheet.h"
 #include "platform/ProgramPath.h"
