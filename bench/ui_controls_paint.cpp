@@ -2,6 +2,11 @@
 // cost is seen not to grow with the queue) and each of the four panels, with
 // the built-in skin at 96 dpi, into an off-screen image of the window's
 // size. Goal: under 1 ms each. Needs a display (make bench uses Xvfb).
+#include <wx/app.h>
+#include <wx/dcmemory.h>
+#include <wx/frame.h>
+#include <wx/init.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -9,11 +14,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <wx/app.h>
-#include <wx/dcmemory.h>
-#include <wx/frame.h>
-#include <wx/init.h>
 
 #include "core/DownloadQueue.h"
 #include "skin/SkinLoader.h"
@@ -34,13 +34,15 @@ void Measure(const char* what, wxDC& dc, const std::function<void(wxDC&)>& paint
     times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
   }
   std::sort(times.begin(), times.end());
-  std::printf("  %-28s %7.3f ms / %7.3f ms  (goal < 1 ms)\n", what, times[kRounds / 2], times[kRounds * 99 / 100]);
+  std::printf("  %-28s %7.3f ms / %7.3f ms  (goal < 1 ms)\n", what, times[kRounds / 2],
+              times[kRounds * 99 / 100]);
 }
 
 void Fill(CDownloadQueue& queue, int count) {
   for (int i = 0; i < count; ++i) {
     auto item = std::make_unique<CDownloadItem>();
-    item->m_strLocalPath = "/home/user/MP3/Artist/Album/" + std::to_string(i + 1) + " Song title.mp3";
+    item->m_strLocalPath =
+        "/home/user/MP3/Artist/Album/" + std::to_string(i + 1) + " Song title.mp3";
     queue.Append(std::move(item));
   }
 }
@@ -59,7 +61,8 @@ int main(int argc, char** argv) {
 
   auto* frame = new wxFrame(nullptr, wxID_ANY, "bench");
   auto* face = new wxWindow(frame, wxID_ANY);
-  const wxRect listBox(skin.downloadList.x, skin.downloadList.y, skin.downloadList.w, skin.downloadList.h);
+  const wxRect listBox(skin.downloadList.x, skin.downloadList.y, skin.downloadList.w,
+                       skin.downloadList.h);
   CDownloadQueue big, small;
   Fill(big, 10000);
   Fill(small, 30);
@@ -74,7 +77,8 @@ int main(int argc, char** argv) {
 
   wxBitmap listImage(listBox.width, listBox.height, 24);
   wxBitmap faceImage(skin.main.bitmap.Width(), skin.main.bitmap.Height(), 24);
-  std::printf("controls paint, %d rounds, built-in skin at 96 dpi (median / 99th percentile):\n", kRounds);
+  std::printf("controls paint, %d rounds, built-in skin at 96 dpi (median / 99th percentile):\n",
+              kRounds);
   {
     wxMemoryDC dc(listImage);
     Measure("list view, 10,000 items", dc, [&](wxDC& to) { bigView->DrawTo(to); });
@@ -82,8 +86,9 @@ int main(int argc, char** argv) {
   }
   {
     wxMemoryDC dc(faceImage);
-    Measure("current file panel", dc,
-            [](wxDC& to) { PaintCurrentFilePanel(to, "07 A rather long song title - Some Artist"); });
+    Measure("current file panel", dc, [](wxDC& to) {
+      PaintCurrentFilePanel(to, "07 A rather long song title - Some Artist");
+    });
     Measure("status panel", dc, [](wxDC& to) { PaintStatusPanel(to, "OK"); });
     Measure("progress panel", dc, [](wxDC& to) { PaintProgressPanel(to, 57); });
     Measure("indicator panel", dc, [](wxDC& to) { PaintIndicatorPanel(to, 5); });

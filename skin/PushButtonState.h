@@ -26,7 +26,9 @@ class PushButtonState {
   void OnCancel() { m_bHeld = false; }
 
   bool IsHeld() const { return m_bHeld; }
-  ButtonLook Look() const { return m_bHeld && m_bInside ? ButtonLook::Pressed : ButtonLook::Released; }
+  ButtonLook Look() const {
+    return m_bHeld && m_bInside ? ButtonLook::Pressed : ButtonLook::Released;
+  }
 
  private:
   bool m_bHeld = false;

@@ -9,7 +9,8 @@ bool CTransButton::Create(const PixelImage& picture, int x, int y, wxWindow* par
   m_picture = ToWxBitmap(picture);
   m_nHalfHeight = picture.Height() / 2;
   const wxSize size(picture.Width(), m_nHalfHeight);
-  if (!wxControl::Create(parent, id, wxPoint(x, y), size, wxBORDER_NONE, wxDefaultValidator, "TransButton"))
+  if (!wxControl::Create(parent, id, wxPoint(x, y), size, wxBORDER_NONE, wxDefaultValidator,
+                         "TransButton"))
     return false;
   SetLabel("TransButton");
   SetMinSize(size);

@@ -21,12 +21,13 @@ TEST(PanelGeometry, ProgressFillsInWholeStepsPerPercent) {
   struct Case {
     int percent, width, want;
   } cases[] = {
-      {0, 200, 0},   {1, 200, 2},    {50, 200, 100}, {100, 200, 200},
-      {100, 150, 100},  // 1 pixel per percent: never full
-      {99, 99, 0},      // narrower than 100: never moves
-      {-5, 200, 0},  {250, 200, 200},  // out of range: the nearer end, never past the bar
+      {0, 200, 0},     {1, 200, 2},     {50, 200, 100},
+      {100, 200, 200}, {100, 150, 100},  // 1 pixel per percent: never full
+      {99, 99, 0},                       // narrower than 100: never moves
+      {-5, 200, 0},    {250, 200, 200},  // out of range: the nearer end, never past the bar
   };
-  for (const Case& c : cases) EXPECT_EQ(ProgressFilledWidth(c.percent, c.width), c.want) << c.percent << "/" << c.width;
+  for (const Case& c : cases)
+    EXPECT_EQ(ProgressFilledWidth(c.percent, c.width), c.want) << c.percent << "/" << c.width;
 }
 
 TEST(PanelGeometry, IndicatorFrameAndCentredText) {

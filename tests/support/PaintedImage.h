@@ -2,11 +2,11 @@
 // Painting into an image and reading its pixels, for window tests that
 // compare pixels. Only tests under a ui/ folder include it.
 
-#include <functional>
-
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
+
+#include <functional>
 
 #include "config/TextFields.h"
 

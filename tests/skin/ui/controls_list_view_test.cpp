@@ -4,14 +4,13 @@
 // with the list for a reviewer: test-output/controls_list_view.png in the
 // build folder. Runs under Xvfb.
 #include <gtest/gtest.h>
+#include <wx/frame.h>
+#include <wx/image.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
-
-#include <wx/frame.h>
-#include <wx/image.h>
 
 #include "core/DownloadQueue.h"
 #include "skin/PanelGeometry.h"
@@ -40,7 +39,8 @@ class ListView : public ::testing::Test {
 
   void SetUp() override {
     m_pFrame = new wxFrame(nullptr, wxID_ANY, "list", wxDefaultPosition, wxSize(300, 250));
-    auto* face = new wxWindow(m_pFrame, wxID_ANY);  // a frame stretches its only child; the face takes that
+    auto* face =
+        new wxWindow(m_pFrame, wxID_ANY);  // a frame stretches its only child; the face takes that
     m_pView = new CDownloadListWnd;
     ASSERT_TRUE(m_pView->Create(m_queue, wxRect(13, 87, kListW, kListH), face, 111));
     m_pFrame->Show();
@@ -131,7 +131,8 @@ TEST_F(ListView, PressedArrowCellWhileHeld) {
   EXPECT_FALSE(m_pView->HasCapture());
   EXPECT_TRUE(upCellShows(0));
 
-  ASSERT_NE(arrows.At(5, 5), arrows.At(15, 5)) << "the cells differ, so the test can tell them apart";
+  ASSERT_NE(arrows.At(5, 5), arrows.At(15, 5))
+      << "the cells differ, so the test can tell them apart";
 }
 
 TEST_F(ListView, WorkerNotificationsAreHandledOnTheGuiThread) {
@@ -162,19 +163,20 @@ TEST_F(ListView, ScreenshotOfTheFaceWithThirtyItems) {
   m_pView->ScrollTo(8);
   m_pView->SetSelection(12);
   const Skin& skin = GetSkin();
-  const wxImage face = PaintedImage(skin.main.bitmap.Width(), skin.main.bitmap.Height(), [&](wxDC& dc) {
-    dc.DrawBitmap(SkinBitmap(skin.main.bitmap), 0, 0);
-    PaintCurrentFilePanel(dc, "Track 1 - Evening Rain");
-    PaintStatusPanel(dc, "OK");
-    PaintProgressPanel(dc, 40);
-    PaintIndicatorPanel(dc, 3);
-    wxBitmap list(kListW, kListH, 24);
-    {
-      wxMemoryDC listDc(list);
-      m_pView->DrawTo(listDc);
-    }
-    dc.DrawBitmap(list, skin.downloadList.x, skin.downloadList.y);
-  });
+  const wxImage face =
+      PaintedImage(skin.main.bitmap.Width(), skin.main.bitmap.Height(), [&](wxDC& dc) {
+        dc.DrawBitmap(SkinBitmap(skin.main.bitmap), 0, 0);
+        PaintCurrentFilePanel(dc, "Track 1 - Evening Rain");
+        PaintStatusPanel(dc, "OK");
+        PaintProgressPanel(dc, 40);
+        PaintIndicatorPanel(dc, 3);
+        wxBitmap list(kListW, kListH, 24);
+        {
+          wxMemoryDC listDc(list);
+          m_pView->DrawTo(listDc);
+        }
+        dc.DrawBitmap(list, skin.downloadList.x, skin.downloadList.y);
+      });
   // The thumb has left the top of the track.
   EXPECT_NE(PixelAt(face, skin.downloadList.x + 244, skin.downloadList.y + 12),
             PixelAt(face, skin.downloadList.x + 244, skin.downloadList.y + 40));
