@@ -102,8 +102,8 @@ TEST(ListViewState, SelectAtPointDoesNotScroll) {
   struct Case {
     int count, top, y, wantSelected;
   } cases[] = {
-      {30, 0, 0, 0},  {30, 0, 12, 0}, {30, 0, 13, 1},  {30, 4, 27, 6},
-      {3, 0, 39, -1},                                   // below the last item: no selection
+      {30, 0, 0, 0},  {30, 0, 12, 0}, {30, 0, 13, 1},
+      {30, 4, 27, 6}, {3, 0, 39, -1},                   // below the last item: no selection
       {1, 0, 13, -1}, {0, 0, 0, -1},  {30, 2, -40, 0},  // far above the first item (a drag above
                                                         // the window)
   };
@@ -142,6 +142,26 @@ TEST(ListViewState, QueueChangesKeepRowsOnTheirItems) {
   appended.SetSelection(7);
   appended.OnItemAppended();
   EXPECT_EQ(appended.SelectedIndex(), 7);
+}
+
+// Notifications reach the view through the window's own hand-over too, so an
+// append made on the GUI thread may be handled before a removal the worker
+// made first; the two must give the same view in either order.
+TEST(ListViewState, AppendAndHeadRemovalCommute) {
+  for (int count = 1; count <= 12; ++count)
+    for (int top = 0; top < count; ++top)
+      for (int selected = -1; selected <= top + 9; ++selected) {
+        DownloadListState appendFirst = View(top, selected, count);
+        appendFirst.OnItemAppended();
+        appendFirst.OnHeadItemRemoved(count);  // count + 1 - 1
+        DownloadListState removeFirst = View(top, selected, count);
+        removeFirst.OnHeadItemRemoved(count);
+        removeFirst.OnItemAppended();
+        EXPECT_EQ(appendFirst.TopIndex(), removeFirst.TopIndex())
+            << count << "/" << top << "/" << selected;
+        EXPECT_EQ(appendFirst.SelectedIndex(), removeFirst.SelectedIndex())
+            << count << "/" << top << "/" << selected;
+      }
 }
 
 TEST(ListViewState, WheelMovesOneRowUntilOnlyTheLastItemShows) {
