@@ -167,6 +167,19 @@ TEST_F(SkinPanels, ButtonShowsItsPressedHalfWhileHeld) {
   mouse(wxEVT_LEFT_DOWN, 3, 3);
   mouse(wxEVT_LEFT_UP, 40, 40);
   EXPECT_EQ(clicks, 1) << "released outside: no click";
+
+  auto key = [&](wxEventType type) {
+    wxKeyEvent event(type);
+    event.m_keyCode = WXK_SPACE;
+    event.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(event);
+  };
+  key(wxEVT_KEY_DOWN);
+  EXPECT_TRUE(halfShown(13)) << "Space holds it";
+  key(wxEVT_KEY_DOWN);  // the key repeats
+  key(wxEVT_KEY_UP);
+  EXPECT_TRUE(halfShown(0));
+  EXPECT_EQ(clicks, 2);
   frame->Destroy();
 }
 
