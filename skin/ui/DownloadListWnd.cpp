@@ -133,7 +133,8 @@ void CDownloadListWnd::DrawTo(wxDC& dc) {
   dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
   const wxBrush background(ToWxColour(list.bgColor));
   const wxBrush selectedBackground(ToWxColour(list.selBgColor));
-  for (int i = 0; i < rows; ++i) {
+  // A view narrower than its scroll bar has no text area to paint.
+  for (int i = 0; i < rows && state.TextRect().w > 0; ++i) {
     const PixelRect row = state.RowRect(i);
     const bool selected = top + i == state.SelectedIndex();
     dc.SetBrush(background);
