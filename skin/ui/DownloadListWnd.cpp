@@ -100,6 +100,7 @@ void CDownloadListWnd::SetSelection(int index) {
 
 void CDownloadListWnd::OnItemAppended() {
   CallAfter([this] {
+    if (!m_state) return;  // not created yet: the first paint shows the queue as it is
     m_state->OnItemAppended();
     Refresh(false);
   });
@@ -107,6 +108,7 @@ void CDownloadListWnd::OnItemAppended() {
 
 void CDownloadListWnd::OnHeadItemRemoved() {
   CallAfter([this] {
+    if (!m_state) return;
     m_state->OnHeadItemRemoved(Count());
     Refresh(false);
   });
