@@ -9,6 +9,7 @@
 #include "app/RunningInstance.h"
 #include "app/ui/AppMessageBox.h"
 #include "app/ui/MainWnd.h"
+#include "app/ui/TrayIcon.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "config/ui/SetupSheet.h"
@@ -44,6 +45,7 @@ bool CDownloaderApp::InitInstance() {
   }
 
   LoadConfiguredSkin(GetSkin(), ScreenDpi());
+  MakeSkinBitmaps(GetSkin());
   if (!listNamed) {
     RunSetupSheetOnBus(&startLock);
     return false;
@@ -55,14 +57,14 @@ bool CDownloaderApp::InitInstance() {
 void CDownloaderApp::StartDownloader(const std::string& listPath, StartLock& startLock) {
   const bool smallStart = SettingIsSet("SMALL_START");
   const WindowPlace place = ParseWindowPosition(ReadSetting("DISP", "POSITION", -1));
-  auto* window = new CMainWnd(*this, place, !smallStart);
+  auto* window = new CMainWnd(*this, *this, place, !smallStart);
   startLock.Release();  // the window is findable now
   SetTopWindow(window);
   // The loop ends when the worker has, not when the window goes.
   SetExitOnFrameDelete(false);
 
   if (SettingIsSet("MINIMIZE_START")) {
-    if (SettingIsSet("TRAY_MINIMIZE") && wxTaskBarIcon::IsAvailable()) {
+    if (MinimizeHidesToTray()) {
       window->m_bMinimized = true;  // only the tray icon shows
     } else {
       window->Iconize(true);

@@ -6,13 +6,14 @@
 #include <wx/app.h>
 #include <wx/timer.h>
 
+#include "app/ui/MainWndHost.h"
 #include "app/ui/WxBusDispatcher.h"
 #include "core/DownloadCore.h"
 
 class StartLock;
 class wxPropertySheetDialog;
 
-class CDownloaderApp : public wxApp, public CDownloadCore {
+class CDownloaderApp : public wxApp, public CDownloadCore, public MainWndHost {
  public:
   // InitInstance returns false when the program has nothing more to do (a
   // hand-over, or the setup sheet closed); wxWidgets would take that for a
@@ -31,24 +32,26 @@ class CDownloaderApp : public wxApp, public CDownloadCore {
   // The setup sheet, findable on the desktop bus as "QEM - Tunefetch Setup"
   // while it is shown; a list handed to it is ignored. A start lock given is
   // released once the sheet is findable. GUI thread.
-  void RunSetupSheetOnBus(StartLock* startLock = nullptr);
+  void RunSetupSheetOnBus(StartLock* startLock);
+  void RunSetupSheetOnBus() override { RunSetupSheetOnBus(nullptr); }
 
   // Ends the message loop once no worker is left, looking every 500 ms, so
   // the program stays responsive meanwhile. The main window's last act.
-  void QuitWhenWorkerEnds();
+  void QuitWhenWorkerEnds() override;
+
+  BusDispatcher& BusHandlerThread() override { return m_busDispatcher; }
 
   // The setup sheet while it is shown, so a second request only raises it.
   // Used on the GUI thread only.
   wxPropertySheetDialog* m_pSetupSheet = nullptr;
-
-  // Runs the handlers of this program's bus windows on the GUI thread.
-  WxBusDispatcher m_busDispatcher;
 
  private:
   void StartDownloader(const std::string& listPath, StartLock& startLock);
 
   bool m_bDoneAtStart = false;
   wxTimer m_exitPoll;
+  // Runs the handlers of this program's bus windows on the GUI thread.
+  WxBusDispatcher m_busDispatcher;
 };
 
 wxDECLARE_APP(CDownloaderApp);

@@ -5,7 +5,8 @@
 
 #include "app/RunningInstance.h"
 #include "app/TrayMenu.h"
-#include "app/ui/DownloaderApp.h"
+#include "app/ui/MainWndHost.h"
+#include "core/DownloadCore.h"
 #include "app/ui/MainWndObserver.h"
 #include "app/ui/TrayIcon.h"
 #include "app/ui/WindowMoveDrag.h"
@@ -26,15 +27,14 @@ namespace {
 // but can be minimised and shows in the taskbar.
 constexpr long kMainWndStyle = wxBORDER_NONE | wxMINIMIZE_BOX | wxSYSTEM_MENU | wxCLIP_CHILDREN;
 
-bool SettingIsSet(const char* key) { return ReadSettingInt("DISP", key, -1) != 0; }
-
 }  // namespace
 
-CMainWnd::CMainWnd(CDownloaderApp& app, WindowPlace place, bool listShown)
+CMainWnd::CMainWnd(CDownloadCore& app, MainWndHost& host, WindowPlace place, bool listShown)
     : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(kMainWindowTitle.data(), kMainWindowTitle.size()),
               wxPoint(place.left, place.top), wxDefaultSize, kMainWndStyle),
       m_bListShown(listShown),
       m_app(app),
+      m_host(host),
       m_timer(this),
       m_timerSteps(app, [this](TrayPicture picture) {
         if (m_pTrayIcon) m_pTrayIcon->ShowPicture(picture);
@@ -63,7 +63,7 @@ CMainWnd::CMainWnd(CDownloaderApp& app, WindowPlace place, bool listShown)
     if (m_pListView) m_pListView->SetFocus();
   });
   Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) { DoCommand(static_cast<std::uint32_t>(event.GetId())); });
-  Bind(wxEVT_MENU, [this](wxCommandEvent& event) { DoCommand(static_cast<std::uint32_t>(event.GetId())); });
+  Bind(wxEVT_MENU, [this](wxCommandEvent& event) { OnMenuChoice(event.GetId()); });
 
   m_pObserver = std::make_shared<MainWndObserver>(*this);
   m_app.SetObserver(m_pObserver);
@@ -71,7 +71,7 @@ CMainWnd::CMainWnd(CDownloaderApp& app, WindowPlace place, bool listShown)
   BusError error = BusError::None;
   m_pBusWindow = BusWindow::Create(kMainWindowClass, kMainWindowTitle, WindowVisibility::Hidden,
                                    [this](const BusMessage& message) { return OnBusMessage(message); },
-                                   &m_app.m_busDispatcher, error);
+                                   &m_host.BusHandlerThread(), error);
 }
 
 CMainWnd::~CMainWnd() {
@@ -98,6 +98,21 @@ void CMainWnd::CreateChildren() {
   m_pListView->Create(m_app.m_queue, wxRect(list.x, list.y, list.w, list.h), this, IDC_DOWNLOADLIST);
 }
 
+// wxWidgets menu ids stop below 0x7FFF, which "Restore" (32775) is not, so
+// each item gets an id of its own and its choice is turned back into the
+// command.
+int CMainWnd::MenuItemId(int command) {
+  for (std::size_t index = 0; index < kTrayMenuItems.size(); ++index)
+    if (kTrayMenuItems[index].command == command) return kFirstMenuItemId + static_cast<int>(index);
+  return wxID_NONE;
+}
+
+void CMainWnd::OnMenuChoice(int menuItemId) {
+  const int index = menuItemId - kFirstMenuItemId;
+  if (index >= 0 && static_cast<std::size_t>(index) < kTrayMenuItems.size())
+    DoCommand(static_cast<std::uint32_t>(kTrayMenuItems[static_cast<std::size_t>(index)].command));
+}
+
 void CMainWnd::BuildPopupMenu() {
   for (const TrayMenuItem& item : kTrayMenuItems) {
     if (item.command == 0) {
@@ -106,18 +121,18 @@ void CMainWnd::BuildPopupMenu() {
     }
     const wxString text = wxString::FromUTF8(GetMessageText(item.messageKey));
     if (item.command == IDC_OPEN)
-      m_popupMenu.AppendCheckItem(item.command, text);
+      m_popupMenu.AppendCheckItem(MenuItemId(item.command), text);
     else
-      m_popupMenu.Append(item.command, text);
+      m_popupMenu.Append(MenuItemId(item.command), text);
   }
 }
 
 void CMainWnd::UpdateTrayMenu() {
   const TrayMenuState state = ComputeTrayMenuState(m_bMinimized, m_bListShown);
-  m_popupMenu.Enable(IDC_RESTORE, state.restoreEnabled);
-  m_popupMenu.Enable(IDC_MINIMIZE, state.minimizeEnabled);
-  m_popupMenu.Enable(IDC_OPEN, state.openEnabled);
-  m_popupMenu.Check(IDC_OPEN, state.openChecked);
+  m_popupMenu.Enable(MenuItemId(IDC_RESTORE), state.restoreEnabled);
+  m_popupMenu.Enable(MenuItemId(IDC_MINIMIZE), state.minimizeEnabled);
+  m_popupMenu.Enable(MenuItemId(IDC_OPEN), state.openEnabled);
+  m_popupMenu.Check(MenuItemId(IDC_OPEN), state.openChecked);
   // GTK menus have no default item to show in bold (see docs/linux-choices.md).
 }
 
@@ -136,14 +151,12 @@ bool CMainWnd::Show(bool show) {
   return changed;
 }
 
-bool CMainWnd::HidesToTray() const { return SettingIsSet("TRAY_MINIMIZE") && wxTaskBarIcon::IsAvailable(); }
-
 void CMainWnd::MinimizeWindow() {
   Iconize(true);
   // The iconize notification does the rest where a window manager sends one;
   // without a window manager none comes, so the state is kept here as well.
   m_bMinimized = true;
-  if (HidesToTray()) Hide();
+  if (MinimizeHidesToTray()) Hide();
 }
 
 void CMainWnd::RestoreFromTray() {
@@ -163,7 +176,7 @@ void CMainWnd::ToggleMinimized() {
 void CMainWnd::OnIconize(wxIconizeEvent& event) {
   if (event.IsIconized()) {
     m_bMinimized = true;
-    if (HidesToTray()) Hide();
+    if (MinimizeHidesToTray()) Hide();
   } else {
     m_bMinimized = false;
   }
@@ -203,7 +216,7 @@ void CMainWnd::Act(MainWndAction action) {
       RestoreFromTray();
       break;
     case MainWndAction::Setup:
-      m_app.RunSetupSheetOnBus();
+      m_host.RunSetupSheetOnBus();
       break;
     case MainWndAction::None:
       break;
@@ -220,7 +233,7 @@ std::int64_t CMainWnd::OnBusMessage(const BusMessage& message) {
         return kHandOverTaken;
       }
       // The sheet is modal: opened after the answer, so the sender is not held.
-      if (message.lParam == kHandOverSetup) CallAfter([this] { m_app.RunSetupSheetOnBus(); });
+      if (message.lParam == kHandOverSetup) CallAfter([this] { m_host.RunSetupSheetOnBus(); });
       return 0;
     case kBringToFrontMessage:
       // A window hidden in the tray stays there: only a shown one comes up.
@@ -272,6 +285,24 @@ void CMainWnd::SetTrayTip(const std::string& tip) {
 
 void CMainWnd::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
+  PaintFace(dc);
+}
+
+void CMainWnd::DrawTo(wxDC& dc) {
+  PaintFace(dc);
+  for (wxWindow* child : GetChildren()) {
+    if (!child->IsShown()) continue;
+    const wxPoint at = child->GetPosition();
+    dc.SetDeviceOrigin(at.x, at.y);
+    dc.SetClippingRegion(wxPoint(0, 0), child->GetSize());
+    if (auto* button = dynamic_cast<CTransButton*>(child)) button->DrawTo(dc);
+    if (auto* list = dynamic_cast<CDownloadListWnd*>(child)) list->DrawTo(dc);
+    dc.DestroyClippingRegion();
+  }
+  dc.SetDeviceOrigin(0, 0);
+}
+
+void CMainWnd::PaintFace(wxDC& dc) {
   const wxBitmap& face = SkinBitmap(GetSkin().main.bitmap);
   dc.DrawBitmap(face, 0, 0);
   if (!m_bListShown) {
@@ -310,5 +341,5 @@ void CMainWnd::OnClose(wxCloseEvent&) {
   m_timer.Stop();
   m_pTrayIcon.reset();
   Destroy();
-  m_app.QuitWhenWorkerEnds();
+  m_host.QuitWhenWorkerEnds();
 }

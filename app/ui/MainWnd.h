@@ -22,8 +22,9 @@
 #include "app/MainWndTimer.h"
 #include "platform/bus/BusWindow.h"
 
-class CDownloaderApp;
+class CDownloadCore;
 class CDownloadListWnd;
+class MainWndHost;
 class CTrayIcon;
 class MainWndObserver;
 
@@ -31,7 +32,7 @@ class CMainWnd : public wxFrame {
  public:
   // Creates the window at `place` in the mode `listShown`, not yet shown, and
   // registers it on the desktop bus (findable once this returns).
-  CMainWnd(CDownloaderApp& app, WindowPlace place, bool listShown);
+  CMainWnd(CDownloadCore& app, MainWndHost& host, WindowPlace place, bool listShown);
   ~CMainWnd() override;
 
   // Shown and hidden windows alike stay findable; the bus entry says which.
@@ -59,28 +60,36 @@ class CMainWnd : public wxFrame {
 
   // Runs a command of the window's command table.
   void DoCommand(std::uint32_t command);
+  // A choice from the popup menu, by its wxWidgets item id.
+  void OnMenuChoice(int menuItemId);
+
+  // Paints the whole window, children included, into `dc` at (0, 0): what the
+  // screen shows. For screenshots; the screen itself is painted per window.
+  void DrawTo(wxDC& dc);
 
   bool m_bListShown;
   bool m_bMinimized = false;
 
  private:
   void CreateChildren();
+  static constexpr int kFirstMenuItemId = wxID_HIGHEST + 1;
+  static int MenuItemId(int command);
   void BuildPopupMenu();
   void UpdateTrayMenu();
   void ResizeForListState();
   void Act(MainWndAction action);
-  // True when a minimised window should leave the taskbar and live in the
-  // tray alone: TRAY_MINIMIZE is set and there is a tray to come back from.
-  bool HidesToTray() const;
   void RefreshPanel(int x, int y, int w, int h);
   std::int64_t OnBusMessage(const BusMessage& message);
 
+  // The face: background, small mode's bottom edge, then the four panels.
+  void PaintFace(wxDC& dc);
   void OnPaint(wxPaintEvent& event);
   void OnClose(wxCloseEvent& event);
   void OnIconize(wxIconizeEvent& event);
   void OnBackgroundLeftDown(wxMouseEvent& event);
 
-  CDownloaderApp& m_app;
+  CDownloadCore& m_app;
+  MainWndHost& m_host;
   CDownloadListWnd* m_pListView = nullptr;  // child window, owned by wxWidgets
   std::unique_ptr<CTrayIcon> m_pTrayIcon;
   wxMenu m_popupMenu;

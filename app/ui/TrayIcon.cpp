@@ -1,8 +1,13 @@
 #include "app/ui/TrayIcon.h"
 
 #include "app/ui/MainWnd.h"
+#include "config/Settings.h"
 #include "skin/BuiltinArtwork.h"
 #include "skin/ui/EmbeddedIcon.h"
+
+bool MinimizeHidesToTray() {
+  return ReadSettingInt("DISP", "TRAY_MINIMIZE", -1) != 0 && wxTaskBarIcon::IsAvailable();
+}
 
 CTrayIcon::CTrayIcon(CMainWnd& window) : m_window(window), m_idleIcon(LoadEmbeddedIcon(builtin_art::kTrayIdleIcon)) {
   for (std::size_t frame = 0; frame < m_turnIcons.size(); ++frame)
@@ -11,7 +16,7 @@ CTrayIcon::CTrayIcon(CMainWnd& window) : m_window(window), m_idleIcon(LoadEmbedd
   Bind(wxEVT_TASKBAR_LEFT_DOWN, [this](wxTaskBarIconEvent&) { m_window.ToggleMinimized(); });
   Bind(wxEVT_TASKBAR_RIGHT_DOWN, [this](wxTaskBarIconEvent&) { m_window.ShowPopupMenu(true); });
   // Choices of the popup shown from the tray arrive here, not at the window.
-  Bind(wxEVT_MENU, [this](wxCommandEvent& event) { m_window.DoCommand(static_cast<std::uint32_t>(event.GetId())); });
+  Bind(wxEVT_MENU, [this](wxCommandEvent& event) { m_window.OnMenuChoice(event.GetId()); });
   Update();  // failures to add or change the icon are ignored
 }
 

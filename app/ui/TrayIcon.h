@@ -14,6 +14,11 @@
 
 class CMainWnd;
 
+// True when a minimised window leaves the taskbar and lives in the tray alone:
+// DISP/TRAY_MINIMIZE is set and the desktop has a notification area to come
+// back from. Many desktops have none, and there hiding would leave no way back.
+bool MinimizeHidesToTray();
+
 class CTrayIcon : public wxTaskBarIcon {
  public:
   explicit CTrayIcon(CMainWnd& window);
