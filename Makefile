@@ -53,7 +53,8 @@ test-thread: deps
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L 'worker|list|cli|queue'
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; \
+	  case "$$b" in */bench_ui_*) xvfb-run -a -s "-screen 0 1280x1024x24" "$$b";; *) "$$b";; esac; done
 	@echo "== bench/downloaders.sh" && bench/downloaders.sh $(BUILD)
 
 clean:
