@@ -6,9 +6,8 @@
 // to its end, for the next attempt.
 //
 // libcurl runs through the engine's multi handle, holding the one easy
-// handle, so that
-// this thread can wait for the network in slices of TransferLimits::runFlagPoll
-// and look at the run flag between them. Failures of the network are thrown
+// handle, so that this thread can wait for the network in slices of
+// TransferLimits::runFlagPoll and look at the run flag between them. Failures of the network are thrown
 // as CTearException(FETCH_NETWORK_ERROR); a cleared run flag while waiting
 // for the reply's head as CTearException(FETCH_STOPPED).
 

@@ -2,11 +2,11 @@
 // What one worker keeps from one transfer attempt to the next: the libcurl
 // multi handle, which holds the open connections (and what names resolved
 // to), the easy handle that carries each request, and the memory the body
-// passes through, so that no attempt pays for fresh pages again. Between
-// attempts a connection to the same server through the same proxy, or to the
-// same proxy, is used again, as a browser would; every other setting of an
-// attempt starts afresh (CHttpConnection sets them all again). One thread
-// uses an engine at a time.
+// passes through, so that no attempt pays for fresh pages again. A
+// connection is used again by the next attempt only for the same server,
+// reached the same way (directly, or through the same proxy); every other
+// setting of an attempt starts afresh (CHttpConnection sets them all
+// again). One thread uses an engine at a time.
 
 #include <cstddef>
 #include <span>
