@@ -3,9 +3,10 @@
 // multi handle, which holds the open connections (and what names resolved
 // to), the easy handle that carries each request, and the memory the body
 // passes through, so that no attempt pays for fresh pages again. A
-// connection is used again by the next attempt only for the same server,
-// reached the same way (directly, or through the same proxy); every other
-// setting of an attempt starts afresh (CHttpConnection sets them all
+// connection is used again by a later attempt that goes to the same place:
+// the same server directly, or the same proxy (whatever server is asked of
+// it); never a direct one through a proxy, or one proxy's for another. Every
+// other setting of an attempt starts afresh (CHttpConnection sets them all
 // again). One thread uses an engine at a time.
 
 #include <cstddef>

@@ -455,8 +455,8 @@ TEST_F(HttpFetchTest, ExistingFileIsReplacedOnlyByACompleteBody) {
   EXPECT_EQ(SavedFiles(), std::vector<std::string>{"a.mp3"});
 }
 
-// Through one engine, a connection serves the next item when the server and
-// the proxy stay the same, and never when either changes.
+// Through one engine, a connection serves a later item that goes to the same
+// place (the same server directly, or the same proxy), never another one.
 TEST_F(HttpFetchTest, EngineReusesAConnectionOnlyForTheSameServerAndProxy) {
   TestHttpServer other;
   TestHttpServer proxy;  // answers the absolute-URL requests a proxy is sent
@@ -471,6 +471,7 @@ TEST_F(HttpFetchTest, EngineReusesAConnectionOnlyForTheSameServerAndProxy) {
       {&other, false, 1, 1, 0},                              // another port is another server
       {&server, false, 1, 1, 0},                             // the first one is still open
       {&server, true, 1, 1, 1},  {&server, true, 1, 1, 1},   // the proxy's own connection
+      {&other, true, 1, 1, 1},                               // leads to the proxy, whatever the server
       {&server, false, 1, 1, 1},                             // and the direct one again
   };
   for (const Case& c : cases) {
@@ -484,7 +485,7 @@ TEST_F(HttpFetchTest, EngineReusesAConnectionOnlyForTheSameServerAndProxy) {
     EXPECT_EQ(other.ConnectionCount(), c.otherConnections);
     EXPECT_EQ(proxy.ConnectionCount(), c.proxyConnections);
   }
-  EXPECT_EQ(proxy.RequestCount(), 2u);
+  EXPECT_EQ(proxy.RequestCount(), 3u);
 }
 
 // A reply given up part-way must not leave bytes behind for the next request
