@@ -4,7 +4,6 @@
 // "0001"; the setup sheet runs alone and ignores lists; closing during a
 // transfer; small mode; a start hidden in the tray; two starts at once.
 
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -72,19 +71,7 @@ class ProgramTest : public ::testing::Test {
   }
 
   pid_t Start(const std::vector<std::string>& arguments) {
-    const std::string log = lists / ("out" + std::to_string(m_nStarts++) + ".txt");
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      dup2(out, STDOUT_FILENO);
-      dup2(out, STDERR_FILENO);
-      std::vector<char*> argv{const_cast<char*>("tunefetch")};
-      for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-      argv.push_back(nullptr);
-      execv((program / "tunefetch").c_str(), argv.data());
-      _exit(127);
-    }
-    return pid;
+    return StartProgram(program / "tunefetch", arguments, lists / ("out" + std::to_string(m_nStarts++) + ".txt"));
   }
 
   bool WaitForTitle(std::string_view title, std::chrono::milliseconds limit = 10s) {
