@@ -7,11 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include <wx/app.h>
 #include <wx/bookctrl.h>
 #include <wx/checkbox.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
 #include <wx/choice.h>
 #include <wx/propdlg.h>
 #include <wx/radiobut.h>
@@ -34,6 +38,24 @@
 namespace {
 
 constexpr int kWatchdogMilliseconds = 10000;
+
+// Answers every message box with OK without showing it and keeps its text;
+// other modal dialogs (the sheet) show as usual.
+class MessageBoxCatcher : public wxModalDialogHook {
+ public:
+  MessageBoxCatcher() { Register(); }
+  ~MessageBoxCatcher() override { Unregister(); }
+  std::vector<std::string> m_texts;
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    auto* message = dynamic_cast<wxMessageDialogBase*>(dialog);
+    if (!message) return wxID_NONE;
+    m_texts.push_back(message->GetMessage().utf8_string());
+    return wxID_OK;
+  }
+  void Exit(wxDialog*) override {}
+};
 
 class SetupSheetTest : public ::testing::Test {
  protected:
@@ -269,6 +291,43 @@ TEST_F(SetupSheetTest, BrowsedProgramKeepsOtherEdits) {
   });
   EXPECT_EQ(Setting("PLAY", "WINAMP_PATH"), "/opt/player/run");
   EXPECT_EQ(Setting("CACHE", "SAVE_DIR"), "/edited/");
+}
+
+TEST_F(SetupSheetTest, OkThatCannotSaveSaysSoAndKeepsTheSheetOpen) {
+  // A settings file that cannot be read either leaves the default language.
+  WriteFileText(m_program / "Japanese.lng", ReadFileText(std::string(TF_SOURCE_DIR) + "/res/Japanese.lng"));
+  Run([&](wxPropertySheetDialog& sheet) {
+    SetText(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR, "/kept/");
+    // A folder where the settings file should be: no write can replace it,
+    // whoever runs the test.
+    std::filesystem::remove(m_program.SettingsFile());
+    std::filesystem::create_directory(m_program.SettingsFile());
+    MessageBoxCatcher messages;
+    Press(sheet, wxID_OK);
+    ASSERT_EQ(messages.m_texts.size(), 1u);
+    EXPECT_EQ(messages.m_texts[0],
+              "設定ファイルに書き込めなかったため、設定は保存されていません。\n" + m_program.SettingsFile());
+    EXPECT_TRUE(sheet.IsModal()) << "the changes are still on the sheet";
+    std::filesystem::remove(m_program.SettingsFile());
+    Press(sheet, wxID_OK);
+    EXPECT_EQ(messages.m_texts.size(), 1u);
+  });
+  EXPECT_EQ(Setting("CACHE", "SAVE_DIR"), "/kept/");
+}
+
+TEST_F(SetupSheetTest, VersionPageThatCannotOpenGivesOneSentence) {
+  WriteFileText(m_program.SettingsFile(), "[GENERAL]\nLANGUAGE=English\n");
+  Run([&](wxPropertySheetDialog& sheet) {
+    ShowPage(sheet, SETUP_PAGE_VERSION);
+    // No desktop opener on PATH: nothing can show the page.
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", "/nonexistent", 1);
+    MessageBoxCatcher messages;
+    Press(*Page(sheet, SETUP_PAGE_VERSION), CSetupUser::IDC_CHECK_VERSION);
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(messages.m_texts, std::vector<std::string>{"Could not open the version page: no web browser could be started."});
+    Press(sheet, wxID_CANCEL);
+  });
 }
 
 }  // namespace
