@@ -1,12 +1,13 @@
 #include "platform/ProgramPath.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+
+#include "platform/ExecutableFile.h"
 
 namespace {
 
@@ -36,11 +37,6 @@ std::string WorkingFolder() {
 std::string Against(std::string_view folder, std::string_view path) {
   if (path.starts_with('/')) return std::string(path);
   return std::string(folder) + "/" + std::string(path);
-}
-
-bool IsExecutableFile(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
 }  // namespace

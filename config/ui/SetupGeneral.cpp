@@ -3,7 +3,6 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/filedlg.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -13,14 +12,10 @@
 #include "config/LanguageList.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
-#include "platform/PathParts.h"
+#include "config/ui/ProgramChooser.h"
 #include "platform/ProgramPath.h"
 
 namespace {
-
-// The design's filter names Windows programs; "All files" lets a Linux
-// program, which has no extension, be chosen.
-constexpr const char* kProgramFilter = "Executeable (*.exe)|*.exe|All files|*";
 
 std::string CurrentExtension() { return ReadSetting("GENERAL", "EXTENSION", -1); }
 
@@ -105,10 +100,8 @@ void CSetupGeneral::OnAssociationClicked(wxCommandEvent&) {
 }
 
 void CSetupGeneral::OnBrowse(wxCommandEvent&) {
-  wxString current = m_pWinampPath->GetValue();
-  wxFileDialog dialog(this, wxEmptyString, FromUtf8(GetDirectoryPart(ToUtf8(current))),
-                      FromUtf8(GetFileNamePart(ToUtf8(current))), kProgramFilter, wxFD_OPEN);
-  if (dialog.ShowModal() == wxID_OK) UseChosenProgram(ToUtf8(dialog.GetPath()));
+  if (std::string chosen = ChooseProgram(this, ToUtf8(m_pWinampPath->GetValue())); !chosen.empty())
+    UseChosenProgram(chosen);
 }
 
 void CSetupGeneral::UseChosenProgram(const std::string& path) {

@@ -13,7 +13,10 @@
 
 #include <wx/app.h>
 #include <wx/bookctrl.h>
+#include <gtk/gtk.h>
+
 #include <wx/checkbox.h>
+#include <wx/filedlg.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/choice.h>
@@ -40,15 +43,21 @@ namespace {
 constexpr int kWatchdogMilliseconds = 10000;
 
 // Answers every message box with OK without showing it and keeps its text;
-// other modal dialogs (the sheet) show as usual.
-class MessageBoxCatcher : public wxModalDialogHook {
+// a file chooser is handed to `m_lookAtChooser` and cancelled; the sheet
+// itself shows as usual.
+class DialogCatcher : public wxModalDialogHook {
  public:
-  MessageBoxCatcher() { Register(); }
-  ~MessageBoxCatcher() override { Unregister(); }
+  DialogCatcher() { Register(); }
+  ~DialogCatcher() override { Unregister(); }
   std::vector<std::string> m_texts;
+  std::function<void(wxFileDialog&)> m_lookAtChooser;
 
  protected:
   int Enter(wxDialog* dialog) override {
+    if (auto* chooser = dynamic_cast<wxFileDialog*>(dialog)) {
+      if (m_lookAtChooser) m_lookAtChooser(*chooser);
+      return wxID_CANCEL;
+    }
     auto* message = dynamic_cast<wxMessageDialogBase*>(dialog);
     if (!message) return wxID_NONE;
     m_texts.push_back(message->GetMessage().utf8_string());
@@ -302,7 +311,7 @@ TEST_F(SetupSheetTest, OkThatCannotSaveSaysSoAndKeepsTheSheetOpen) {
     // whoever runs the test.
     std::filesystem::remove(m_program.SettingsFile());
     std::filesystem::create_directory(m_program.SettingsFile());
-    MessageBoxCatcher messages;
+    DialogCatcher messages;
     Press(sheet, wxID_OK);
     ASSERT_EQ(messages.m_texts.size(), 1u);
     EXPECT_EQ(messages.m_texts[0],
@@ -322,12 +331,58 @@ TEST_F(SetupSheetTest, VersionPageThatCannotOpenGivesOneSentence) {
     // No desktop opener on PATH: nothing can show the page.
     const std::string path = std::getenv("PATH");
     setenv("PATH", "/nonexistent", 1);
-    MessageBoxCatcher messages;
+    DialogCatcher messages;
     Press(*Page(sheet, SETUP_PAGE_VERSION), CSetupUser::IDC_CHECK_VERSION);
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(messages.m_texts, std::vector<std::string>{"Could not open the version page: no web browser could be started."});
     Press(sheet, wxID_CANCEL);
   });
+}
+
+TEST_F(SetupSheetTest, ProgramChooserShowsWhatCanBeRun) {
+  WriteFileText(m_program.SettingsFile(), "[GENERAL]\nLANGUAGE=English\n[PLAY]\nWINAMP_PATH=tunefetch-bridge\n");
+  struct File {
+    const char* name;
+    std::filesystem::perms mode;
+    bool shown;
+  };
+  const File files[] = {
+      {"player", std::filesystem::perms::owner_all, true},
+      {"notes.txt", std::filesystem::perms::owner_read, false},
+      {"old player.exe", std::filesystem::perms::owner_read, true},  // the caption's pattern still holds
+  };
+  for (const File& file : files) {
+    WriteFileText(m_program / file.name, "#!/bin/sh\n");
+    std::filesystem::permissions(m_program / file.name, file.mode);
+  }
+  bool looked = false;
+  DialogCatcher dialogs;
+  dialogs.m_lookAtChooser = [&](wxFileDialog& chooser) {
+    looked = true;
+    // A bare name is looked up in the program folder first, so it starts there.
+    EXPECT_EQ(chooser.GetDirectory().utf8_string(), m_program.Path());
+    EXPECT_EQ(chooser.GetFilename(), "tunefetch-bridge");
+    GSList* filters = gtk_file_chooser_list_filters(GTK_FILE_CHOOSER(chooser.GetHandle()));
+    ASSERT_EQ(g_slist_length(filters), 1u);
+    GtkFileFilter* filter = GTK_FILE_FILTER(filters->data);
+    g_slist_free(filters);
+    EXPECT_STREQ(gtk_file_filter_get_name(filter), "Executeable (*.exe)");
+    for (const File& file : files) {
+      const std::string path = m_program / file.name;
+      GtkFileFilterInfo info{};
+      info.contains = static_cast<GtkFileFilterFlags>(GTK_FILE_FILTER_FILENAME | GTK_FILE_FILTER_DISPLAY_NAME);
+      info.filename = path.c_str();
+      info.display_name = file.name;
+      EXPECT_EQ(gtk_file_filter_filter(filter, &info) != FALSE, file.shown) << file.name;
+    }
+  };
+  Run([&](wxPropertySheetDialog& sheet) {
+    Press(*Page(sheet, SETUP_PAGE_GENERAL), CSetupGeneral::IDC_BROWSE);
+    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WINAMP_PATH)->GetValue(),
+              "tunefetch-bridge") << "cancelled: unchanged";
+    Press(sheet, wxID_CANCEL);
+  });
+  EXPECT_TRUE(looked);
 }
 
 }  // namespace
