@@ -47,8 +47,7 @@ CSetupGeneral::CSetupGeneral(wxWindow* book, SetupValues& values) : CSetupPage(b
   Bind(wxEVT_TOGGLEBUTTON, &CSetupGeneral::OnAssociationClicked, this, IDC_ASSOCIATE_BUTTON);
 }
 
-void CSetupGeneral::InitPage() {
-  LoadControls();
+void CSetupGeneral::SetCaptions() {
   SetLabel(FromUtf8(GetMessageText("1000")));
   SetCaptionFromKey(IDC_SAVE_GROUP, "1001");
   SetCaptionFromKey(IDC_FOLDER_LABEL, "1002");
@@ -57,6 +56,13 @@ void CSetupGeneral::InitPage() {
   SetCaptionFromKey(IDC_PATH_LABEL, "1005");
   SetCaptionFromKey(IDC_LANGUAGE_GROUP, "1018");
   SetCaptionFromKey(IDC_ASSOCIATE_GROUP, "1010");
+  // Both states' texts must fit: the association switches while the page shows.
+  ReserveWidthFor(IDC_ASSOCIATE_STATE, {"1013", "1014"});
+  ReserveWidthFor(IDC_ASSOCIATE_BUTTON, {"1015", "1016"});
+}
+
+void CSetupGeneral::InitPage() {
+  LoadControls();
   FillLanguageList();
   ShowAssociationState();
 }

@@ -18,7 +18,7 @@ CSetupUser::CSetupUser(wxWindow* book, SetupValues& values) : CSetupPage(book, v
   Bind(wxEVT_BUTTON, &CSetupUser::OnCheckVersion, this, IDC_CHECK_VERSION);
 }
 
-void CSetupUser::InitPage() {
+void CSetupUser::SetCaptions() {
   SetCaptionFromKey(IDC_VERSION_GROUP, "1201");
   SetCaptionFromKey(IDC_CHECK_VERSION, "1205");
 }
