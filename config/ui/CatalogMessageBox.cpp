@@ -9,5 +9,6 @@
 void ShowCatalogMessage(wxWindow* parent, std::string_view key, const wxString& detail) {
   wxString text = FromUtf8(GetMessageText(key));
   if (!detail.empty()) text += "\n" + detail;
-  wxMessageBox(text, wxTheApp ? wxTheApp->GetAppDisplayName() : wxString(), wxOK | wxICON_EXCLAMATION, parent);
+  wxMessageBox(text, wxTheApp ? wxTheApp->GetAppDisplayName() : wxString(),
+               wxOK | wxICON_EXCLAMATION, parent);
 }

@@ -2,9 +2,9 @@
 // A message box whose text comes from the message catalogue, as every
 // failure the program reports to the user is shown.
 
-#include <string_view>
-
 #include <wx/string.h>
+
+#include <string_view>
 
 class wxWindow;
 

@@ -1,7 +1,6 @@
 #include "config/ui/ProgramChooser.h"
 
 #include <gtk/gtk.h>
-
 #include <wx/filedlg.h>
 
 #include "config/ui/SetupPage.h"
@@ -23,7 +22,8 @@ void ShowExecutables(wxFileDialog& dialog) {
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.GetHandle());
   GSList* filters = gtk_file_chooser_list_filters(chooser);
   for (GSList* item = filters; item; item = item->next)
-    gtk_file_filter_add_custom(GTK_FILE_FILTER(item->data), GTK_FILE_FILTER_FILENAME, IsProgram, nullptr, nullptr);
+    gtk_file_filter_add_custom(GTK_FILE_FILTER(item->data), GTK_FILE_FILTER_FILENAME, IsProgram,
+                               nullptr, nullptr);
   g_slist_free(filters);
 }
 
@@ -32,8 +32,8 @@ void ShowExecutables(wxFileDialog& dialog) {
 std::string ChooseProgram(wxWindow* owner, const std::string& current) {
   std::string folder = GetDirectoryPart(current);
   if (folder.empty() && !current.empty()) folder = GetProgramFolder();
-  wxFileDialog dialog(owner, wxEmptyString, FromUtf8(folder), FromUtf8(GetFileNamePart(current)), kProgramFilter,
-                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  wxFileDialog dialog(owner, wxEmptyString, FromUtf8(folder), FromUtf8(GetFileNamePart(current)),
+                      kProgramFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   ShowExecutables(dialog);
   return dialog.ShowModal() == wxID_OK ? ToUtf8(dialog.GetPath()) : std::string();
 }

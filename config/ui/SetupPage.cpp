@@ -84,7 +84,8 @@ void CSetupPage::FitToCaptions() {
 
   const int boxMargin = DialogSize(kBoxMargin, 0).x;
   int right = 0;
-  for (wxWindow* box : boxes) right = std::max({right, box->GetRect().GetRight(), box->GetPosition().x + NeededWidth(*box)});
+  for (wxWindow* box : boxes)
+    right = std::max({right, box->GetRect().GetRight(), box->GetPosition().x + NeededWidth(*box)});
   for (size_t index = 0; index < controls.size(); ++index)
     if (holder[index]) right = std::max(right, controls[index]->GetRect().GetRight() + boxMargin);
   for (wxWindow* box : boxes) box->SetSize(wxSize(right - box->GetPosition().x + 1, box->GetSize().y));

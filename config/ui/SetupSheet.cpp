@@ -55,7 +55,8 @@ void RunSetupSheet(wxPropertySheetDialog*& sheetSlot, int startPage) {
   book->AddPage(new CSetupUser(book, values), "Version");
   values = LoadSetupValues();
   // Captions first, so the sheet takes a size that fits every page's texts.
-  for (size_t index = 0; index < book->GetPageCount(); ++index) PageAt(*book, static_cast<int>(index))->ApplyCaptions();
+  for (size_t index = 0; index < book->GetPageCount(); ++index)
+    PageAt(*book, static_cast<int>(index))->ApplyCaptions();
 
   // No page reports changes, so Apply stays disabled; there is no help.
   sheet.CreateButtons(wxOK | wxCANCEL | wxAPPLY);
@@ -94,7 +95,8 @@ void RunSetupSheet(wxPropertySheetDialog*& sheetSlot, int startPage) {
 
   sheet.Bind(wxEVT_SHOW, [book](wxShowEvent& event) {
     if (event.IsShown())
-      for (size_t index = 0; index < book->GetPageCount(); ++index) PageAt(*book, static_cast<int>(index))->RefitOnScreen();
+      for (size_t index = 0; index < book->GetPageCount(); ++index)
+        PageAt(*book, static_cast<int>(index))->RefitOnScreen();
     event.Skip();
   });
 

@@ -2,9 +2,8 @@
 // through a link, by bare name on PATH. Every start must find the same
 // settings file, language file and version page; argument zero, used only
 // where the system cannot name the executable, must lead to the same file.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,7 +27,8 @@ class ProgramFolderTest : public ::testing::Test {
     for (const char* folder : {"app", "bin", "elsewhere"}) fs::create_directory(m_scratch / folder);
     fs::copy_file(std::string(TF_TOOLS_DIR) + "/program_paths", m_scratch / "app/tunefetch");
     for (const char* file : {"Japanese.lng", "version.html"})
-      fs::copy_file(std::string(TF_PROGRAM_DIR) + "/" + file, m_scratch / ("app/" + std::string(file)));
+      fs::copy_file(std::string(TF_PROGRAM_DIR) + "/" + file,
+                    m_scratch / ("app/" + std::string(file)));
     fs::create_symlink("../app/tunefetch", m_scratch / "bin/tunefetch");
     WriteFileText(m_scratch / "app/readme", "not a program");
     m_folder = fs::canonical(m_scratch / "app").string();
@@ -36,7 +36,8 @@ class ProgramFolderTest : public ::testing::Test {
 
   // Starts `program` from `workingFolder` with PATH `searchPath`; returns its
   // report, or the exit status when it failed.
-  std::string Start(const std::string& workingFolder, const std::string& program, const std::string& searchPath) {
+  std::string Start(const std::string& workingFolder, const std::string& program,
+                    const std::string& searchPath) {
     const std::string report = m_scratch / "report.txt";
     const pid_t pid = fork();
     if (pid == 0) {
@@ -65,15 +66,16 @@ TEST_F(ProgramFolderTest, EveryWayOfStartingFindsTheSameFolder) {
       {"relative path", m_scratch.Path(), "./app/tunefetch", "/usr/bin"},
       {"link by full path", m_scratch / "elsewhere", m_scratch / "bin/tunefetch", "/usr/bin"},
       {"link by relative path", m_scratch / "elsewhere", "../bin/tunefetch", "/usr/bin"},
-      {"bare name on PATH", m_scratch / "elsewhere", "tunefetch", "/usr/bin:" + (m_scratch / "bin")},
+      {"bare name on PATH", m_scratch / "elsewhere", "tunefetch",
+       "/usr/bin:" + (m_scratch / "bin")},
   };
   int starts = 0;
   for (const Case& start : cases) {
     SCOPED_TRACE(start.how);
     EXPECT_EQ(Start(start.workingFolder, start.program, start.searchPath),
               "folder: " + m_folder + "\nsettings: " + m_folder + "/tunefetch.ini\nstarts: " +
-                  std::to_string(++starts) + "\n1013: 関連付けされています\nversion page: file://" + m_folder +
-                  "/version.html\n");
+                  std::to_string(++starts) + "\n1013: 関連付けされています\nversion page: file://" +
+                  m_folder + "/version.html\n");
   }
   EXPECT_FALSE(FileExists(m_scratch / "bin/tunefetch.ini"));
   EXPECT_FALSE(FileExists(m_scratch / "elsewhere/tunefetch.ini"));
@@ -89,9 +91,11 @@ TEST_F(ProgramFolderTest, ArgumentZeroLeadsToTheExecutableItself) {
       {"./app/tunefetch", m_scratch.Path(), "", program},
       {"../bin/tunefetch", m_scratch / "elsewhere", "", program},  // link resolved
       {m_scratch / "bin/../app/tunefetch", "/", "", program},
-      {"tunefetch", "/", "/nonexistent:" + (m_scratch / "app/readme") + ":" + (m_scratch / "bin"), program},
-      {"tunefetch", m_scratch / "app", "/nonexistent:", program},  // an empty entry is the working folder
-      {"tunefetch", m_scratch / "app", "/nonexistent", ""},        // a bare name is not looked up here
+      {"tunefetch", "/", "/nonexistent:" + (m_scratch / "app/readme") + ":" + (m_scratch / "bin"),
+       program},
+      {"tunefetch", m_scratch / "app",
+       "/nonexistent:", program},                            // an empty entry is the working folder
+      {"tunefetch", m_scratch / "app", "/nonexistent", ""},  // a bare name is not looked up here
       {"readme", m_scratch / "elsewhere", m_scratch / "app", ""},  // not executable
       {"./app/readme", m_scratch.Path(), "", ""},
       {"./app", m_scratch.Path(), "", ""},  // a folder

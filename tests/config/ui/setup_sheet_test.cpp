@@ -84,7 +84,8 @@ std::vector<std::string> LayoutFaults(wxWindow& page) {
   collect(page);
   std::vector<std::string> faults;
   auto name = [](wxWindow* window) {
-    return wxString(window->GetClassInfo()->GetClassName()).utf8_string() + " \"" + window->GetLabel().utf8_string() + "\"";
+    return wxString(window->GetClassInfo()->GetClassName()).utf8_string() + " \"" +
+           window->GetLabel().utf8_string() + "\"";
   };
   for (wxWindow* window : boxes) {
     // A frame's caption sits in its border, a character in from each side.
@@ -406,7 +407,8 @@ TEST_F(SetupSheetTest, VersionPageThatCannotOpenGivesOneSentence) {
     DialogCatcher messages;
     Press(*Page(sheet, SETUP_PAGE_VERSION), CSetupUser::IDC_CHECK_VERSION);
     setenv("PATH", path.c_str(), 1);
-    EXPECT_EQ(messages.m_texts, std::vector<std::string>{"Could not open the version page: no web browser could be started."});
+    EXPECT_EQ(messages.m_texts,
+              std::vector<std::string>{"Could not open the version page: no web browser could be started."});
     Press(sheet, wxID_CANCEL);
   });
 }
