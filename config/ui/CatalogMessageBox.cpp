@@ -1,6 +1,5 @@
 #include "config/ui/CatalogMessageBox.h"
 
-#include <wx/app.h>
 #include <wx/msgdlg.h>
 
 #include "config/MessageCatalog.h"
@@ -9,6 +8,6 @@
 void ShowCatalogMessage(wxWindow* parent, std::string_view key, const wxString& detail) {
   wxString text = FromUtf8(GetMessageText(key));
   if (!detail.empty()) text += "\n" + detail;
-  wxMessageBox(text, wxTheApp ? wxTheApp->GetAppDisplayName() : wxString(),
-               wxOK | wxICON_EXCLAMATION, parent);
+  // The title every message box of the program has.
+  wxMessageDialog(parent, text, "Tunefetch", wxOK | wxICON_EXCLAMATION).ShowModal();
 }
