@@ -5,9 +5,12 @@
 #include "config/MessageCatalog.h"
 #include "config/ui/SetupPage.h"
 
+int ShowMessageText(wxWindow* parent, const wxString& text, long buttons) {
+  return wxMessageDialog(parent, text, kMessageBoxTitle, buttons | wxICON_EXCLAMATION).ShowModal();
+}
+
 void ShowCatalogMessage(wxWindow* parent, std::string_view key, const wxString& detail) {
   wxString text = FromUtf8(GetMessageText(key));
   if (!detail.empty()) text += "\n" + detail;
-  // The title every message box of the program has.
-  wxMessageDialog(parent, text, "Tunefetch", wxOK | wxICON_EXCLAMATION).ShowModal();
+  ShowMessageText(parent, text, wxOK);
 }
