@@ -202,28 +202,36 @@ TEST_F(ProgramTest, SmallStartOpensAtThePanelHeight) {
   EXPECT_EQ(Setting("SMALL_START"), "1");
 }
 
-TEST_F(ProgramTest, AStartHiddenInTheTrayShowsNoWindowAndStillDownloads) {
-  // A notification area for the tray icon to live in.
-  const pid_t tray = fork();
-  if (tray == 0) {
-    execlp("trayer", "trayer", static_cast<char*>(nullptr));
-    _exit(127);
-  }
+TEST_F(ProgramTest, AStartInTheTrayShowsNoWindowAndStillDownloadsWhereThereIsATray) {
   Settings("[DISP]\nMINIMIZE_START=1\nTRAY_MINIMIZE=1\nAUTO_CLOSE=0\n");
   PlayerDouble player({});
-  const pid_t pid = Start({List("one.mpq", "a.mp3\n")});
-  EXPECT_TRUE(WaitUntil([&] { return FileExists(save / "a.mp3"); }, 15s));
-  const std::vector<BusWindowInfo> windows = EnumerateWindows();
-  const auto main = std::find_if(windows.begin(), windows.end(),
-                                 [](const BusWindowInfo& info) { return info.title == kMainWindowTitle; });
-  ASSERT_NE(main, windows.end());
-  EXPECT_EQ(main->visibility, WindowVisibility::Hidden) << "hidden, and still findable";
-  EXPECT_EQ(Shell("xdotool search --onlyvisible --name '^QEM - Tunefetch$'"), "");
-  PostMessage(main->handle, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForChildExit(pid, 10s), 0);
-  EXPECT_EQ(Setting("POSITION"), "100,100") << "a hidden window keeps the stored place";
-  kill(tray, SIGTERM);
-  WaitForChildExit(tray, 5s);
+  // With a notification area only the tray icon shows; without one the
+  // window is minimised to the taskbar instead, so it can come back.
+  for (const bool tray : {true, false}) {
+    pid_t trayPid = 0;
+    if (tray && (trayPid = fork()) == 0) {
+      execlp("trayer", "trayer", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const std::string file = tray ? "a.mp3" : "b.mp3";
+    const pid_t pid = Start({List("one.mpq", file + "\n")});
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(save / file); }, 15s));
+    const std::vector<BusWindowInfo> windows = EnumerateWindows();
+    const auto main = std::find_if(windows.begin(), windows.end(),
+                                   [](const BusWindowInfo& info) { return info.title == kMainWindowTitle; });
+    ASSERT_NE(main, windows.end());
+    EXPECT_EQ(main->visibility, tray ? WindowVisibility::Hidden : WindowVisibility::Shown) << tray;
+    if (tray) {
+      EXPECT_EQ(Shell("xdotool search --onlyvisible --name '^QEM - Tunefetch$'"), "");
+    }
+    PostMessage(main->handle, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForChildExit(pid, 10s), 0);
+    EXPECT_EQ(Setting("POSITION"), "100,100") << "a minimised window keeps the stored place";
+    if (trayPid) {
+      kill(trayPid, SIGTERM);
+      WaitForChildExit(trayPid, 5s);
+    }
+  }
 }
 
 TEST_F(ProgramTest, TwoStartsAtOneMomentGiveOneRunningInstance) {
