@@ -18,6 +18,7 @@
 #include "skin/ui/DownloadListWnd.h"
 #include "skin/ui/SkinBitmaps.h"
 #include "skin/ui/SkinPanels.h"
+#include "tests/support/BuiltinSkinTest.h"
 #include "tests/support/PaintedImage.h"
 #include "tests/support/WxTestEnvironment.h"
 
@@ -26,16 +27,8 @@ namespace {
 constexpr int kListW = 249;
 constexpr int kListH = 119;
 
-class ListView : public ::testing::Test {
+class ListView : public BuiltinSkinTest {
  protected:
-  static void SetUpTestSuite() {
-    FreeSkinBitmaps();
-    ASSERT_TRUE(SetDefaultSkin(GetSkin(), 96));
-  }
-  static void TearDownTestSuite() {
-    FreeSkinBitmaps();
-    FreeSkin(GetSkin());
-  }
 
   void SetUp() override {
     m_pFrame = new wxFrame(nullptr, wxID_ANY, "list", wxDefaultPosition, wxSize(300, 250));

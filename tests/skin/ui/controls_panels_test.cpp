@@ -11,6 +11,7 @@
 #include "skin/ui/SkinBitmaps.h"
 #include "skin/ui/SkinPanels.h"
 #include "skin/ui/TransButton.h"
+#include "tests/support/BuiltinSkinTest.h"
 #include "tests/support/PaintedImage.h"
 #include "tests/support/WxTestEnvironment.h"
 
@@ -19,16 +20,8 @@ namespace {
 constexpr int kFaceW = 275;
 constexpr int kFaceH = 220;
 
-class SkinPanels : public ::testing::Test {
+class SkinPanels : public BuiltinSkinTest {
  protected:
-  static void SetUpTestSuite() {
-    FreeSkinBitmaps();
-    ASSERT_TRUE(SetDefaultSkin(GetSkin(), 96));
-  }
-  static void TearDownTestSuite() {
-    FreeSkinBitmaps();
-    FreeSkin(GetSkin());
-  }
 
   // The first and last columns of `box` that hold yellow ink (the built-in
   // text colour, antialiased), or {-1, -1}.
