@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <deque>
 #include <map>
 #include <mutex>

@@ -2,10 +2,9 @@
 // thread too busy to run jobs.
 
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
-
-#include <gtest/gtest.h>
 
 #include <future>
 #include <vector>
@@ -22,15 +21,16 @@ namespace {
 
 std::unique_ptr<BusWindow> MakeWindow(BusDispatcher* dispatcher = nullptr) {
   BusError error = BusError::None;
-  auto window = BusWindow::Create("Peer", "peer", WindowVisibility::Shown,
-                                  [](const BusMessage& message) { return message.lParam + 1; }, dispatcher, error);
+  auto window = BusWindow::Create(
+      "Peer", "peer", WindowVisibility::Shown,
+      [](const BusMessage& message) { return message.lParam + 1; }, dispatcher, error);
   EXPECT_EQ(error, BusError::None);
   return window;
 }
 
 BusFd Connect(BusWindowHandle window) {
-  ConnectResult connected =
-      ConnectToSocket(SocketPath(OpenBusFolder().path, window), BusClock::now() + std::chrono::seconds(5));
+  ConnectResult connected = ConnectToSocket(SocketPath(OpenBusFolder().path, window),
+                                            BusClock::now() + std::chrono::seconds(5));
   EXPECT_EQ(connected.outcome, ConnectOutcome::Connected);
   return std::move(connected.socket);
 }
@@ -63,7 +63,8 @@ TEST(BusPeer, StalledAndSilentSendersHoldUpOnlyThemselves) {
   for (int i = 0; i < 200; ++i) {
     hostile.push_back(Connect(window->Handle()));
     if (i % 2 == 0) {
-      ASSERT_EQ(SendAll(hostile.back().Get(), frame.data(), frame.size() / 2, BusClock::now()), IoOutcome::Done);
+      ASSERT_EQ(SendAll(hostile.back().Get(), frame.data(), frame.size() / 2, BusClock::now()),
+                IoOutcome::Done);
     }
   }
   const BusSendResult honest = SendMessage(window->Handle(), WM_USER, 0, 41);
@@ -87,16 +88,20 @@ TEST(BusPeer, ABusyDispatcherQueuesABoundedNumberOfJobsAndHoldsNoDescriptorForAP
   auto window = MakeWindow(&busy);
   ASSERT_TRUE(window);
   const std::size_t before = OpenDescriptors();
-  for (int i = 0; i < 100; ++i) EXPECT_EQ(PostMessage(window->Handle(), WM_USER, 0, i), BusError::None);
+  for (int i = 0; i < 100; ++i)
+    EXPECT_EQ(PostMessage(window->Handle(), WM_USER, 0, i), BusError::None);
   EXPECT_TRUE(WaitUntil([&] { return busy.HeldJobs() == 64; }));
   EXPECT_TRUE(WaitUntil([&] { return OpenDescriptors() <= before; }));
 
   // Beyond the bound a send is dropped at once rather than left to time out.
-  EXPECT_EQ(SendMessage(window->Handle(), WM_USER, 0, 0, std::chrono::seconds(30)).error, BusError::NoReply);
+  EXPECT_EQ(SendMessage(window->Handle(), WM_USER, 0, 0, std::chrono::seconds(30)).error,
+            BusError::NoReply);
   EXPECT_EQ(busy.HeldJobs(), 64u);
   busy.DropHeldJobs();
-  auto queued = std::async(std::launch::async, [&] { return SendMessage(window->Handle(), WM_USER, 0, 0).error; });
-  EXPECT_TRUE(WaitUntil([&] { return busy.HeldJobs() == 1; }));  // room again once the jobs are gone
+  auto queued = std::async(std::launch::async,
+                           [&] { return SendMessage(window->Handle(), WM_USER, 0, 0).error; });
+  EXPECT_TRUE(
+      WaitUntil([&] { return busy.HeldJobs() == 1; }));  // room again once the jobs are gone
   window.reset();
   busy.DropHeldJobs();
   EXPECT_EQ(queued.get(), BusError::NoReply);

@@ -1,10 +1,9 @@
 // The bus folder's files as another program, a crash or a long life may leave
 // them: odd file names, a counter at its end or not a file at all.
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -16,8 +15,9 @@
 namespace {
 
 std::unique_ptr<BusWindow> MakeWindow(BusError& error) {
-  return BusWindow::Create("State", "state", WindowVisibility::Shown, [](const BusMessage&) { return std::int64_t{0}; },
-                           nullptr, error);
+  return BusWindow::Create(
+      "State", "state", WindowVisibility::Shown, [](const BusMessage&) { return std::int64_t{0}; },
+      nullptr, error);
 }
 
 std::string SequenceFile() { return OpenBusFolder().path + "/sequence"; }
@@ -31,7 +31,8 @@ TEST(BusState, AnEntryWhoseNameIsNotTheCanonicalIdIsNotListed) {
   const std::string folder = OpenBusFolder().path;
   const std::string id = std::to_string(window->Handle().id);
   const std::string entry = ReadFileText(EntryPath(folder, window->Handle()));
-  for (const std::string& name : {"0" + id, "00" + id, "+" + id, id + " "}) WriteFileText(folder + "/" + name + ".win", entry);
+  for (const std::string& name : {"0" + id, "00" + id, "+" + id, id + " "})
+    WriteFileText(folder + "/" + name + ".win", entry);
   // The same entry with a pid spelt with a leading zero is no entry either.
   std::string zeroPid = entry;
   zeroPid.replace(zeroPid.find("pid ") + 4, 0, "0");
@@ -72,7 +73,8 @@ TEST(BusState, ACounterThatCannotBeReadCountsAsZeroAndIsReplaced) {
        }},
       {"damaged text", [](const std::string& path) { WriteFileText(path, "12 junk\n"); }},
       {"trailing blanks", [](const std::string& path) { WriteFileText(path, "7  \n\n"); }},
-      {"an overlong file", [](const std::string& path) { WriteFileText(path, std::string(100, '9')); }},
+      {"an overlong file",
+       [](const std::string& path) { WriteFileText(path, std::string(100, '9')); }},
   };
   for (const Case& each : cases) {
     SCOPED_TRACE(each.what);
