@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/bus/AtomTable.h"
 #include "platform/bus/BusFolder.h"
 #include "tests/support/ChildProcess.h"
@@ -100,6 +102,7 @@ TEST(AtomTable, OnlyTheExactHeaderLineIsOurFormat) {
     WriteFileText(table, each.text);
     EXPECT_EQ(GlobalGetAtomName(49152), each.name);
   }
+  std::remove(table.c_str());
 }
 
 // The size cap was below what a full table of longest names takes.
@@ -112,4 +115,5 @@ TEST(AtomTable, AFullTableOfLongestNamesIsReadAndAFullCountIsNotExceeded) {
   EXPECT_EQ(GlobalGetAtomName(0xFFFF), std::string(kMaxAtomNameLength, '\xaa'));
   EXPECT_EQ(GlobalAddAtom(std::string(kMaxAtomNameLength, '\xaa')), 0);  // no count beyond 2^32 - 1
   EXPECT_EQ(GlobalAddAtom("one more"), 0);                            // no free atom
+  std::remove((OpenBusFolder().path + "/atoms").c_str());              // the folder outlives the run
 }
