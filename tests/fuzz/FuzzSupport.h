@@ -23,9 +23,10 @@ inline std::string_view FuzzText(const std::uint8_t* data, std::size_t size) {
 // Enters the sandbox once and makes the program folder (its tunefetch.ini is
 // the settings file) that lives for the whole run.
 inline ScratchProgramFolder& FuzzProgramFolder() {
-  static const std::string sandbox = [] {
-    std::string root = EnterTestSandbox();
-    std::atexit([] { RemoveTestSandbox(sandbox); });
+  // Kept alive past every static destructor, for the removal at exit.
+  static const std::string* const sandbox = [] {
+    auto* root = new std::string(EnterTestSandbox());
+    std::atexit([] { RemoveTestSandbox(*sandbox); });
     return root;
   }();
   static ScratchProgramFolder folder;
