@@ -7,7 +7,7 @@ packages=(
   # toolchain
   g++ make cmake pkg-config clang libclang-rt-14-dev
   # libraries
-  libwxgtk3.2-dev libcurl4-openssl-dev
+  libwxgtk3.2-dev libgtk-3-dev libcurl4-openssl-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth curl nkf tinyproxy
