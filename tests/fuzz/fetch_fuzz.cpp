@@ -1,7 +1,9 @@
 // One transfer attempt against a loopback server whose whole reply is the
-// fuzz input (the connection closes after it). Whatever the server says, the
-// attempt ends with one of its result codes, quickly, and leaves either the
-// finished file or nothing on disk.
+// fuzz input after its first byte. An odd first byte has the server hold the
+// connection open after the reply, so the attempt must end through its
+// silence limit; an even one has it close. Whatever the server says, the
+// attempt ends with one of its result codes within its limits (a spin shows as
+// a time-out) and leaves either the finished file or nothing on disk.
 
 #include <filesystem>
 
@@ -29,10 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const bool configured = WriteSettingInt("SITE", "PROXY_MODE", 0);
   FuzzCheck(configured);
   static TestHttpServer server;
-  if (size == 0) return 0;  // an empty raw reply means "the usual reply" to the server
+  if (size < 2) return 0;  // an empty raw reply means "the usual reply" to the server
   TestHttpReply reply;
-  reply.raw = std::string(FuzzText(data, size));
-  reply.closeAfterRaw = true;
+  reply.raw = std::string(FuzzText(data + 1, size - 1));
+  reply.closeAfterRaw = (data[0] & 1) == 0;
   server.SetReply(reply);
 
   CDownloadCore app;
@@ -40,8 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CDownloadItem item;
   item.m_strUrl = server.Url("/a.mp3");
   item.m_strLocalPath = program / "a.mp3";
-  // Short limits: a reply that makes the attempt wait shows as a time-out.
-  const int result = FetchItem(app, item, TransferLimits{.connectTimeout = 2s, .stallTimeout = 2s, .runFlagPoll = 50ms});
+  // Short limits, so a held connection costs little.
+  const int result =
+      FetchItem(app, item, TransferLimits{.connectTimeout = 2s, .stallTimeout = 300ms, .runFlagPoll = 50ms});
   FuzzCheck(IsFetchResult(result));
   FuzzCheck(!std::filesystem::exists(item.m_strLocalPath + ".part"));
   FuzzCheck(std::filesystem::exists(item.m_strLocalPath) == (result == FETCH_OK));
