@@ -11,6 +11,10 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth curl nkf tinyproxy
+  # make demo: example tracks spoken and encoded from res/demo/tracks.txt
+  espeak-ng lame xxd
+  # the program's own tests: answering its message boxes, a notification area
+  xdotool trayer
   # the downloader benchmark: a real server, the peers, and its measuring tools
   lighttpd wget time bc
   # a Japanese-capable sans-serif for skin fonts whose face is missing
