@@ -11,10 +11,22 @@ std::string TakeError(GError* error) {
 }  // namespace
 
 std::unique_ptr<SessionBus> SessionBus::Connect(std::string& error) {
+  // A connection of our own rather than GIO's shared one, which would end the
+  // whole process when the bus goes away.
   GError* failure = nullptr;
-  GDBusConnection* connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &failure);
-  if (!connection) {
+  gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, &failure);
+  if (!address) {
     error = "no session bus: " + TakeError(failure);
+    return nullptr;
+  }
+  GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
+      address,
+      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+      nullptr, nullptr, &failure);
+  g_free(address);
+  if (!connection) {
+    error = "cannot connect to the session bus: " + TakeError(failure);
     return nullptr;
   }
   return std::unique_ptr<SessionBus>(new SessionBus(connection));

@@ -39,6 +39,9 @@ class SessionBus {
 
   bool HasOwner(const std::string& name);
 
+  // True once the bus has gone (the user's session ended).
+  bool IsClosed() const { return g_dbus_connection_is_closed(m_connection); }
+
   // Every name on the bus, in the bus's order.
   std::vector<std::string> ListNames();
 

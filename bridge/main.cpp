@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   if (const PlayerOutcome started = player->EnsureRunning(); !started.Done()) Report(started.failure);
   lastAsked = std::chrono::steady_clock::now();
 
-  while (!g_quit) {
+  while (!g_quit && !bus->IsClosed()) {
     queue.RunFor(std::chrono::milliseconds(250));
     if (std::chrono::steady_clock::now() - lastAsked >= options->idleExit && !player->IsRunning()) break;
   }

@@ -1,0 +1,63 @@
+#pragma once
+// A real Audacious for one test: a fresh home folder, a private session bus,
+// and SDL's dummy audio driver, so it plays without a sound card and touches
+// nothing of the user's. Every wait is bounded.
+
+#include <sys/types.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "bridge/SessionBus.h"
+#include "tests/support/PrivateSessionBus.h"
+#include "tests/support/ScratchFolder.h"
+
+class AudaciousSession {
+ public:
+  // The command line that starts Audacious without a window.
+  static constexpr const char* kStartCommand = "audacious -H";
+
+  // Points HOME, the XDG folders and SDL_AUDIODRIVER at the scratch home for
+  // this process and its children, and starts the bus; check Ready().
+  AudaciousSession();
+  // Quits Audacious (killing it after 5 s), stops the bus, restores the
+  // environment.
+  ~AudaciousSession();
+  AudaciousSession(const AudaciousSession&) = delete;
+  AudaciousSession& operator=(const AudaciousSession&) = delete;
+
+  bool Ready() const { return m_bus != nullptr; }
+  SessionBus& Bus() { return *m_bus; }
+  const ScratchFolder& Home() const { return m_home; }
+
+  bool IsRunning();
+  // Starts Audacious itself and waits up to 15 s until it answers.
+  bool Start();
+  // Switches the running Audacious to the SDL output (driven by the dummy
+  // driver), the one output that plays in real time without a sound card.
+  bool UseSilentOutput();
+
+  // What Audacious says: playlist length (-1 without an answer), the URI at
+  // a position, "playing"/"paused"/"stopped", the current position.
+  int Length();
+  std::string SongUri(int position);
+  std::string Status();
+  int Position();
+  bool AddUri(const std::string& uri);
+
+  // Asks Audacious to quit and waits up to 5 s for its process to go, then
+  // kills it. True when it was gone in time.
+  bool Quit();
+
+ private:
+  std::string CallForString(const char* method, GVariant* parameters, const char* type);
+
+  ScratchFolder m_home;
+  std::optional<std::string> m_savedEnvironment[5];
+  PrivateSessionBus m_daemon;
+  std::unique_ptr<SessionBus> m_bus;
+};
+
+// A WAV file of `seconds` of silence (8 kHz, 8 bits, mono) at `path`.
+void WriteSilentWav(const std::string& path, int seconds);
