@@ -4,6 +4,10 @@
 #             Last, the tests of the threads that meet in the download core
 #             (worker, list, cli, queue) under ThreadSanitizer.
 # make build  the program and the tests (build/).
+# make install    puts the program in $(PREFIX) (per user: ~/.local by default):
+#                 the program folder in lib/tunefetch, links in bin, the menu
+#                 entry and icons in share. DESTDIR stages it elsewhere.
+# make uninstall  takes it out again and keeps the settings files.
 # make bench  the benchmarks (build/bench/bench_*), run one after another, then
 #             tunefetch-cli against curl and wget (bench/downloaders.sh).
 JOBS ?= $(shell nproc)
@@ -12,8 +16,9 @@ SANITIZE_BUILD := build-sanitize
 TSAN_BUILD := build-tsan
 TSAN_TESTS := worker_download_test list_download_list_test cli_terminal_test queue_download_state_test
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
+PREFIX ?= $(HOME)/.local
 
-.PHONY: deps build test test-main test-sanitize test-thread test-fuzz bench clean
+.PHONY: deps build test test-main test-sanitize test-thread test-fuzz bench clean install uninstall
 
 deps:
 	@bash scripts/install-deps.sh
@@ -49,6 +54,12 @@ test-thread: deps
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
 	@echo "== bench/downloaders.sh" && bench/downloaders.sh $(BUILD)
+
+install: build
+	scripts/install.sh install $(BUILD) "$(PREFIX)" "$(DESTDIR)"
+
+uninstall:
+	scripts/install.sh uninstall "$(PREFIX)" "$(DESTDIR)"
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) build-fuzz

@@ -74,6 +74,7 @@ std::string DesktopFileText(const std::string& execArgument) {
          "Exec=" + execArgument + " %f\n"
          "Icon=tunefetch\n"
          "Terminal=false\n"
+         "NoDisplay=true\n"
          "MimeType=" + std::string(kListMimeType) + ";\n"
          "Categories=AudioVideo;Audio;Network;\n";
 }

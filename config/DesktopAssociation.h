@@ -4,7 +4,9 @@
 //   $XDG_DATA_HOME/mime/packages/tunefetch-<ext>.xml   the content type
 //       application/x-tunefetch-list with the glob *<ext>, one file per
 //       extension, so each extension is associated and released on its own
-//   $XDG_DATA_HOME/applications/tunefetch.desktop      Exec="<program>" %f
+//   $XDG_DATA_HOME/applications/tunefetch-list.desktop Exec="<program>" %f, a
+//       handler kept out of menus (the menu entry is the install's
+//       tunefetch.desktop, which this never touches)
 //   $XDG_CONFIG_HOME/mimeapps.list                     the default for the type
 // then update-mime-database and update-desktop-database, where installed.
 // Failures are silent, as the association's are: the key store stays the
@@ -14,7 +16,7 @@
 #include <string_view>
 
 inline constexpr std::string_view kListMimeType = "application/x-tunefetch-list";
-inline constexpr std::string_view kDesktopFileName = "tunefetch.desktop";
+inline constexpr std::string_view kDesktopFileName = "tunefetch-list.desktop";
 
 // Declares the extension's glob and makes `program` the default application
 // of the type.

@@ -76,7 +76,7 @@ TEST_F(DesktopAssociation, AssociatingTellsTheDesktopAndReleasingTakesItAllBack)
   WriteFileText(m_config + "/mimeapps.list", std::string("[Default Applications]\n") + kOtherLine +
                                                  "\n[Added Associations]\napplication/x-tunefetch-list=other.desktop;\n");
   WriteFileText(m_data + "/applications/defaults.list",
-                "[Default Applications]\napplication/x-tunefetch-list=tunefetch.desktop;\n");
+                "[Default Applications]\napplication/x-tunefetch-list=tunefetch-list.desktop;\n");
   const std::string before = FileType("list.mpq");
 
   AssociateExtension(m_store, ".mpq");
@@ -88,7 +88,7 @@ TEST_F(DesktopAssociation, AssociatingTellsTheDesktopAndReleasingTakesItAllBack)
   EXPECT_EQ(RunProgram({"desktop-file-validate", DesktopFile()}, std::chrono::seconds(20)), 0) << desktopFile;
   const std::string mimeapps = ReadFileText(m_config + "/mimeapps.list");
   EXPECT_NE(mimeapps.find(kOtherLine), std::string::npos) << mimeapps;
-  EXPECT_NE(mimeapps.find("application/x-tunefetch-list=tunefetch.desktop;other.desktop;"), std::string::npos)
+  EXPECT_NE(mimeapps.find("application/x-tunefetch-list=tunefetch-list.desktop;other.desktop;"), std::string::npos)
       << mimeapps;
 
   // A second extension shares the type; releasing one leaves the other.
