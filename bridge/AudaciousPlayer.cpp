@@ -22,13 +22,26 @@ AudaciousPlayer::AudaciousPlayer(SessionBus& bus, std::string startCommand)
 
 bool AudaciousPlayer::IsRunning() { return m_bus.HasOwner(kName); }
 
-bool AudaciousPlayer::Call(const char* method, GVariant* parameters, std::string& error) {
-  return m_bus.Call(kName, kPath, kInterface, method, parameters, nullptr, error) != nullptr;
+// A freshly started Audacious answers some methods while others still give
+// UnknownMethod for a moment, so that error is retried within the limit.
+Variant AudaciousPlayer::Request(const char* method, GVariant* parameters, const char* replyType,
+                                 std::string& error) {
+  if (parameters) g_variant_ref_sink(parameters);
+  Variant reply;
+  PollUntil(
+      [&] {
+        error.clear();
+        reply = m_bus.Call(kName, kPath, kInterface, method, parameters, replyType, error);
+        return reply || error.find("UnknownMethod") == std::string::npos;
+      },
+      kCommandLimit);
+  if (parameters) g_variant_unref(parameters);
+  return reply;
 }
 
 int AudaciousPlayer::Length() {
   std::string error;
-  Variant reply = m_bus.Call(kName, kPath, kInterface, "Length", nullptr, "(i)", error);
+  Variant reply = Request("Length", nullptr, "(i)", error);
   gint32 length = -1;
   if (reply) g_variant_get(reply.get(), "(i)", &length);
   return length;
@@ -52,7 +65,7 @@ PlayerOutcome AudaciousPlayer::EnsureRunning() {
 
 PlayState AudaciousPlayer::State() {
   std::string error;
-  Variant reply = m_bus.Call(kName, kPath, kInterface, "Status", nullptr, "(s)", error);
+  Variant reply = Request("Status", nullptr, "(s)", error);
   if (!reply) return PlayState::Stopped;
   const gchar* status = nullptr;
   g_variant_get(reply.get(), "(&s)", &status);

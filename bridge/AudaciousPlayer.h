@@ -24,8 +24,13 @@ class AudaciousPlayer : public PlayerBackend {
   PlayerOutcome Append(const std::string& uri) override;
 
  private:
-  // Calls a method of the interface; false with `error` set when it failed.
-  bool Call(const char* method, GVariant* parameters, std::string& error);
+  // Calls a method of the interface and returns its reply (`replyType`, or
+  // any when null); null with `error` set when it failed. `parameters` is
+  // consumed when floating.
+  Variant Request(const char* method, GVariant* parameters, const char* replyType, std::string& error);
+  bool Call(const char* method, GVariant* parameters, std::string& error) {
+    return Request(method, parameters, nullptr, error) != nullptr;
+  }
   // The length of the active playlist, or -1 when Audacious does not answer.
   int Length();
   // Waits, bounded, until `condition` holds; a failure naming `what` if not.

@@ -39,7 +39,7 @@ class BridgeAudacious : public ::testing::Test {
   }
   std::string Song(const char* name) {
     const std::string path = m_music / name;
-    WriteSilentWav(path, 60);
+    WriteFileText(path, SilentWav(60));
     return path;
   }
 
@@ -74,12 +74,14 @@ TEST_F(BridgeAudacious, StartsAudaciousAndCarriesOutEveryMessage) {
   // 3. Play, and it really plays.
   EXPECT_EQ(Send(bridge.Window(), kPlayerStartPlayback), 1) << bridge.Messages();
   EXPECT_EQ(m_audacious.Status(), "playing");
+  EXPECT_TRUE(m_audacious.PlaysOn());
   EXPECT_EQ(Send(bridge.Window(), kPlayerQueryPlaying), 1);
 
   // 4. A file added during playback goes to the end and interrupts nothing.
   EXPECT_EQ(Add(bridge.Window(), third), 1) << bridge.Messages();
   EXPECT_EQ(m_audacious.Length(), 3);
   EXPECT_EQ(m_audacious.Status(), "playing");
+  EXPECT_TRUE(m_audacious.PlaysOn());
   EXPECT_EQ(m_audacious.Position(), 0);
 
   // 5. Stop and clear.

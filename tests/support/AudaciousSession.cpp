@@ -67,9 +67,30 @@ std::string AudaciousSession::CallForString(const char* method, GVariant* parame
 }
 
 bool AudaciousSession::UseSilentOutput() {
+  // Right after its start Audacious may not take plugin calls yet.
+  return PollUntil(
+      [this] {
+        std::string error;
+        m_bus->Call(kName, kPath, kName, "PluginEnable", g_variant_new("(sb)", "sdlout", TRUE), nullptr, error);
+        Variant enabled = m_bus->Call(kName, kPath, kName, "PluginIsEnabled", g_variant_new("(s)", "sdlout"), "(b)",
+                                      error);
+        gboolean on = FALSE;
+        if (enabled) g_variant_get(enabled.get(), "(b)", &on);
+        return on == TRUE;
+      },
+      std::chrono::seconds(5));
+}
+
+bool AudaciousSession::PlaysOn() {
   std::string error;
-  return m_bus->Call(kName, kPath, kName, "PluginEnable", g_variant_new("(sb)", "sdlout", TRUE), nullptr, error) !=
-         nullptr;
+  const auto played = [&] {
+    Variant time = m_bus->Call(kName, kPath, kName, "Time", nullptr, "(u)", error);
+    guint32 milliseconds = 0;
+    if (time) g_variant_get(time.get(), "(u)", &milliseconds);
+    return milliseconds;
+  };
+  const guint32 start = played();
+  return PollUntil([&] { return played() > start; }, std::chrono::seconds(5));
 }
 
 int AudaciousSession::Length() {
@@ -115,7 +136,7 @@ bool AudaciousSession::Quit() {
   return false;
 }
 
-void WriteSilentWav(const std::string& path, int seconds) {
+std::string SilentWav(int seconds) {
   const std::uint32_t rate = 8000;
   const std::uint32_t dataBytes = rate * static_cast<std::uint32_t>(seconds);
   auto little = [](std::string& out, std::uint32_t value, int bytes) {
@@ -134,5 +155,5 @@ void WriteSilentWav(const std::string& path, int seconds) {
   wav += "data";
   little(wav, dataBytes, 4);
   wav.append(dataBytes, static_cast<char>(0x80));  // 8-bit silence is the middle value
-  WriteFileText(path, wav);
+  return wav;
 }

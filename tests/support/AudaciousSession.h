@@ -37,6 +37,9 @@ class AudaciousSession {
   // Switches the running Audacious to the SDL output (driven by the dummy
   // driver), the one output that plays in real time without a sound card.
   bool UseSilentOutput();
+  // True when the playing time moves on within 5 s: the sound really goes
+  // out (an output that cannot open leaves "playing" standing still).
+  bool PlaysOn();
 
   // What Audacious says: playlist length (-1 without an answer), the URI at
   // a position, "playing"/"paused"/"stopped", the current position.
@@ -59,5 +62,5 @@ class AudaciousSession {
   std::unique_ptr<SessionBus> m_bus;
 };
 
-// A WAV file of `seconds` of silence (8 kHz, 8 bits, mono) at `path`.
-void WriteSilentWav(const std::string& path, int seconds);
+// The bytes of a WAV file of `seconds` of silence (8 kHz, 8 bits, mono).
+std::string SilentWav(int seconds);
