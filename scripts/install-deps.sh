@@ -7,7 +7,7 @@ packages=(
   # toolchain
   g++ make cmake pkg-config clang libclang-rt-14-dev
   # libraries
-  libwxgtk3.2-dev libcurl4-openssl-dev
+  libwxgtk3.2-dev libgtk-3-dev libcurl4-openssl-dev
   # the player bridge (GIO's D-Bus client) and the real player its tests drive
   libglib2.0-dev audacious audacious-plugins dbus
   # the desktop's file association and its tests
@@ -15,6 +15,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth curl nkf tinyproxy
+  # the program's own tests: answering its message boxes, a notification area
+  xdotool trayer
   # the downloader benchmark: a real server, the peers, and its measuring tools
   lighttpd wget time bc
   # a Japanese-capable sans-serif for skin fonts whose face is missing

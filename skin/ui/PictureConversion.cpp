@@ -16,3 +16,5 @@ wxBitmap ToWxBitmap(const PixelImage& picture) {
   if (picture.IsEmpty()) return {};
   return wxBitmap(ToWxImage(picture));
 }
+
+wxColour ToWxColour(ColorRef color) { return wxColour(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }

@@ -1,7 +1,9 @@
 #pragma once
-// Plain pictures to wxWidgets bitmaps, at the drawing edge.
+// Plain pictures and colours to wxWidgets bitmaps and colours, at the drawing
+// edge.
 
 #include <wx/bitmap.h>
+#include <wx/colour.h>
 #include <wx/image.h>
 
 #include "skin/PixelImage.h"
@@ -12,3 +14,6 @@ wxImage ToWxImage(const PixelImage& picture);
 
 // A screen bitmap of the picture; invalid for an empty picture.
 wxBitmap ToWxBitmap(const PixelImage& picture);
+
+// The colour of a ColorRef (red in the low byte).
+wxColour ToWxColour(ColorRef color);

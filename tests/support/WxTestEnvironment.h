@@ -17,6 +17,11 @@ class WxTestEnvironment : public ::testing::Environment {
     static char* argv[] = {name, nullptr};
     wxApp::SetInstance(new wxApp);
     ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display";
+    // A failed wxWidgets check fails the test instead of waiting on a dialog.
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& function, const wxString& condition,
+                          const wxString& message) {
+      ADD_FAILURE() << file << ":" << line << " " << function << ": " << condition << " " << message;
+    });
     m_bStarted = true;
     ASSERT_TRUE(wxTheApp->CallOnInit());
   }

@@ -1,3 +1,3 @@
-#include "app/DownloaderApp.h"
+#include "app/ui/DownloaderApp.h"
 
 wxIMPLEMENT_APP(CDownloaderApp);

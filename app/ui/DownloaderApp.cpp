@@ -1,0 +1,118 @@
+#include "app/ui/DownloaderApp.h"
+
+#include <chrono>
+#include <thread>
+
+#include <wx/propdlg.h>
+
+#include "app/MainWndGeometry.h"
+#include "app/RunningInstance.h"
+#include "app/ui/AppMessageBox.h"
+#include "app/ui/MainWnd.h"
+#include "app/ui/TrayIcon.h"
+#include "config/MessageCatalog.h"
+#include "config/Settings.h"
+#include "config/ui/SetupSheet.h"
+#include "platform/ProgramPath.h"
+#include "platform/bus/BusWindow.h"
+#include "skin/SkinLoader.h"
+#include "skin/ui/ScreenDpi.h"
+#include "skin/ui/SkinBitmaps.h"
+
+namespace {
+
+constexpr auto kWorkerPoll = std::chrono::milliseconds(500);
+
+bool SettingIsSet(const char* key) { return ReadSettingInt("DISP", key, -1) != 0; }
+
+}  // namespace
+
+bool CDownloaderApp::InitInstance() {
+  SetProgramArgument0(argc > 0 ? argv[0].utf8_string() : std::string());
+  const bool listNamed = argc >= 2;
+
+  // Held until this start's own window is findable, so two starts at one
+  // moment cannot both miss each other.
+  StartLock startLock;
+  if (const BusWindowHandle running = FindRunningInstance()) {
+    startLock.Release();
+    if (listNamed)
+      HandOverList(running, argv[1].utf8_string());
+    else
+      ShowAppMessageBox(GetMessageText("0001"), MessageButtons::Ok);
+    BringToFront(running);
+    return false;
+  }
+
+  LoadConfiguredSkin(GetSkin(), ScreenDpi());
+  MakeSkinBitmaps(GetSkin());
+  if (!listNamed) {
+    RunSetupSheetOnBus(&startLock);
+    return false;
+  }
+  StartDownloader(argv[1].utf8_string(), startLock);
+  return true;
+}
+
+void CDownloaderApp::StartDownloader(const std::string& listPath, StartLock& startLock) {
+  const bool smallStart = SettingIsSet("SMALL_START");
+  const WindowPlace place = ParseWindowPosition(ReadSetting("DISP", "POSITION", -1));
+  auto* window = new CMainWnd(*this, *this, place, !smallStart);
+  startLock.Release();  // the window is findable now
+  SetTopWindow(window);
+  // The loop ends when the worker has, not when the window goes.
+  SetExitOnFrameDelete(false);
+
+  if (SettingIsSet("MINIMIZE_START")) {
+    if (MinimizeHidesToTray()) {
+      window->m_bMinimized = true;  // only the tray icon shows
+    } else {
+      window->Iconize(true);
+      window->m_bMinimized = true;
+      window->Show();
+    }
+  } else {
+    window->Show();
+    window->Update();
+  }
+  LoadDownloadList(listPath);
+}
+
+void CDownloaderApp::RunSetupSheetOnBus(StartLock* startLock) {
+  if (m_pSetupSheet) {
+    m_pSetupSheet->Raise();
+    return;
+  }
+  BusError error = BusError::None;
+  auto findable = BusWindow::Create(
+      kSetupSheetClass, kSetupSheetTitle, WindowVisibility::Shown,
+      [this](const BusMessage& message) -> std::int64_t {
+        // Lists handed to the sheet are ignored; the sender then drops the atom.
+        const bool raise = message.message == kBringToFrontMessage ||
+                           (message.message == WM_HANDOVER && message.lParam == kHandOverSetup);
+        if (raise && m_pSetupSheet) m_pSetupSheet->Raise();
+        return 0;
+      },
+      &m_busDispatcher, error);
+  if (startLock) startLock->Release();
+  RunSetupSheet(m_pSetupSheet, SETUP_PAGE_GENERAL);
+}
+
+void CDownloaderApp::QuitWhenWorkerEnds() {
+  m_exitPoll.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+    if (IsWorkerRunning()) return;
+    m_exitPoll.Stop();
+    ExitMainLoop();
+  });
+  m_exitPoll.Start(static_cast<int>(kWorkerPoll.count()));
+}
+
+int CDownloaderApp::ExitInstance() {
+  SetTopWindow(nullptr);
+  FreeSkinBitmaps();
+  FreeSkin(GetSkin());
+  // The message loop has waited for the worker already; this only makes sure.
+  while (IsWorkerRunning()) std::this_thread::sleep_for(kWorkerPoll);
+  JoinWorker();
+  return wxApp::OnExit();
+}

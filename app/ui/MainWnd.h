@@ -1,0 +1,100 @@
+#pragma once
+// The program's window in downloader mode: a frameless window whose face is
+// the skin's background, with the five skin buttons, the download list view
+// and the four panels painted onto it. It is dragged by its background,
+// switches between large mode and small mode (the list area hidden), polls
+// the download state four times a second, lives in the tray, takes lists
+// handed over by a second start, and on closing stops the worker and keeps
+// its mode and position.
+//
+// Everything here runs on the GUI thread; what the worker reports arrives
+// through MainWndObserver.
+
+#include <memory>
+#include <string>
+
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/timer.h>
+
+#include "app/MainWndCommands.h"
+#include "app/MainWndGeometry.h"
+#include "app/MainWndTimer.h"
+#include "platform/bus/BusWindow.h"
+
+class CDownloadCore;
+class CDownloadListWnd;
+class MainWndHost;
+class CTrayIcon;
+class MainWndObserver;
+
+class CMainWnd : public wxFrame {
+ public:
+  // Creates the window at `place` in the mode `listShown`, not yet shown, and
+  // registers it on the desktop bus (findable once this returns).
+  CMainWnd(CDownloadCore& app, MainWndHost& host, WindowPlace place, bool listShown);
+  ~CMainWnd() override;
+
+  // Shown and hidden windows alike stay findable; the bus entry says which.
+  bool Show(bool show = true) override;
+
+  // Repaint one panel's rectangle from the stored value.
+  void DrawCurrentFilePanel();
+  void DrawStatusPanel();
+  void DrawProgressPanel();
+  void DrawIndicatorPanel();
+
+  // The queue grew at its end / lost its head.
+  void OnItemAppended();
+  void OnHeadItemRemoved();
+
+  void SetTrayTip(const std::string& tip);
+
+  void MinimizeWindow();
+  void RestoreFromTray();
+  void ToggleList();
+  // The popup menu at the cursor: from the tray or from the SysButton.
+  void ShowPopupMenu(bool fromTray);
+  // The tray icon's left press: restore when minimised, else minimise.
+  void ToggleMinimized();
+
+  // Runs a command of the window's command table.
+  void DoCommand(std::uint32_t command);
+  // A choice from the popup menu, by its wxWidgets item id.
+  void OnMenuChoice(int menuItemId);
+
+  // Paints the whole window, children included, into `dc` at (0, 0): what the
+  // screen shows. For screenshots; the screen itself is painted per window.
+  void DrawTo(wxDC& dc);
+
+  bool m_bListShown;
+  bool m_bMinimized = false;
+
+ private:
+  void CreateChildren();
+  static constexpr int kFirstMenuItemId = wxID_HIGHEST + 1;
+  static int MenuItemId(int command);
+  void BuildPopupMenu();
+  void UpdateTrayMenu();
+  void ResizeForListState();
+  void Act(MainWndAction action);
+  void RefreshPanel(int x, int y, int w, int h);
+  std::int64_t OnBusMessage(const BusMessage& message);
+
+  // The face: background, small mode's bottom edge, then the four panels.
+  void PaintFace(wxDC& dc);
+  void OnPaint(wxPaintEvent& event);
+  void OnClose(wxCloseEvent& event);
+  void OnIconize(wxIconizeEvent& event);
+  void OnBackgroundLeftDown(wxMouseEvent& event);
+
+  CDownloadCore& m_app;
+  MainWndHost& m_host;
+  CDownloadListWnd* m_pListView = nullptr;  // child window, owned by wxWidgets
+  std::unique_ptr<CTrayIcon> m_pTrayIcon;
+  wxMenu m_popupMenu;
+  wxTimer m_timer;
+  MainWndTimer m_timerSteps;
+  std::shared_ptr<MainWndObserver> m_pObserver;
+  std::unique_ptr<BusWindow> m_pBusWindow;
+};

@@ -1,0 +1,71 @@
+#include "skin/ui/TransButton.h"
+
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+
+#include "skin/ui/PictureConversion.h"
+
+bool CTransButton::Create(const PixelImage& picture, int x, int y, wxWindow* parent, int id) {
+  m_picture = ToWxBitmap(picture);
+  m_nHalfHeight = picture.Height() / 2;
+  const wxSize size(picture.Width(), m_nHalfHeight);
+  if (!wxControl::Create(parent, id, wxPoint(x, y), size, wxBORDER_NONE, wxDefaultValidator, "TransButton"))
+    return false;
+  SetLabel("TransButton");
+  SetMinSize(size);
+  SetBackgroundStyle(wxBG_STYLE_PAINT);  // the picture covers every pixel
+  Bind(wxEVT_PAINT, &CTransButton::OnPaint, this);
+  Bind(wxEVT_LEFT_DOWN, &CTransButton::OnLeftDown, this);
+  // A second click in quick succession is another press, not a double-click.
+  Bind(wxEVT_LEFT_DCLICK, &CTransButton::OnLeftDown, this);
+  Bind(wxEVT_LEFT_UP, &CTransButton::OnLeftUp, this);
+  Bind(wxEVT_MOTION, &CTransButton::OnMotion, this);
+  Bind(wxEVT_MOUSE_CAPTURE_LOST, &CTransButton::OnCaptureLost, this);
+  return true;
+}
+
+void CTransButton::DrawTo(wxDC& dc) const {
+  if (!m_picture.IsOk()) return;
+  wxMemoryDC source;
+  source.SelectObjectAsSource(m_picture);
+  dc.Blit(0, 0, m_picture.GetWidth(), m_nHalfHeight, &source, 0,
+          ButtonSourceTop(m_state.Look(), m_picture.GetHeight()));
+}
+
+void CTransButton::OnPaint(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  DrawTo(dc);
+}
+
+bool CTransButton::IsOver(const wxMouseEvent& event) const {
+  return wxRect(GetClientSize()).Contains(event.GetPosition());
+}
+
+void CTransButton::OnLeftDown(wxMouseEvent&) {
+  m_state.OnPress();
+  if (!HasCapture()) CaptureMouse();
+  Refresh();
+}
+
+void CTransButton::OnMotion(wxMouseEvent& event) {
+  if (!m_state.IsHeld()) return;
+  const ButtonLook before = m_state.Look();
+  m_state.OnMove(IsOver(event));
+  if (m_state.Look() != before) Refresh();
+}
+
+void CTransButton::OnLeftUp(wxMouseEvent& event) {
+  if (!m_state.IsHeld()) return;
+  const bool click = m_state.OnRelease(IsOver(event));
+  if (HasCapture()) ReleaseMouse();
+  Refresh();
+  if (!click) return;
+  wxCommandEvent command(wxEVT_BUTTON, GetId());
+  command.SetEventObject(this);
+  HandleWindowEvent(command);
+}
+
+void CTransButton::OnCaptureLost(wxMouseCaptureLostEvent&) {
+  m_state.OnCancel();
+  Refresh();
+}

@@ -1,0 +1,50 @@
+#pragma once
+// A skinned push button drawn from its picture: released state over pressed
+// state, already composited over the window background (the skin's
+// SkinPicture::bitmap). Its size is the picture's width by half its height.
+//
+// A click (pressed and released over the button) sends wxEVT_BUTTON with the
+// button's id, which reaches the parent like a standard button's, so the
+// parent binds Bind(wxEVT_BUTTON, handler, id). The button holds the mouse
+// capture while held and shows its pressed half only while the pointer is
+// over it; released elsewhere it sends nothing. Hover and focus change
+// nothing, and it takes no keyboard focus, so the keys stay with the list.
+
+#include <wx/bitmap.h>
+#include <wx/control.h>
+
+#include "skin/PixelImage.h"
+#include "skin/PushButtonState.h"
+
+class wxDC;
+class wxMouseCaptureLostEvent;
+class wxMouseEvent;
+class wxPaintEvent;
+
+class CTransButton : public wxControl {
+ public:
+  CTransButton() = default;
+
+  // Makes the button at (x, y) of `parent` with `id`; the picture is
+  // converted now and not referred to afterwards.
+  bool Create(const PixelImage& picture, int x, int y, wxWindow* parent, int id);
+
+  // Draws the button's current half at (0, 0) of `dc`, as its paint does.
+  void DrawTo(wxDC& dc) const;
+
+  ButtonLook Look() const { return m_state.Look(); }
+
+  bool AcceptsFocus() const override { return false; }
+
+ private:
+  void OnPaint(wxPaintEvent& event);
+  void OnLeftDown(wxMouseEvent& event);
+  void OnLeftUp(wxMouseEvent& event);
+  void OnMotion(wxMouseEvent& event);
+  void OnCaptureLost(wxMouseCaptureLostEvent& event);
+  bool IsOver(const wxMouseEvent& event) const;
+
+  wxBitmap m_picture;
+  int m_nHalfHeight = 0;
+  PushButtonState m_state;
+};
