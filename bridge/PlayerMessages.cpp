@@ -35,7 +35,7 @@ PlayerOutcome AddFile(PlayerBackend& player, const std::string& path) {
   return player.Append(*uri);
 }
 
-PlayerOutcome Started(PlayerBackend& player) {
+PlayerOutcome RequireRunning(PlayerBackend& player) {
   return player.IsRunning() ? PlayerOutcome{}
                             : PlayerOutcome::Failed(player.Name() + " is not running");
 }
@@ -54,7 +54,7 @@ PlayerAnswer AnswerPlayerMessage(PlayerBackend& player, const BusMessage& messag
     }
     case Command::Play:
     case Command::AddFile: {
-      if (PlayerOutcome running = Started(player); !running.Done()) return Answered(running);
+      if (PlayerOutcome running = RequireRunning(player); !running.Done()) return Answered(running);
       return Answered(command == Command::Play ? player.Play() : AddFile(player, message.data.c_str()));
     }
   }
