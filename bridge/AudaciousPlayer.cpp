@@ -47,7 +47,8 @@ int AudaciousPlayer::Length() {
   return length;
 }
 
-PlayerOutcome AudaciousPlayer::AwaitDone(const std::function<bool()>& condition, const std::string& what) {
+PlayerOutcome AudaciousPlayer::AwaitDone(const std::function<bool()>& condition,
+                                         const std::string& what) {
   if (PollUntil(condition, kCommandLimit)) return {};
   return PlayerOutcome::Failed("Audacious did not " + what + " within " +
                                std::to_string(kCommandLimit.count()) + " s");
@@ -59,7 +60,8 @@ PlayerOutcome AudaciousPlayer::EnsureRunning() {
   if (!StartDetached(m_startCommand, error)) return PlayerOutcome::Failed(error);
   // The name comes before the interface is ready; a playlist length proves both.
   if (PollUntil([this] { return Length() >= 0; }, kStartLimit)) return {};
-  return PlayerOutcome::Failed("\"" + m_startCommand + "\" did not bring Audacious onto the session bus within " +
+  return PlayerOutcome::Failed("\"" + m_startCommand +
+                               "\" did not bring Audacious onto the session bus within " +
                                std::to_string(kStartLimit.count()) + " s");
 }
 
@@ -76,7 +78,8 @@ PlayState AudaciousPlayer::State() {
 }
 
 PlayerOutcome AudaciousPlayer::Play() {
-  if (Length() <= 0) return PlayerOutcome::Failed("the Audacious playlist is empty: nothing to play");
+  if (Length() <= 0)
+    return PlayerOutcome::Failed("the Audacious playlist is empty: nothing to play");
   std::string error;
   if (!Call("Play", nullptr, error)) return PlayerOutcome::Failed(error);
   return AwaitDone([this] { return State() == PlayState::Playing; }, "start playing");
@@ -98,6 +101,7 @@ PlayerOutcome AudaciousPlayer::Append(const std::string& uri) {
   const int before = Length();
   if (before < 0) return PlayerOutcome::Failed("Audacious does not answer");
   std::string error;
-  if (!Call("AddUrl", g_variant_new("(s)", uri.c_str()), error)) return PlayerOutcome::Failed(error);
+  if (!Call("AddUrl", g_variant_new("(s)", uri.c_str()), error))
+    return PlayerOutcome::Failed(error);
   return AwaitDone([this, before] { return Length() > before; }, "add " + uri);
 }

@@ -27,7 +27,8 @@ class AudaciousPlayer : public PlayerBackend {
   // Calls a method of the interface and returns its reply (`replyType`, or
   // any when null); null with `error` set when it failed. `parameters` is
   // consumed when floating.
-  Variant Request(const char* method, GVariant* parameters, const char* replyType, std::string& error);
+  Variant Request(const char* method, GVariant* parameters, const char* replyType,
+                  std::string& error);
   bool Call(const char* method, GVariant* parameters, std::string& error) {
     return Request(method, parameters, nullptr, error) != nullptr;
   }

@@ -31,17 +31,21 @@ bool SetIdleExit(std::string_view text, BridgeOptions& options) {
 }  // namespace
 
 const char kBridgeUsage[] =
-    "usage: tunefetch-bridge [--player audacious|mpris[:NAME]] [--command COMMAND] [--idle-exit SECONDS]\n"
+    "usage: tunefetch-bridge [--player audacious|mpris[:NAME]] [--command COMMAND] [--idle-exit "
+    "SECONDS]\n"
     "Answers the player messages of Tunefetch's desktop bus by driving a real player.\n";
 
 std::optional<BridgeOptions> ParseBridgeOptions(const std::string& settingsPath,
-                                                const std::vector<std::string>& arguments, std::string& error) {
+                                                const std::vector<std::string>& arguments,
+                                                std::string& error) {
   BridgeOptions options;
   const std::string player = ReadProfileString(settingsPath, "BRIDGE", "PLAYER", "audacious");
   const std::string idle = ReadProfileString(settingsPath, "BRIDGE", "IDLE_EXIT", "60");
   options.command = ReadProfileString(settingsPath, "BRIDGE", "COMMAND", "");
-  if (!SetPlayer(player, options)) error = settingsPath + ": unknown PLAYER \"" + player + "\"";
-  else if (!SetIdleExit(idle, options)) error = settingsPath + ": IDLE_EXIT must be a number of seconds";
+  if (!SetPlayer(player, options))
+    error = settingsPath + ": unknown PLAYER \"" + player + "\"";
+  else if (!SetIdleExit(idle, options))
+    error = settingsPath + ": IDLE_EXIT must be a number of seconds";
   if (!error.empty()) return std::nullopt;
 
   for (size_t i = 0; i < arguments.size(); ++i) {
@@ -61,6 +65,7 @@ std::optional<BridgeOptions> ParseBridgeOptions(const std::string& settingsPath,
     if (!error.empty()) return std::nullopt;
   }
   if (options.command.empty())
-    options.command = options.backend == BridgeBackend::Audacious ? "audacious" : options.mprisPlayer;
+    options.command =
+        options.backend == BridgeBackend::Audacious ? "audacious" : options.mprisPlayer;
   return options;
 }

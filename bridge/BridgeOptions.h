@@ -30,6 +30,7 @@ struct BridgeOptions {
 // the defaults) and `arguments` (without argument zero), or nullopt with the
 // reason in `error`.
 std::optional<BridgeOptions> ParseBridgeOptions(const std::string& settingsPath,
-                                                const std::vector<std::string>& arguments, std::string& error);
+                                                const std::vector<std::string>& arguments,
+                                                std::string& error);
 
 extern const char kBridgeUsage[];

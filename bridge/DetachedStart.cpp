@@ -20,8 +20,8 @@ bool StartDetached(const std::string& commandLine, std::string& error) {
   // Without G_SPAWN_DO_NOT_REAP_CHILD, GLib starts the program through an
   // intermediate child that exits at once, so the player is nobody's child
   // here; a failed exec still comes back as an error.
-  const gboolean started = g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, BecomeSessionLeader,
-                                         nullptr, nullptr, &failure);
+  const gboolean started = g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH,
+                                         BecomeSessionLeader, nullptr, nullptr, &failure);
   g_strfreev(argv);
   if (!started) {
     error = "cannot start \"" + commandLine + "\": " + failure->message;

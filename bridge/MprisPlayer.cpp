@@ -19,14 +19,19 @@ constexpr const char* kNoTrack = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 constexpr auto kStartLimit = std::chrono::seconds(10);
 constexpr auto kCommandLimit = std::chrono::seconds(3);
 
-bool BooleanOf(const Variant& value) { return value && g_variant_is_of_type(value.get(), G_VARIANT_TYPE_BOOLEAN) && g_variant_get_boolean(value.get()); }
+bool BooleanOf(const Variant& value) {
+  return value && g_variant_is_of_type(value.get(), G_VARIANT_TYPE_BOOLEAN) &&
+         g_variant_get_boolean(value.get());
+}
 
 }  // namespace
 
 MprisPlayer::MprisPlayer(SessionBus& bus, std::string player, std::string startCommand)
     : m_bus(bus), m_player(std::move(player)), m_startCommand(std::move(startCommand)) {}
 
-std::string MprisPlayer::Name() const { return m_player.empty() ? "the MPRIS player" : "MPRIS player " + m_player; }
+std::string MprisPlayer::Name() const {
+  return m_player.empty() ? "the MPRIS player" : "MPRIS player " + m_player;
+}
 
 std::string MprisPlayer::BusName() {
   if (!m_player.empty()) {
@@ -42,11 +47,13 @@ bool MprisPlayer::IsRunning() { return !BusName().empty(); }
 
 PlayerOutcome MprisPlayer::EnsureRunning() {
   if (IsRunning()) return {};
-  if (m_startCommand.empty()) return PlayerOutcome::Failed(Name() + " is not running and no command starts it");
+  if (m_startCommand.empty())
+    return PlayerOutcome::Failed(Name() + " is not running and no command starts it");
   std::string error;
   if (!StartDetached(m_startCommand, error)) return PlayerOutcome::Failed(error);
   if (PollUntil([this] { return IsRunning(); }, kStartLimit)) return {};
-  return PlayerOutcome::Failed("\"" + m_startCommand + "\" did not bring " + Name() + " onto the session bus within " +
+  return PlayerOutcome::Failed("\"" + m_startCommand + "\" did not bring " + Name() +
+                               " onto the session bus within " +
                                std::to_string(kStartLimit.count()) + " s");
 }
 
@@ -55,7 +62,8 @@ PlayState MprisPlayer::State() {
   if (busName.empty()) return PlayState::Stopped;
   std::string error;
   Variant status = m_bus.GetProperty(busName, kPath, kPlayer, "PlaybackStatus", error);
-  if (!status || !g_variant_is_of_type(status.get(), G_VARIANT_TYPE_STRING)) return PlayState::Stopped;
+  if (!status || !g_variant_is_of_type(status.get(), G_VARIANT_TYPE_STRING))
+    return PlayState::Stopped;
   const std::string text = g_variant_get_string(status.get(), nullptr);
   if (text == "Playing") return PlayState::Playing;
   if (text == "Paused") return PlayState::Paused;
@@ -67,9 +75,11 @@ bool MprisPlayer::CallPlayer(const std::string& busName, const char* interface, 
   return m_bus.Call(busName, kPath, interface, method, parameters, nullptr, error) != nullptr;
 }
 
-PlayerOutcome MprisPlayer::AwaitDone(const std::function<bool()>& condition, const std::string& what) {
+PlayerOutcome MprisPlayer::AwaitDone(const std::function<bool()>& condition,
+                                     const std::string& what) {
   if (PollUntil(condition, kCommandLimit)) return {};
-  return PlayerOutcome::Failed(Name() + " did not " + what + " within " + std::to_string(kCommandLimit.count()) + " s");
+  return PlayerOutcome::Failed(Name() + " did not " + what + " within " +
+                               std::to_string(kCommandLimit.count()) + " s");
 }
 
 PlayerOutcome MprisPlayer::Play() {
@@ -88,7 +98,8 @@ PlayerOutcome MprisPlayer::Stop() {
   return AwaitDone([this] { return State() == PlayState::Stopped; }, "stop");
 }
 
-std::optional<std::vector<std::string>> MprisPlayer::EditableTracks(const std::string& busName, std::string& error) {
+std::optional<std::vector<std::string>> MprisPlayer::EditableTracks(const std::string& busName,
+                                                                    std::string& error) {
   if (busName.empty()) {
     error = Name() + " is not running";
     return std::nullopt;
@@ -133,7 +144,8 @@ PlayerOutcome MprisPlayer::Append(const std::string& uri) {
   const auto tracks = EditableTracks(busName, error);
   if (!tracks) return PlayerOutcome::Failed(error);
   const std::string after = tracks->empty() ? kNoTrack : tracks->back();
-  if (!CallPlayer(busName, kTrackList, "AddTrack", g_variant_new("(sob)", uri.c_str(), after.c_str(), FALSE), error))
+  if (!CallPlayer(busName, kTrackList, "AddTrack",
+                  g_variant_new("(sob)", uri.c_str(), after.c_str(), FALSE), error))
     return PlayerOutcome::Failed(error);
   const size_t before = tracks->size();
   return AwaitDone(

@@ -31,11 +31,12 @@ class MprisPlayer : public PlayerBackend {
  private:
   // The bus name to talk to now, or empty text when there is no such player.
   std::string BusName();
-  bool CallPlayer(const std::string& busName, const char* interface, const char* method, GVariant* parameters,
-                  std::string& error);
+  bool CallPlayer(const std::string& busName, const char* interface, const char* method,
+                  GVariant* parameters, std::string& error);
   // The track ids of the track list, or nullopt with `error` set when the
   // player offers no editable track list.
-  std::optional<std::vector<std::string>> EditableTracks(const std::string& busName, std::string& error);
+  std::optional<std::vector<std::string>> EditableTracks(const std::string& busName,
+                                                         std::string& error);
   PlayerOutcome AwaitDone(const std::function<bool()>& condition, const std::string& what);
 
   SessionBus& m_bus;

@@ -19,11 +19,14 @@ Command CommandOf(const BusMessage& message) {
     if (message.lParam == kPlayerClearPlaylist) return Command::Clear;
   }
   if (message.message == WM_COMMAND && message.wParam == kPlayerStopCommand) return Command::Stop;
-  if (message.message == WM_COPYDATA && message.dataKind == kPlayerAddFileKind) return Command::AddFile;
+  if (message.message == WM_COPYDATA && message.dataKind == kPlayerAddFileKind)
+    return Command::AddFile;
   return Command::None;
 }
 
-PlayerAnswer Answered(const PlayerOutcome& outcome) { return {outcome.Done() ? 1 : 0, outcome.failure}; }
+PlayerAnswer Answered(const PlayerOutcome& outcome) {
+  return {outcome.Done() ? 1 : 0, outcome.failure};
+}
 
 PlayerOutcome AddFile(PlayerBackend& player, const std::string& path) {
   const std::optional<std::string> uri = FileUriFromPath(path);
@@ -31,7 +34,8 @@ PlayerOutcome AddFile(PlayerBackend& player, const std::string& path) {
   struct stat status {};
   if (stat(path.c_str(), &status) != 0)
     return PlayerOutcome::Failed("cannot add \"" + path + "\": " + std::strerror(errno));
-  if (!S_ISREG(status.st_mode)) return PlayerOutcome::Failed("cannot add \"" + path + "\": not a regular file");
+  if (!S_ISREG(status.st_mode))
+    return PlayerOutcome::Failed("cannot add \"" + path + "\": not a regular file");
   return player.Append(*uri);
 }
 
@@ -45,8 +49,10 @@ PlayerOutcome RequireRunning(PlayerBackend& player) {
 PlayerAnswer AnswerPlayerMessage(PlayerBackend& player, const BusMessage& message) {
   const Command command = CommandOf(message);
   switch (command) {
-    case Command::None: return {};
-    case Command::Query: return {player.IsRunning() ? static_cast<std::int64_t>(player.State()) : 0, {}};
+    case Command::None:
+      return {};
+    case Command::Query:
+      return {player.IsRunning() ? static_cast<std::int64_t>(player.State()) : 0, {}};
     case Command::Stop:
     case Command::Clear: {
       if (PlayerOutcome running = player.EnsureRunning(); !running.Done()) return Answered(running);
@@ -55,7 +61,8 @@ PlayerAnswer AnswerPlayerMessage(PlayerBackend& player, const BusMessage& messag
     case Command::Play:
     case Command::AddFile: {
       if (PlayerOutcome running = RequireRunning(player); !running.Done()) return Answered(running);
-      return Answered(command == Command::Play ? player.Play() : AddFile(player, message.data.c_str()));
+      return Answered(command == Command::Play ? player.Play()
+                                               : AddFile(player, message.data.c_str()));
     }
   }
   return {};

@@ -34,9 +34,9 @@ std::unique_ptr<SessionBus> SessionBus::Connect(std::string& error) {
 
 SessionBus::~SessionBus() { g_object_unref(m_connection); }
 
-Variant SessionBus::Call(const std::string& name, const std::string& path, const std::string& interface,
-                         const std::string& method, GVariant* parameters, const char* replyType,
-                         std::string& error) {
+Variant SessionBus::Call(const std::string& name, const std::string& path,
+                         const std::string& interface, const std::string& method,
+                         GVariant* parameters, const char* replyType, std::string& error) {
   GError* failure = nullptr;
   GVariant* reply = g_dbus_connection_call_sync(
       m_connection, name.c_str(), path.c_str(), interface.c_str(), method.c_str(), parameters,
@@ -46,8 +46,9 @@ Variant SessionBus::Call(const std::string& name, const std::string& path, const
   return Variant(reply);
 }
 
-Variant SessionBus::GetProperty(const std::string& name, const std::string& path, const std::string& interface,
-                                const std::string& property, std::string& error) {
+Variant SessionBus::GetProperty(const std::string& name, const std::string& path,
+                                const std::string& interface, const std::string& property,
+                                std::string& error) {
   Variant reply = Call(name, path, "org.freedesktop.DBus.Properties", "Get",
                        g_variant_new("(ss)", interface.c_str(), property.c_str()), "(v)", error);
   if (!reply) return nullptr;
@@ -58,8 +59,8 @@ Variant SessionBus::GetProperty(const std::string& name, const std::string& path
 
 bool SessionBus::HasOwner(const std::string& name) {
   std::string error;
-  Variant reply = Call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-                       g_variant_new("(s)", name.c_str()), "(b)", error);
+  Variant reply = Call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                       "NameHasOwner", g_variant_new("(s)", name.c_str()), "(b)", error);
   gboolean owned = FALSE;
   if (reply) g_variant_get(reply.get(), "(b)", &owned);
   return owned;
@@ -67,8 +68,8 @@ bool SessionBus::HasOwner(const std::string& name) {
 
 std::vector<std::string> SessionBus::ListNames() {
   std::string error;
-  Variant reply = Call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ListNames",
-                       nullptr, "(as)", error);
+  Variant reply = Call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                       "ListNames", nullptr, "(as)", error);
   std::vector<std::string> names;
   if (!reply) return names;
   GVariantIter* iterator = nullptr;

@@ -31,11 +31,13 @@ class SessionBus {
   // a floating or null GVariant tuple (it is consumed); `replyType` the tuple
   // type expected back, or null for any. Null with `error` set on failure.
   Variant Call(const std::string& name, const std::string& path, const std::string& interface,
-               const std::string& method, GVariant* parameters, const char* replyType, std::string& error);
+               const std::string& method, GVariant* parameters, const char* replyType,
+               std::string& error);
 
   // The value of property `property` of `interface` (org.freedesktop.DBus.Properties.Get).
-  Variant GetProperty(const std::string& name, const std::string& path, const std::string& interface,
-                      const std::string& property, std::string& error);
+  Variant GetProperty(const std::string& name, const std::string& path,
+                      const std::string& interface, const std::string& property,
+                      std::string& error);
 
   bool HasOwner(const std::string& name);
 

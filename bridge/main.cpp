@@ -26,7 +26,9 @@ std::atomic<bool> g_quit{false};
 
 void OnSignal(int) { g_quit = true; }
 
-void Report(const std::string& text) { std::fprintf(stderr, "tunefetch-bridge: %s\n", text.c_str()); }
+void Report(const std::string& text) {
+  std::fprintf(stderr, "tunefetch-bridge: %s\n", text.c_str());
+}
 
 std::unique_ptr<PlayerBackend> MakePlayer(const BridgeOptions& options, SessionBus& bus) {
   if (options.backend == BridgeBackend::Mpris)
@@ -40,7 +42,8 @@ int main(int argc, char** argv) {
   SetProgramArgument0(argc > 0 ? argv[0] : "");
   std::string error;
   const std::optional<BridgeOptions> options =
-      ParseBridgeOptions(ProgramFilePath("tunefetch-bridge.ini"), std::vector<std::string>(argv + 1, argv + argc), error);
+      ParseBridgeOptions(ProgramFilePath("tunefetch-bridge.ini"),
+                         std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options || options->help) {
     if (!options) Report(error);
     std::fputs(kBridgeUsage, options ? stdout : stderr);
@@ -77,15 +80,18 @@ int main(int argc, char** argv) {
   const auto window = BusWindow::Create(kPlayerWindowClass, "Tunefetch bridge to " + player->Name(),
                                         WindowVisibility::Hidden, handler, &queue, busError);
   if (!window) {
-    Report("cannot register on the desktop bus (error " + std::to_string(static_cast<int>(busError)) + ")");
+    Report("cannot register on the desktop bus (error " +
+           std::to_string(static_cast<int>(busError)) + ")");
     return 1;
   }
-  if (const PlayerOutcome started = player->EnsureRunning(); !started.Done()) Report(started.failure);
+  if (const PlayerOutcome started = player->EnsureRunning(); !started.Done())
+    Report(started.failure);
   lastAsked = std::chrono::steady_clock::now();
 
   while (!g_quit && !bus->IsClosed()) {
     queue.RunFor(std::chrono::milliseconds(250));
-    if (std::chrono::steady_clock::now() - lastAsked >= options->idleExit && !player->IsRunning()) break;
+    if (std::chrono::steady_clock::now() - lastAsked >= options->idleExit && !player->IsRunning())
+      break;
   }
   return 0;
 }

@@ -45,23 +45,37 @@ std::string XmlEscaped(std::string_view text) {
   std::string escaped;
   for (const char c : text) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      default: escaped += c;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      default:
+        escaped += c;
     }
   }
   return escaped;
 }
 
 std::string PackageText(std::string_view extension) {
-  const std::string glob = "*" + std::string(extension.starts_with('.') ? "" : ".") + std::string(extension);
+  const std::string glob =
+      "*" + std::string(extension.starts_with('.') ? "" : ".") + std::string(extension);
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-         "  <mime-type type=\"" + std::string(kListMimeType) + "\">\n"
+         "  <mime-type type=\"" +
+         std::string(kListMimeType) +
+         "\">\n"
          "    <comment>QEM Download List</comment>\n"
-         "    <glob pattern=\"" + XmlEscaped(glob) + "\"/>\n"
+         "    <glob pattern=\"" +
+         XmlEscaped(glob) +
+         "\"/>\n"
          "  </mime-type>\n"
          "</mime-info>\n";
 }
@@ -71,11 +85,15 @@ std::string DesktopFileText(const std::string& execArgument) {
          "Type=Application\n"
          "Name=Tunefetch\n"
          "Comment=Download the music files of a download list\n"
-         "Exec=" + execArgument + " %f\n"
+         "Exec=" +
+         execArgument +
+         " %f\n"
          "Icon=tunefetch\n"
          "Terminal=false\n"
          "NoDisplay=true\n"
-         "MimeType=" + std::string(kListMimeType) + ";\n"
+         "MimeType=" +
+         std::string(kListMimeType) +
+         ";\n"
          "Categories=AudioVideo;Audio;Network;\n";
 }
 
@@ -128,8 +146,9 @@ void ReleaseDesktopAssociation(std::string_view extension) {
   unlink(PackagePath(extension).c_str());
   if (!AnyPackageOfOursLeft()) {
     unlink((ApplicationsFolder() + "/" + std::string(kDesktopFileName)).c_str());
-    for (const std::string& list : {XdgConfigHome() + "/mimeapps.list", ApplicationsFolder() + "/mimeapps.list",
-                                    ApplicationsFolder() + "/defaults.list"})
+    for (const std::string& list :
+         {XdgConfigHome() + "/mimeapps.list", ApplicationsFolder() + "/mimeapps.list",
+          ApplicationsFolder() + "/defaults.list"})
       RemoveApplication(list, kListMimeType, kDesktopFileName);
   }
   UpdateDatabases();

@@ -27,8 +27,8 @@ std::string JoinEntries(const std::vector<std::string>& entries) {
 }
 
 // The entries of `mimeType` in `section` without `desktopFile`.
-std::vector<std::string> OthersIn(const std::string& path, std::string_view section, std::string_view mimeType,
-                                  std::string_view desktopFile) {
+std::vector<std::string> OthersIn(const std::string& path, std::string_view section,
+                                  std::string_view mimeType, std::string_view desktopFile) {
   std::vector<std::string> entries = SplitEntries(ReadProfileString(path, section, mimeType, ""));
   std::erase(entries, std::string(desktopFile));
   return entries;
@@ -36,19 +36,23 @@ std::vector<std::string> OthersIn(const std::string& path, std::string_view sect
 
 }  // namespace
 
-bool SetDefaultApplication(const std::string& path, std::string_view mimeType, std::string_view desktopFile) {
+bool SetDefaultApplication(const std::string& path, std::string_view mimeType,
+                           std::string_view desktopFile) {
   std::vector<std::string> added = OthersIn(path, kAdded, mimeType, desktopFile);
   added.insert(added.begin(), std::string(desktopFile));
   return WriteProfileString(path, kDefaults, mimeType, std::string(desktopFile) + ";") &&
          WriteProfileString(path, kAdded, mimeType, JoinEntries(added));
 }
 
-void RemoveApplication(const std::string& path, std::string_view mimeType, std::string_view desktopFile) {
+void RemoveApplication(const std::string& path, std::string_view mimeType,
+                       std::string_view desktopFile) {
   for (const std::string_view section : {kDefaults, kAdded}) {
     const std::string before = ReadProfileString(path, section, mimeType, "");
     if (before.empty()) continue;
     const std::vector<std::string> others = OthersIn(path, section, mimeType, desktopFile);
-    if (others.empty()) DeleteProfileKey(path, section, mimeType);
-    else if (JoinEntries(others) != JoinEntries(SplitEntries(before))) WriteProfileString(path, section, mimeType, JoinEntries(others));
+    if (others.empty())
+      DeleteProfileKey(path, section, mimeType);
+    else if (JoinEntries(others) != JoinEntries(SplitEntries(before)))
+      WriteProfileString(path, section, mimeType, JoinEntries(others));
   }
 }

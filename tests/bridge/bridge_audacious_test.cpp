@@ -22,9 +22,12 @@ constexpr std::chrono::milliseconds kAnswer{8000};
 
 class BridgeAudacious : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(m_audacious.Ready()) << "no private session bus (dbus-daemon)"; }
+  void SetUp() override {
+    ASSERT_TRUE(m_audacious.Ready()) << "no private session bus (dbus-daemon)";
+  }
 
-  std::int64_t Send(BusWindowHandle window, std::int64_t lParam, std::chrono::milliseconds limit = kAnswer) {
+  std::int64_t Send(BusWindowHandle window, std::int64_t lParam,
+                    std::chrono::milliseconds limit = kAnswer) {
     const BusSendResult result = SendMessage(window, WM_USER, 0, lParam, limit);
     EXPECT_TRUE(result.Delivered());
     return result.value;
@@ -97,7 +100,8 @@ TEST_F(BridgeAudacious, StartsAudaciousAndCarriesOutEveryMessage) {
   const std::string missing = m_music / "gone.wav";
   EXPECT_EQ(Add(bridge.Window(), missing), 0);
   EXPECT_EQ(m_audacious.Length(), 0);
-  EXPECT_NE(bridge.Messages().find("\"" + missing + "\": No such file or directory"), std::string::npos)
+  EXPECT_NE(bridge.Messages().find("\"" + missing + "\": No such file or directory"),
+            std::string::npos)
       << bridge.Messages();
 
   // With Audacious gone and nothing asked, the bridge ends by itself.
@@ -111,8 +115,9 @@ TEST_F(BridgeAudacious, MprisDrivesPlaybackAndSaysWhatItCannotDo) {
   ASSERT_TRUE(m_audacious.UseSilentOutput());
   ASSERT_TRUE(m_audacious.AddUri(*FileUriFromPath(Song("a.wav"))));
   // Audacious's MPRIS plugin is on by default; give it time to claim its name.
-  ASSERT_TRUE(PollUntil([&] { return m_audacious.Bus().HasOwner("org.mpris.MediaPlayer2.audacious"); },
-                        std::chrono::seconds(5)));
+  ASSERT_TRUE(
+      PollUntil([&] { return m_audacious.Bus().HasOwner("org.mpris.MediaPlayer2.audacious"); },
+                std::chrono::seconds(5)));
   BridgeProcess bridge({"--player", "mpris:audacious"}, m_music / "bridge.log");
   ASSERT_TRUE(bridge.Window());
 
@@ -127,7 +132,8 @@ TEST_F(BridgeAudacious, MprisDrivesPlaybackAndSaysWhatItCannotDo) {
   EXPECT_EQ(Add(bridge.Window(), m_music / "a.wav"), 0);
   EXPECT_EQ(Send(bridge.Window(), kPlayerClearPlaylist), 0);
   EXPECT_EQ(m_audacious.Length(), 1);
-  EXPECT_NE(bridge.Messages().find("offers no editable track list"), std::string::npos) << bridge.Messages();
+  EXPECT_NE(bridge.Messages().find("offers no editable track list"), std::string::npos)
+      << bridge.Messages();
 }
 
 TEST_F(BridgeAudacious, APlayerThatCannotStartFailsAtOnceAndClearly) {
@@ -135,6 +141,7 @@ TEST_F(BridgeAudacious, APlayerThatCannotStartFailsAtOnceAndClearly) {
   ASSERT_TRUE(bridge.Window());
   EXPECT_EQ(Send(bridge.Window(), kPlayerClearPlaylist), 0);
   EXPECT_EQ(Send(bridge.Window(), kPlayerQueryPlaying), 0);
-  EXPECT_NE(bridge.Messages().find("cannot start \"tunefetch-no-such-player --flag\""), std::string::npos)
+  EXPECT_NE(bridge.Messages().find("cannot start \"tunefetch-no-such-player --flag\""),
+            std::string::npos)
       << bridge.Messages();
 }

@@ -44,7 +44,9 @@ class RecordingPlayer : public PlayerBackend {
 };
 
 BusMessage User(std::int64_t lParam) { return {WM_USER, 0, lParam, 0, {}}; }
-BusMessage AddFile(const std::string& path) { return {WM_COPYDATA, 0, 0, kPlayerAddFileKind, path + '\0'}; }
+BusMessage AddFile(const std::string& path) {
+  return {WM_COPYDATA, 0, 0, kPlayerAddFileKind, path + '\0'};
+}
 
 }  // namespace
 
@@ -64,22 +66,60 @@ TEST(BridgeMessages, EachMessageBecomesItsPlayerCall) {
   const Case cases[] = {
       {"query, stopped", User(kPlayerQueryPlaying), true, PlayState::Stopped, 0, {}},
       {"query, playing", User(kPlayerQueryPlaying), true, PlayState::Playing, 1, {}},
-      {"query, paused counts as playing", User(kPlayerQueryPlaying), true, PlayState::Paused, 3, {}},
-      {"query never starts the player", User(kPlayerQueryPlaying), false, PlayState::Playing, 0, {}},
+      {"query, paused counts as playing",
+       User(kPlayerQueryPlaying),
+       true,
+       PlayState::Paused,
+       3,
+       {}},
+      {"query never starts the player",
+       User(kPlayerQueryPlaying),
+       false,
+       PlayState::Playing,
+       0,
+       {}},
       {"play", User(kPlayerStartPlayback), true, PlayState::Stopped, 1, {"play"}},
-      {"play does not start the player", User(kPlayerStartPlayback), false, PlayState::Stopped, 0, {}},
+      {"play does not start the player",
+       User(kPlayerStartPlayback),
+       false,
+       PlayState::Stopped,
+       0,
+       {}},
       {"stop", {WM_COMMAND, kPlayerStopCommand, 0, 0, {}}, true, PlayState::Playing, 1, {"stop"}},
-      {"stop starts the player", {WM_COMMAND, kPlayerStopCommand, 0, 0, {}}, false, PlayState::Stopped, 1,
+      {"stop starts the player",
+       {WM_COMMAND, kPlayerStopCommand, 0, 0, {}},
+       false,
+       PlayState::Stopped,
+       1,
        {"start", "stop"}},
-      {"clear starts the player", User(kPlayerClearPlaylist), false, PlayState::Stopped, 1, {"start", "clear"}},
+      {"clear starts the player",
+       User(kPlayerClearPlaylist),
+       false,
+       PlayState::Stopped,
+       1,
+       {"start", "clear"}},
       {"add file", AddFile(song), true, PlayState::Playing, 1, {"append " + songUri}},
-      {"add file, data read up to the NUL", {WM_COPYDATA, 0, 0, kPlayerAddFileKind, song + '\0' + "junk"}, true,
-       PlayState::Stopped, 1, {"append " + songUri}},
+      {"add file, data read up to the NUL",
+       {WM_COPYDATA, 0, 0, kPlayerAddFileKind, song + '\0' + "junk"},
+       true,
+       PlayState::Stopped,
+       1,
+       {"append " + songUri}},
       {"add file does not start the player", AddFile(song), false, PlayState::Stopped, 0, {}},
-      {"other copy-data kind", {WM_COPYDATA, 0, 0, 7, song + '\0'}, true, PlayState::Stopped, 0, {}},
+      {"other copy-data kind",
+       {WM_COPYDATA, 0, 0, 7, song + '\0'},
+       true,
+       PlayState::Stopped,
+       0,
+       {}},
       {"other command", {WM_COMMAND, 40044, 0, 0, {}}, true, PlayState::Stopped, 0, {}},
       {"other user message", User(125), true, PlayState::Playing, 0, {}},
-      {"user message with a wParam", {WM_USER, 1, kPlayerStartPlayback, 0, {}}, true, PlayState::Stopped, 0, {}},
+      {"user message with a wParam",
+       {WM_USER, 1, kPlayerStartPlayback, 0, {}},
+       true,
+       PlayState::Stopped,
+       0,
+       {}},
   };
   for (const Case& c : cases) {
     RecordingPlayer player;
@@ -102,8 +142,10 @@ TEST(BridgeMessages, FailuresAnswerZeroWithAReason) {
     const char* reason;
   };
   const Case cases[] = {
-      {"play while the player is gone", User(kPlayerStartPlayback), false, true, false, "is not running"},
-      {"missing file", AddFile(folder / "gone.mp3"), true, true, false, "No such file or directory"},
+      {"play while the player is gone", User(kPlayerStartPlayback), false, true, false,
+       "is not running"},
+      {"missing file", AddFile(folder / "gone.mp3"), true, true, false,
+       "No such file or directory"},
       {"a folder", AddFile(folder.Path()), true, true, false, "not a regular file"},
       {"relative path", AddFile("music/a.mp3"), true, true, false, "not an absolute path"},
       {"empty path", AddFile(""), true, true, false, "not an absolute path"},

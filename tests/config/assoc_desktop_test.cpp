@@ -27,8 +27,10 @@ class EnvironmentValue {
     setenv(name, value.c_str(), 1);
   }
   ~EnvironmentValue() {
-    if (m_old) setenv(m_name, m_old->c_str(), 1);
-    else unsetenv(m_name);
+    if (m_old)
+      setenv(m_name, m_old->c_str(), 1);
+    else
+      unsetenv(m_name);
   }
 
  private:
@@ -73,8 +75,9 @@ class DesktopAssociation : public ::testing::Test {
 TEST_F(DesktopAssociation, AssociatingTellsTheDesktopAndReleasingTakesItAllBack) {
   std::filesystem::create_directories(m_config);
   std::filesystem::create_directories(m_data + "/applications");
-  WriteFileText(m_config + "/mimeapps.list", std::string("[Default Applications]\n") + kOtherLine +
-                                                 "\n[Added Associations]\napplication/x-tunefetch-list=other.desktop;\n");
+  WriteFileText(m_config + "/mimeapps.list",
+                std::string("[Default Applications]\n") + kOtherLine +
+                    "\n[Added Associations]\napplication/x-tunefetch-list=other.desktop;\n");
   WriteFileText(m_data + "/applications/defaults.list",
                 "[Default Applications]\napplication/x-tunefetch-list=tunefetch-list.desktop;\n");
   const std::string before = FileType("list.mpq");
@@ -84,11 +87,14 @@ TEST_F(DesktopAssociation, AssociatingTellsTheDesktopAndReleasingTakesItAllBack)
   EXPECT_EQ(FileType("LIST.MPQ"), kListMimeType);
   EXPECT_EQ(Default(), kDesktopFileName);
   const std::string desktopFile = ReadFileText(DesktopFile());
-  EXPECT_NE(desktopFile.find("\nExec=" + DesktopExecArgument(GetExecutablePath()) + " %f\n"), std::string::npos);
-  EXPECT_EQ(RunProgram({"desktop-file-validate", DesktopFile()}, std::chrono::seconds(20)), 0) << desktopFile;
+  EXPECT_NE(desktopFile.find("\nExec=" + DesktopExecArgument(GetExecutablePath()) + " %f\n"),
+            std::string::npos);
+  EXPECT_EQ(RunProgram({"desktop-file-validate", DesktopFile()}, std::chrono::seconds(20)), 0)
+      << desktopFile;
   const std::string mimeapps = ReadFileText(m_config + "/mimeapps.list");
   EXPECT_NE(mimeapps.find(kOtherLine), std::string::npos) << mimeapps;
-  EXPECT_NE(mimeapps.find("application/x-tunefetch-list=tunefetch-list.desktop;other.desktop;"), std::string::npos)
+  EXPECT_NE(mimeapps.find("application/x-tunefetch-list=tunefetch-list.desktop;other.desktop;"),
+            std::string::npos)
       << mimeapps;
 
   // A second extension shares the type; releasing one leaves the other.

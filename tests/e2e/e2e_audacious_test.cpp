@@ -3,9 +3,8 @@
 // Audacious, to the downloaded files playing there.
 
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -29,16 +28,19 @@ TEST(EndToEnd, ListDownloadedThroughTheCliPlaysInAudacious) {
   ScratchFolder save;
   for (const char* name : {"tunefetch-cli", "tunefetch-bridge"})
     std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/" + name, program / name);
-  WriteFileText(program / "tunefetch.ini", "[SITE]\nPROXY_MODE=0\n[PLAY]\nAUTO_CLEAR=1\nAUTO_PLAY=1\n[CACHE]\nSAVE_DIR=" +
-                                               save.Path() + "/\nWITH_DIR=1\n");
-  WriteFileText(program / "tunefetch-bridge.ini",
-                std::string("[BRIDGE]\nCOMMAND=") + AudaciousSession::kStartCommand + "\nIDLE_EXIT=2\n");
+  WriteFileText(program / "tunefetch.ini",
+                "[SITE]\nPROXY_MODE=0\n[PLAY]\nAUTO_CLEAR=1\nAUTO_PLAY=1\n[CACHE]\nSAVE_DIR=" +
+                    save.Path() + "/\nWITH_DIR=1\n");
+  WriteFileText(
+      program / "tunefetch-bridge.ini",
+      std::string("[BRIDGE]\nCOMMAND=") + AudaciousSession::kStartCommand + "\nIDLE_EXIT=2\n");
   TestHttpServer server;
   TestHttpReply song;
   song.body = SilentWav(60);
   server.SetReply(song);
   const std::string list = save / "list.mpq";
-  WriteFileText(list, "//!baseurl " + server.Url("/") + "\nalbum/01 first.wav\nalbum/\xE6\x9B\xB2 #2.wav\n");
+  WriteFileText(
+      list, "//!baseurl " + server.Url("/") + "\nalbum/01 first.wav\nalbum/\xE6\x9B\xB2 #2.wav\n");
 
   const pid_t cli = fork();
   if (cli == 0) {
@@ -63,5 +65,6 @@ TEST(EndToEnd, ListDownloadedThroughTheCliPlaysInAudacious) {
   const BusWindowHandle bridge = FindWindowByClass(kPlayerWindowClass);
   ASSERT_TRUE(bridge);
   ASSERT_TRUE(audacious.Quit());
-  EXPECT_TRUE(WaitUntil([] { return !FindWindowByClass(kPlayerWindowClass); }, std::chrono::seconds(10)));
+  EXPECT_TRUE(
+      WaitUntil([] { return !FindWindowByClass(kPlayerWindowClass); }, std::chrono::seconds(10)));
 }

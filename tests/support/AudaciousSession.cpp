@@ -31,8 +31,8 @@ bool ProcessAlive(pid_t pid) {
 }  // namespace
 
 AudaciousSession::AudaciousSession() {
-  const std::string values[] = {m_home.Path(), m_home / ".config", m_home / ".local/share", m_home / ".cache",
-                                "dummy"};
+  const std::string values[] = {m_home.Path(), m_home / ".config", m_home / ".local/share",
+                                m_home / ".cache", "dummy"};
   for (size_t i = 0; i < std::size(kVariables); ++i) {
     if (const char* old = std::getenv(kVariables[i])) m_savedEnvironment[i] = old;
     setenv(kVariables[i], values[i].c_str(), 1);
@@ -45,8 +45,10 @@ AudaciousSession::~AudaciousSession() {
   if (m_bus) Quit();
   m_bus.reset();
   for (size_t i = 0; i < std::size(kVariables); ++i) {
-    if (m_savedEnvironment[i]) setenv(kVariables[i], m_savedEnvironment[i]->c_str(), 1);
-    else unsetenv(kVariables[i]);
+    if (m_savedEnvironment[i])
+      setenv(kVariables[i], m_savedEnvironment[i]->c_str(), 1);
+    else
+      unsetenv(kVariables[i]);
   }
 }
 
@@ -54,10 +56,12 @@ bool AudaciousSession::IsRunning() { return m_bus->HasOwner(kName); }
 
 bool AudaciousSession::Start() {
   std::string error;
-  return StartDetached(kStartCommand, error) && PollUntil([this] { return Length() >= 0; }, std::chrono::seconds(15));
+  return StartDetached(kStartCommand, error) &&
+         PollUntil([this] { return Length() >= 0; }, std::chrono::seconds(15));
 }
 
-std::string AudaciousSession::CallForString(const char* method, GVariant* parameters, const char* type) {
+std::string AudaciousSession::CallForString(const char* method, GVariant* parameters,
+                                            const char* type) {
   std::string error;
   Variant reply = m_bus->Call(kName, kPath, kName, method, parameters, type, error);
   if (!reply) return {};
@@ -71,9 +75,10 @@ bool AudaciousSession::UseSilentOutput() {
   return PollUntil(
       [this] {
         std::string error;
-        m_bus->Call(kName, kPath, kName, "PluginEnable", g_variant_new("(sb)", "sdlout", TRUE), nullptr, error);
-        Variant enabled = m_bus->Call(kName, kPath, kName, "PluginIsEnabled", g_variant_new("(s)", "sdlout"), "(b)",
-                                      error);
+        m_bus->Call(kName, kPath, kName, "PluginEnable", g_variant_new("(sb)", "sdlout", TRUE),
+                    nullptr, error);
+        Variant enabled = m_bus->Call(kName, kPath, kName, "PluginIsEnabled",
+                                      g_variant_new("(s)", "sdlout"), "(b)", error);
         gboolean on = FALSE;
         if (enabled) g_variant_get(enabled.get(), "(b)", &on);
         return on == TRUE;
@@ -119,19 +124,23 @@ int AudaciousSession::Position() {
 bool AudaciousSession::AddUri(const std::string& uri) {
   std::string error;
   const int before = Length();
-  return m_bus->Call(kName, kPath, kName, "AddUrl", g_variant_new("(s)", uri.c_str()), nullptr, error) &&
+  return m_bus->Call(kName, kPath, kName, "AddUrl", g_variant_new("(s)", uri.c_str()), nullptr,
+                     error) &&
          PollUntil([&] { return Length() > before; }, std::chrono::seconds(5));
 }
 
 bool AudaciousSession::Quit() {
   std::string error;
-  Variant pid = m_bus->Call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                            "GetConnectionUnixProcessID", g_variant_new("(s)", kName), "(u)", error);
+  Variant pid =
+      m_bus->Call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                  "GetConnectionUnixProcessID", g_variant_new("(s)", kName), "(u)", error);
   if (!pid) return true;  // not running
   guint32 process = 0;
   g_variant_get(pid.get(), "(u)", &process);
   m_bus->Call(kName, kPath, kName, "Quit", nullptr, nullptr, error);
-  if (PollUntil([&] { return !ProcessAlive(static_cast<pid_t>(process)); }, std::chrono::seconds(5))) return true;
+  if (PollUntil([&] { return !ProcessAlive(static_cast<pid_t>(process)); },
+                std::chrono::seconds(5)))
+    return true;
   kill(static_cast<pid_t>(process), SIGKILL);
   return false;
 }

@@ -22,7 +22,8 @@ BridgeProcess::BridgeProcess(const std::vector<std::string>& arguments, const st
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logPath.c_str(),
+                                   O_WRONLY | O_CREAT | O_APPEND, 0600);
   if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) m_pid = 0;
   posix_spawn_file_actions_destroy(&actions);
   if (m_pid != 0) m_window = WaitForWindowOfProcess(m_pid, 5000);
@@ -34,7 +35,9 @@ BridgeProcess::~BridgeProcess() {
   WaitForChildExit(m_pid);
 }
 
-std::string BridgeProcess::Messages() const { return FileExists(m_logPath) ? ReadFileText(m_logPath) : ""; }
+std::string BridgeProcess::Messages() const {
+  return FileExists(m_logPath) ? ReadFileText(m_logPath) : "";
+}
 
 int BridgeProcess::WaitForExit(std::chrono::milliseconds limit) {
   if (m_pid == 0) return -2;

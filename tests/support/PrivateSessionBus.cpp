@@ -19,7 +19,8 @@ std::string ReadLine(int fd, int limitMs) {
   std::string line;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
   while (line.find('\n') == std::string::npos) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
     pollfd ready{fd, POLLIN, 0};
     if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return {};
     char buffer[256];
@@ -58,6 +59,8 @@ PrivateSessionBus::~PrivateSessionBus() {
     kill(m_pid, SIGTERM);
     WaitForChildExit(m_pid);
   }
-  if (m_savedAddress) setenv("DBUS_SESSION_BUS_ADDRESS", m_savedAddress->c_str(), 1);
-  else unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  if (m_savedAddress)
+    setenv("DBUS_SESSION_BUS_ADDRESS", m_savedAddress->c_str(), 1);
+  else
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
