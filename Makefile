@@ -3,6 +3,9 @@
 #             AddressSanitizer and UndefinedBehaviorSanitizer and runs them.
 #             Last, the tests of the threads that meet in the download core
 #             (worker, list, cli, queue) under ThreadSanitizer.
+# make demo   installs what is missing, builds, and runs the program on a
+#             bundled example list served from a loopback lighttpd, with a
+#             demo program folder in build/demo (scripts/demo.sh).
 # make build  the program and the tests (build/).
 # make install    puts the program in $(PREFIX) (per user: ~/.local by default):
 #                 the program folder in lib/tunefetch, links in bin, the menu
@@ -18,7 +21,7 @@ TSAN_TESTS := worker_download_test list_download_list_test cli_terminal_test que
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
 PREFIX ?= $(HOME)/.local
 
-.PHONY: deps build test test-main test-sanitize test-thread test-fuzz bench clean install uninstall
+.PHONY: deps build demo test test-main test-sanitize test-thread test-fuzz bench clean install uninstall
 
 deps:
 	@bash scripts/install-deps.sh
@@ -26,6 +29,9 @@ deps:
 build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	bash scripts/demo.sh $(BUILD)
 
 test: test-fuzz test-sanitize test-main test-thread
 
@@ -52,7 +58,8 @@ test-thread: deps
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L 'worker|list|cli|queue'
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; \
+	  case "$$b" in */bench_ui_*) xvfb-run -a -s "-screen 0 1280x1024x24" "$$b";; *) "$$b";; esac; done
 	@echo "== bench/downloaders.sh" && bench/downloaders.sh $(BUILD)
 
 install: build

@@ -17,7 +17,6 @@
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
-#include "platform/PathParts.h"
 #include "platform/ProgramPath.h"
 
 namespace {
@@ -30,9 +29,9 @@ constexpr long kTickNanoseconds = 250'000'000;  // the progress line's refresh, 
 // The front end shares the window's program folder and so its settings file:
 // the settings file is named after "tunefetch", whatever this file is called.
 void UseProgramFolderOf(const char* argument0) {
-  std::string folder = GetDirectoryPart(GetExecutablePath());
-  if (folder.empty()) folder = GetDirectoryPart(argument0);
-  SetProgramArgument0((folder.empty() ? std::string(".") : folder) + "/tunefetch");
+  SetProgramArgument0(argument0 ? argument0 : "");
+  const std::string folder = GetProgramFolder();
+  SetProgramPath((folder.empty() ? std::string(".") : folder) + "/tunefetch");
 }
 
 // Checked without opening, so a pipe given as a list (a shell's "<(...)")

@@ -19,6 +19,9 @@ constexpr Message kEnglish[] = {
     {"0004", "Could not run WinAmp version 2.X. QEM is not support WinAmp 3.X yet.\nIs download continued? "},
     {"0005", "Network Error"},
     {"0008", "Could not write downloaded files"},
+    // Keys of our own, for failures the old program never reported.
+    {"0101", "The settings were not saved, because the settings file could not be written."},
+    {"0102", "Could not open the version page: no web browser could be started."},
     {"1013", "Asscociated"},
     {"1014", "Not Asscociated"},
     {"1015", "Asscociate"},

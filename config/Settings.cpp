@@ -81,8 +81,7 @@ std::string ExpandHome(std::string_view value) {
 }  // namespace
 
 std::string SettingsPath() {
-  std::string name = GetFileNamePart(GetProgramArgument0());
-  if (name.empty()) name = GetFileNamePart(GetExecutablePath());
+  std::string name = GetFileNamePart(GetProgramPath());
   size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);  // tool.exe -> tool.ini
   return ProgramFilePath(name + ".ini");
@@ -119,8 +118,16 @@ void OverrideSetting(std::string_view section, std::string_view key, std::string
 }
 
 bool WriteSetting(std::string_view section, std::string_view key, std::string_view text) {
-  WriteProfileString(SettingsPath(), section, key, text);
+  TryWriteSetting(section, key, text);
   return true;
+}
+
+bool TryWriteSetting(std::string_view section, std::string_view key, std::string_view text) {
+  return WriteProfileString(SettingsPath(), section, key, text);
+}
+
+bool TryWriteSettingInt(std::string_view section, std::string_view key, std::int32_t value) {
+  return TryWriteSetting(section, key, std::to_string(value));
 }
 
 bool WriteSettingInt(std::string_view section, std::string_view key, std::int32_t value) {

@@ -38,3 +38,8 @@ void OverrideSetting(std::string_view section, std::string_view key, std::string
 // so both always report success.
 bool WriteSetting(std::string_view section, std::string_view key, std::string_view text);
 bool WriteSettingInt(std::string_view section, std::string_view key, std::int32_t value);
+
+// Store a value and tell whether it reached the file: for a caller that must
+// not let a failed write pass as saved (the setup sheet's OK).
+bool TryWriteSetting(std::string_view section, std::string_view key, std::string_view text);
+bool TryWriteSettingInt(std::string_view section, std::string_view key, std::int32_t value);

@@ -19,17 +19,20 @@ SetupValues LoadSetupValues() {
   return values;
 }
 
-void SaveSetupValues(const SetupValues& values) {
-  WriteSetting("CACHE", "SAVE_DIR", values.m_strSaveDir);
-  WriteSettingInt("CACHE", "WITH_DIR", values.m_bWithDir);
-  WriteSetting("PLAY", "WINAMP_PATH", values.m_strWinampPath);
-  WriteSetting("GENERAL", "LANGUAGE", values.m_strLanguage);
-  WriteSettingInt("PLAY", "AUTO_CLEAR", values.m_bAutoClear);
-  WriteSettingInt("PLAY", "AUTO_PLAY", values.m_bAutoPlay);
-  WriteSettingInt("GENERAL", "CONTINUE_AFTER_ERROR", values.m_bContinueAfterError);
-  WriteSettingInt("DISP", "MINIMIZE_START", values.m_bMinimizeStart);
-  WriteSetting("SITE", "PROXY", values.m_strProxy);
-  WriteSettingInt("SITE", "PROXY_MODE", values.m_nProxyMode);
-  WriteSettingInt("DISP", "AUTO_CLOSE", values.m_bAutoClose);
-  WriteSettingInt("DISP", "TRAY_MINIMIZE", values.m_bTrayMinimize);
+bool SaveSetupValues(const SetupValues& values) {
+  // Every value is written even after a failure, so what can be saved is.
+  bool saved = true;
+  saved &= TryWriteSetting("CACHE", "SAVE_DIR", values.m_strSaveDir);
+  saved &= TryWriteSettingInt("CACHE", "WITH_DIR", values.m_bWithDir);
+  saved &= TryWriteSetting("PLAY", "WINAMP_PATH", values.m_strWinampPath);
+  saved &= TryWriteSetting("GENERAL", "LANGUAGE", values.m_strLanguage);
+  saved &= TryWriteSettingInt("PLAY", "AUTO_CLEAR", values.m_bAutoClear);
+  saved &= TryWriteSettingInt("PLAY", "AUTO_PLAY", values.m_bAutoPlay);
+  saved &= TryWriteSettingInt("GENERAL", "CONTINUE_AFTER_ERROR", values.m_bContinueAfterError);
+  saved &= TryWriteSettingInt("DISP", "MINIMIZE_START", values.m_bMinimizeStart);
+  saved &= TryWriteSetting("SITE", "PROXY", values.m_strProxy);
+  saved &= TryWriteSettingInt("SITE", "PROXY_MODE", values.m_nProxyMode);
+  saved &= TryWriteSettingInt("DISP", "AUTO_CLOSE", values.m_bAutoClose);
+  saved &= TryWriteSettingInt("DISP", "TRAY_MINIMIZE", values.m_bTrayMinimize);
+  return saved;
 }

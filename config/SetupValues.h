@@ -28,5 +28,5 @@ SetupValues LoadSetupValues();
 
 // Writes every value, changed or not, in the order save folder, directory
 // tree, player, language, clear, play, continue, minimise, proxy, proxy mode,
-// close, tray. Failures are silent, as every settings write is.
-void SaveSetupValues(const SetupValues& values);
+// close, tray. False when any of them did not reach the settings file.
+bool SaveSetupValues(const SetupValues& values);

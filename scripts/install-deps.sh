@@ -15,6 +15,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth curl nkf tinyproxy
+  # make demo: example tracks spoken and encoded from res/demo/tracks.txt
+  espeak-ng lame xxd
   # the program's own tests: answering its message boxes, a notification area
   xdotool trayer
   # the downloader benchmark: a real server, the peers, and its measuring tools

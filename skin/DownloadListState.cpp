@@ -12,7 +12,9 @@ void DownloadListState::Resize(int width, int height) {
   m_nVisibleRows = m_nHeight / m_nRowHeight;
 }
 
-PixelRect DownloadListState::TextRect() const { return {0, 0, m_nWidth - m_metrics.width, m_nHeight}; }
+PixelRect DownloadListState::TextRect() const {
+  return {0, 0, m_nWidth - m_metrics.width, m_nHeight};
+}
 
 PixelRect DownloadListState::ScrollBarRect() const {
   return {m_nWidth - m_metrics.width, 0, m_metrics.width, m_nHeight};
@@ -28,7 +30,9 @@ PressedArrow DownloadListState::Pressed() const {
   return PressedArrow::None;
 }
 
-PixelRect DownloadListState::RowRect(int i) const { return {0, i * m_nRowHeight, TextRect().w, m_nRowHeight}; }
+PixelRect DownloadListState::RowRect(int i) const {
+  return {0, i * m_nRowHeight, TextRect().w, m_nRowHeight};
+}
 
 void DownloadListState::ScrollTo(int index, int count) {
   if (index < 0)
@@ -148,7 +152,8 @@ bool DownloadListState::OnMouseMove(int y, int count) {
   if (layout.trackLength - layout.thumb.h <= 0) return false;  // the thumb fills the track
   // Measured from where the drag began, so bringing the thumb back there
   // brings back the row the drag began on.
-  const long long target = static_cast<long long>(m_nDragStartTop) - ThumbDragDelta(m_nDragStartY, y, count, layout);
+  const long long target =
+      static_cast<long long>(m_nDragStartTop) - ThumbDragDelta(m_nDragStartY, y, count, layout);
   const int top = static_cast<int>(std::clamp<long long>(target, 0, count - 1));
   if (top == m_nTopIndex) return false;
   ScrollTo(top, count);

@@ -14,8 +14,8 @@ ScrollBarMetrics ScrollBarMetricsOf(const SkinDownloadList& list) {
   return metrics;
 }
 
-ScrollBarLayout LayOutScrollBar(const PixelRect& bar, const ScrollBarMetrics& metrics, int count, int visibleRows,
-                                int topIndex) {
+ScrollBarLayout LayOutScrollBar(const PixelRect& bar, const ScrollBarMetrics& metrics, int count,
+                                int visibleRows, int topIndex) {
   ScrollBarLayout layout;
   const int a = metrics.arrowHeight;
   layout.upArrow = {bar.x, bar.y, bar.w, a};
@@ -42,8 +42,8 @@ int ThumbDragDelta(int startY, int y, int count, const ScrollBarLayout& layout) 
   const std::int64_t travel = std::int64_t{layout.trackLength} - layout.thumb.h;
   if (travel <= 0) return 0;
   const std::int64_t delta = (std::int64_t{startY} - y) * count / travel;
-  return static_cast<int>(
-      std::clamp<std::int64_t>(delta, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  return static_cast<int>(std::clamp<std::int64_t>(delta, std::numeric_limits<int>::min(),
+                                                   std::numeric_limits<int>::max()));
 }
 
 ListRegion HitTestList(int x, int y, const PixelRect& textRect, const ScrollBarLayout& layout) {
@@ -68,7 +68,8 @@ std::vector<PictureCopy> ComposeScrollBar(const PixelRect& bar, const ScrollBarM
 
   const int a = metrics.arrowHeight;
   add(ScrollBarPicture::Line, pressed == PressedArrow::Up ? w : 0, 0, a, layout.upArrow.y - bar.y);
-  add(ScrollBarPicture::Line, pressed == PressedArrow::Down ? w : 0, a, a, layout.downArrow.y - bar.y);
+  add(ScrollBarPicture::Line, pressed == PressedArrow::Down ? w : 0, a, a,
+      layout.downArrow.y - bar.y);
 
   const int q = metrics.sliceHeight;
   const int top = layout.thumb.y - bar.y;

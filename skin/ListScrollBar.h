@@ -28,8 +28,8 @@ struct ScrollBarLayout {
   int trackLength = 0;  // bar height less both arrows
 };
 
-ScrollBarLayout LayOutScrollBar(const PixelRect& bar, const ScrollBarMetrics& metrics, int count, int visibleRows,
-                                int topIndex);
+ScrollBarLayout LayOutScrollBar(const PixelRect& bar, const ScrollBarMetrics& metrics, int count,
+                                int visibleRows, int topIndex);
 
 // How many rows a thumb drag from `startY` to `y` moves the view back (a
 // drag downwards gives a negative number): (startY - y) x count / (track

@@ -19,13 +19,18 @@ PanelRect ProgressPanelRect(const Skin& skin) {
 
 PanelRect IndicatorPanelRect(const Skin& skin) {
   const SkinPicture& indicator = skin.indicator;
-  return {indicator.x, indicator.y, indicator.bitmap.Width(), indicator.bitmap.Height() / kIndicatorFrames};
+  return {indicator.x, indicator.y, indicator.bitmap.Width(),
+          indicator.bitmap.Height() / kIndicatorFrames};
 }
 
-int ProgressFilledWidth(int percent, int barWidth) { return std::clamp(percent, 0, 100) * (barWidth / 100); }
+int ProgressFilledWidth(int percent, int barWidth) {
+  return std::clamp(percent, 0, 100) * (barWidth / 100);
+}
 
 int IndicatorFrameTop(int frame, int pictureHeight) {
   return std::clamp(frame, 0, kIndicatorFrames - 1) * (pictureHeight / kIndicatorFrames);
 }
 
-int CentredTextLeft(int boxX, int boxWidth, int textWidth) { return boxX + (boxWidth - textWidth) / 2; }
+int CentredTextLeft(int boxX, int boxWidth, int textWidth) {
+  return boxX + (boxWidth - textWidth) / 2;
+}

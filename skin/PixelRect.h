@@ -11,6 +11,8 @@ struct PixelRect {
 
   int Right() const { return x + w; }
   int Bottom() const { return y + h; }
-  bool Contains(int px, int py) const { return px >= x && py >= y && px < Right() && py < Bottom(); }
+  bool Contains(int px, int py) const {
+    return px >= x && py >= y && px < Right() && py < Bottom();
+  }
   bool operator==(const PixelRect&) const = default;
 };

@@ -1,35 +1,45 @@
 #pragma once
-// The press logic of a skinned push button, apart from its window: held down
-// with the pointer over it, it shows its pressed half; a click happens only
-// when the button is released over it. The window holds the mouse capture
-// while the button is held, so it keeps seeing the pointer outside.
+// The press logic of a skinned push button, apart from its window. Held down
+// by the mouse with the pointer over it, or by the Space key while it has the
+// focus, it shows its pressed half; a click happens only when the hold ends
+// over the button (the key always is). The window holds the mouse capture
+// while the mouse holds the button, so it keeps seeing the pointer outside.
 
 enum class ButtonLook { Released, Pressed };
 
+// What holds the button down; one at a time.
+enum class ButtonHold { None, Mouse, Key };
+
 class PushButtonState {
  public:
-  // The left button went down over the button.
-  void OnPress() {
-    m_bHeld = true;
+  // The left button went down over the button, or Space went down while it
+  // had the focus. Ignored while already held.
+  void OnPress(ButtonHold by) {
+    if (m_hold != ButtonHold::None || by == ButtonHold::None) return;
+    m_hold = by;
     m_bInside = true;
   }
-  // The pointer moved while held; `inside` says whether it is over the button.
-  void OnMove(bool inside) { m_bInside = inside; }
-  // The left button came up; true when that is a click (held, released over
-  // the button). The button is released either way.
-  bool OnRelease(bool inside) {
-    const bool click = m_bHeld && inside;
-    m_bHeld = false;
-    return click;
+  // The pointer moved; `inside` says whether it is over the button.
+  void OnMove(bool inside) {
+    if (m_hold == ButtonHold::Mouse) m_bInside = inside;
   }
-  // The capture was taken away: released, no click.
-  void OnCancel() { m_bHeld = false; }
+  // The mouse button or the key came up. Ends only a hold of that kind;
+  // true when that is a click (released over the button).
+  bool OnRelease(ButtonHold by, bool inside) {
+    if (m_hold != by || by == ButtonHold::None) return false;
+    m_hold = ButtonHold::None;
+    return inside;
+  }
+  // The capture or the focus was taken away: released, no click.
+  void OnCancel() { m_hold = ButtonHold::None; }
 
-  bool IsHeld() const { return m_bHeld; }
-  ButtonLook Look() const { return m_bHeld && m_bInside ? ButtonLook::Pressed : ButtonLook::Released; }
+  ButtonHold Hold() const { return m_hold; }
+  ButtonLook Look() const {
+    return m_hold != ButtonHold::None && m_bInside ? ButtonLook::Pressed : ButtonLook::Released;
+  }
 
  private:
-  bool m_bHeld = false;
+  ButtonHold m_hold = ButtonHold::None;
   bool m_bInside = false;
 };
 

@@ -1,14 +1,12 @@
 #pragma once
-// The program's message boxes: a catalogue text with the exclamation icon.
+// The download core's message boxes: a text with the exclamation icon, and
+// its answer in the core's terms.
 
 #include <string>
 
 #include "core/DownloadObserver.h"
 
 class wxWindow;
-
-// The title of every message box of the program.
-inline constexpr const char* kMessageBoxTitle = "Tunefetch";
 
 // Shows `text` modally over `parent` (or alone) and returns the answer.
 // GUI thread only.

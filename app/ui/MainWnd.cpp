@@ -253,23 +253,22 @@ std::int64_t CMainWnd::OnBusMessage(const BusMessage& message) {
   }
 }
 
-void CMainWnd::RefreshPanel(int x, int y, int w, int h) { RefreshRect(wxRect(x, y, w, h), false); }
+void CMainWnd::RefreshPanel(const PanelRect& box) { RefreshRect(wxRect(box.x, box.y, box.w, box.h), false); }
 
+// The timer sets the indicator and, while idle, the status at every tick; a
+// value the screen already shows is not painted again, which keeps an idle
+// window idle.
 void CMainWnd::DrawCurrentFilePanel() {
-  const PanelRect box = CurrentFilePanelRect(GetSkin());
-  RefreshPanel(box.x, box.y, box.w, box.h);
+  if (m_app.GetCurrentFileText() != m_painted.currentFile) RefreshPanel(CurrentFilePanelRect(GetSkin()));
 }
 void CMainWnd::DrawStatusPanel() {
-  const PanelRect box = StatusPanelRect(GetSkin());
-  RefreshPanel(box.x, box.y, box.w, box.h);
+  if (m_app.GetStatusText() != m_painted.status) RefreshPanel(StatusPanelRect(GetSkin()));
 }
 void CMainWnd::DrawProgressPanel() {
-  const PanelRect box = ProgressPanelRect(GetSkin());
-  RefreshPanel(box.x, box.y, box.w, box.h);
+  if (m_app.m_nProgress != m_painted.progress) RefreshPanel(ProgressPanelRect(GetSkin()));
 }
 void CMainWnd::DrawIndicatorPanel() {
-  const PanelRect box = IndicatorPanelRect(GetSkin());
-  RefreshPanel(box.x, box.y, box.w, box.h);
+  if (m_app.m_nIndicatorFrame != m_painted.indicatorFrame) RefreshPanel(IndicatorPanelRect(GetSkin()));
 }
 
 void CMainWnd::OnItemAppended() {
@@ -313,10 +312,11 @@ void CMainWnd::PaintFace(wxDC& dc) {
     dc.Blit(0, clientHeight - kSmallModeEdgeRows, GetClientSize().GetWidth(), kSmallModeEdgeRows, &source, 0,
             face.GetHeight() - kSmallModeEdgeRows);
   }
-  PaintCurrentFilePanel(dc, m_app.GetCurrentFileText());
-  PaintStatusPanel(dc, m_app.GetStatusText());
-  PaintProgressPanel(dc, m_app.m_nProgress);
-  PaintIndicatorPanel(dc, m_app.m_nIndicatorFrame);
+  m_painted = {m_app.GetCurrentFileText(), m_app.GetStatusText(), m_app.m_nProgress, m_app.m_nIndicatorFrame};
+  PaintCurrentFilePanel(dc, m_painted.currentFile);
+  PaintStatusPanel(dc, m_painted.status);
+  PaintProgressPanel(dc, m_painted.progress);
+  PaintIndicatorPanel(dc, m_painted.indicatorFrame);
 }
 
 void CMainWnd::OnBackgroundLeftDown(wxMouseEvent& event) {

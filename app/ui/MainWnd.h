@@ -21,6 +21,7 @@
 #include "app/MainWndGeometry.h"
 #include "app/MainWndTimer.h"
 #include "platform/bus/BusWindow.h"
+#include "skin/PanelGeometry.h"
 
 class CDownloadCore;
 class CDownloadListWnd;
@@ -78,7 +79,7 @@ class CMainWnd : public wxFrame {
   void UpdateTrayMenu();
   void ResizeForListState();
   void Act(MainWndAction action);
-  void RefreshPanel(int x, int y, int w, int h);
+  void RefreshPanel(const PanelRect& box);
   std::int64_t OnBusMessage(const BusMessage& message);
 
   // The face: background, small mode's bottom edge, then the four panels.
@@ -97,4 +98,9 @@ class CMainWnd : public wxFrame {
   MainWndTimer m_timerSteps;
   std::shared_ptr<MainWndObserver> m_pObserver;
   std::unique_ptr<BusWindow> m_pBusWindow;
+  // The panel values of the last paint.
+  struct PaintedPanels {
+    std::string currentFile, status;
+    int progress = -1, indicatorFrame = -1;
+  } m_painted;
 };

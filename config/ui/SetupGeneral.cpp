@@ -3,7 +3,6 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/filedlg.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -13,14 +12,10 @@
 #include "config/LanguageList.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
-#include "platform/PathParts.h"
+#include "config/ui/ProgramChooser.h"
 #include "platform/ProgramPath.h"
 
 namespace {
-
-// The design's filter names Windows programs; "All files" lets a Linux
-// program, which has no extension, be chosen.
-constexpr const char* kProgramFilter = "Executeable (*.exe)|*.exe|All files|*";
 
 std::string CurrentExtension() { return ReadSetting("GENERAL", "EXTENSION", -1); }
 
@@ -52,8 +47,7 @@ CSetupGeneral::CSetupGeneral(wxWindow* book, SetupValues& values) : CSetupPage(b
   Bind(wxEVT_TOGGLEBUTTON, &CSetupGeneral::OnAssociationClicked, this, IDC_ASSOCIATE_BUTTON);
 }
 
-void CSetupGeneral::InitPage() {
-  LoadControls();
+void CSetupGeneral::SetCaptions() {
   SetLabel(FromUtf8(GetMessageText("1000")));
   SetCaptionFromKey(IDC_SAVE_GROUP, "1001");
   SetCaptionFromKey(IDC_FOLDER_LABEL, "1002");
@@ -62,6 +56,13 @@ void CSetupGeneral::InitPage() {
   SetCaptionFromKey(IDC_PATH_LABEL, "1005");
   SetCaptionFromKey(IDC_LANGUAGE_GROUP, "1018");
   SetCaptionFromKey(IDC_ASSOCIATE_GROUP, "1010");
+  // Both states' texts must fit: the association switches while the page shows.
+  ReserveWidthFor(IDC_ASSOCIATE_STATE, {"1013", "1014"});
+  ReserveWidthFor(IDC_ASSOCIATE_BUTTON, {"1015", "1016"});
+}
+
+void CSetupGeneral::InitPage() {
+  LoadControls();
   FillLanguageList();
   ShowAssociationState();
 }
@@ -105,10 +106,8 @@ void CSetupGeneral::OnAssociationClicked(wxCommandEvent&) {
 }
 
 void CSetupGeneral::OnBrowse(wxCommandEvent&) {
-  wxString current = m_pWinampPath->GetValue();
-  wxFileDialog dialog(this, wxEmptyString, FromUtf8(GetDirectoryPart(ToUtf8(current))),
-                      FromUtf8(GetFileNamePart(ToUtf8(current))), kProgramFilter, wxFD_OPEN);
-  if (dialog.ShowModal() == wxID_OK) UseChosenProgram(ToUtf8(dialog.GetPath()));
+  if (std::string chosen = ChooseProgram(this, ToUtf8(m_pWinampPath->GetValue())); !chosen.empty())
+    UseChosenProgram(chosen);
 }
 
 void CSetupGeneral::UseChosenProgram(const std::string& path) {

@@ -43,6 +43,7 @@ class CSetupGeneral : public CSetupPage {
   void UseChosenProgram(const std::string& path);
 
  private:
+  void SetCaptions() override;
   void InitPage() override;
   void LoadControls();
   void FillLanguageList();

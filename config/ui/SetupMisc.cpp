@@ -32,7 +32,7 @@ CSetupMisc::CSetupMisc(wxWindow* book, SetupValues& values) : CSetupPage(book, v
     new wxCheckBox(this, option.id, option.text, DialogPoint(45, option.y), DialogWidth(140));
 }
 
-void CSetupMisc::InitPage() {
+void CSetupMisc::SetCaptions() {
   // Key 1010 is tried on the "close automatically" box before its own 1019,
   // so 1019 wins when both have texts.
   SetCaptionFromKey(IDC_MISC_GROUP, "1006");
@@ -43,6 +43,9 @@ void CSetupMisc::InitPage() {
   SetCaptionFromKey(IDC_MINIMIZE_START, "1011");
   SetCaptionFromKey(IDC_AUTO_CLOSE, "1019");
   SetCaptionFromKey(IDC_TRAY_MINIMIZE, "1020");
+}
+
+void CSetupMisc::InitPage() {
   for (const CheckOption& option : kOptions)
     static_cast<wxCheckBox*>(FindWindow(option.id))->SetValue(m_values.*option.value != 0);
 }

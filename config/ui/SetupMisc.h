@@ -20,5 +20,6 @@ class CSetupMisc : public CSetupPage {
   void TakeValues() override;
 
  private:
+  void SetCaptions() override;
   void InitPage() override;
 };

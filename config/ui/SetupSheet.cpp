@@ -7,7 +7,9 @@
 #include <wx/button.h>
 #include <wx/propdlg.h>
 
+#include "config/Settings.h"
 #include "config/SetupValues.h"
+#include "config/ui/CatalogMessageBox.h"
 #include "config/ui/SetupGeneral.h"
 #include "config/ui/SetupMisc.h"
 #include "config/ui/SetupSite.h"
@@ -52,6 +54,9 @@ void RunSetupSheet(wxPropertySheetDialog*& sheetSlot, int startPage) {
   book->AddPage(new CSetupMisc(book, values), "Misc.");
   book->AddPage(new CSetupUser(book, values), "Version");
   values = LoadSetupValues();
+  // Captions first, so the sheet takes a size that fits every page's texts.
+  for (size_t index = 0; index < book->GetPageCount(); ++index)
+    PageAt(*book, static_cast<int>(index))->ApplyCaptions();
 
   // No page reports changes, so Apply stays disabled; there is no help.
   sheet.CreateButtons(wxOK | wxCANCEL | wxAPPLY);
@@ -73,13 +78,29 @@ void RunSetupSheet(wxPropertySheetDialog*& sheetSlot, int startPage) {
   book->ChangeSelection(static_cast<size_t>(startPage));
   PageAt(*book, startPage)->InitialiseOnce();
 
-  if (noMainWindow) wxTheApp->SetTopWindow(&sheet);
-  const int result = sheet.ShowModal();
-  if (noMainWindow && wxTheApp->GetTopWindow() == &sheet) wxTheApp->SetTopWindow(nullptr);
+  // OK writes the values; when they cannot all be written the user is told
+  // and the sheet stays open, so the changes are not lost unnoticed: the
+  // user can make the file writable and press OK again, or cancel.
+  sheet.Bind(
+      wxEVT_BUTTON,
+      [&](wxCommandEvent& event) {
+        for (size_t index = 0; index < book->GetPageCount(); ++index)
+          if (CSetupPage* page = PageAt(*book, static_cast<int>(index)); page->IsInitialised()) page->OnSheetOk();
+        if (SaveSetupValues(values))
+          event.Skip();  // the dialog's own handler ends the run with OK
+        else
+          ShowCatalogMessage(&sheet, "0101", FromUtf8(SettingsPath()));
+      },
+      wxID_OK);
 
-  if (result == wxID_OK) {
-    for (size_t index = 0; index < book->GetPageCount(); ++index)
-      if (CSetupPage* page = PageAt(*book, static_cast<int>(index)); page->IsInitialised()) page->OnSheetOk();
-    SaveSetupValues(values);
-  }
+  sheet.Bind(wxEVT_SHOW, [book](wxShowEvent& event) {
+    if (event.IsShown())
+      for (size_t index = 0; index < book->GetPageCount(); ++index)
+        PageAt(*book, static_cast<int>(index))->RefitOnScreen();
+    event.Skip();
+  });
+
+  if (noMainWindow) wxTheApp->SetTopWindow(&sheet);
+  sheet.ShowModal();
+  if (noMainWindow && wxTheApp->GetTopWindow() == &sheet) wxTheApp->SetTopWindow(nullptr);
 }

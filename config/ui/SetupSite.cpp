@@ -25,12 +25,14 @@ CSetupSite::CSetupSite(wxWindow* book, SetupValues& values) : CSetupPage(book, v
   Bind(wxEVT_RADIOBUTTON, &CSetupSite::OnModeClicked, this, IDC_NAMED_PROXY);
 }
 
-void CSetupSite::InitPage() {
+void CSetupSite::SetCaptions() {
   SetCaptionFromKey(IDC_PROXY_GROUP, "1101");
   SetCaptionFromKey(IDC_DIRECT, "1102");
   SetCaptionFromKey(IDC_SYSTEM_SETTING, "1103");
   SetCaptionFromKey(IDC_NAMED_PROXY, "1104");
+}
 
+void CSetupSite::InitPage() {
   // The mode is kept as loaded until a button is clicked, so a value the
   // buttons cannot show (such as 5) is written back unchanged.
   switch (ProxyChoiceForMode(m_values.m_nProxyMode)) {

@@ -25,6 +25,7 @@ class CSetupSite : public CSetupPage {
   void OnSheetOk() override;
 
  private:
+  void SetCaptions() override;
   void InitPage() override;
   void EnableProxyFields();
   void OnModeClicked(wxCommandEvent& event);

@@ -14,6 +14,7 @@ class CSetupUser : public CSetupPage {
   CSetupUser(wxWindow* book, SetupValues& values);
 
  private:
-  void InitPage() override;
+  void SetCaptions() override;
+  void InitPage() override {}
   void OnCheckVersion(wxCommandEvent& event);
 };

@@ -1,10 +1,10 @@
 #include "skin/ui/DownloadListWnd.h"
 
-#include <string>
-#include <vector>
-
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+
+#include <string>
+#include <vector>
 
 #include "core/DownloadQueue.h"
 #include "skin/Skin.h"
@@ -58,7 +58,9 @@ bool CDownloadListWnd::Create(CDownloadQueue& queue, const wxRect& rect, wxWindo
   m_pQueue = &queue;
   m_state.emplace(ScrollBarMetricsOf(list), list.font.pixelHeight + 2);
   SetBackgroundStyle(wxBG_STYLE_PAINT);  // every pixel is painted; nothing is erased first
-  if (!wxWindow::Create(parent, id, rect.GetPosition(), rect.GetSize(), wxBORDER_NONE | wxWANTS_CHARS)) return false;
+  if (!wxWindow::Create(parent, id, rect.GetPosition(), rect.GetSize(),
+                        wxBORDER_NONE | wxWANTS_CHARS))
+    return false;
   SetBackgroundColour(*wxBLACK);
   SetCursor(wxCursor(wxCURSOR_ARROW));
   m_state->Resize(GetClientSize().x, GetClientSize().y);
@@ -98,6 +100,7 @@ void CDownloadListWnd::SetSelection(int index) {
 
 void CDownloadListWnd::OnItemAppended() {
   CallAfter([this] {
+    if (!m_state) return;  // not created yet: the first paint shows the queue as it is
     m_state->OnItemAppended();
     Refresh(false);
   });
@@ -105,6 +108,7 @@ void CDownloadListWnd::OnItemAppended() {
 
 void CDownloadListWnd::OnHeadItemRemoved() {
   CallAfter([this] {
+    if (!m_state) return;
     m_state->OnHeadItemRemoved(Count());
     Refresh(false);
   });
@@ -122,7 +126,8 @@ void CDownloadListWnd::DrawTo(wxDC& dc) {
   std::vector<std::string> names;
   m_pQueue->Read([&](const CDownloadQueue::Items& items) {
     count = static_cast<int>(items.size());
-    for (int i = 0; i < rows && top + i < count; ++i) names.push_back(items[top + i]->GetDisplayName());
+    for (int i = 0; i < rows && top + i < count; ++i)
+      names.push_back(items[top + i]->GetDisplayName());
   });
 
   dc.SetFont(SkinWxFont(list.font));
@@ -130,7 +135,8 @@ void CDownloadListWnd::DrawTo(wxDC& dc) {
   dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
   const wxBrush background(ToWxColour(list.bgColor));
   const wxBrush selectedBackground(ToWxColour(list.selBgColor));
-  for (int i = 0; i < rows; ++i) {
+  // A view narrower than its scroll bar has no text area to paint.
+  for (int i = 0; i < rows && state.TextRect().w > 0; ++i) {
     const PixelRect row = state.RowRect(i);
     const bool selected = top + i == state.SelectedIndex();
     dc.SetBrush(background);
@@ -154,7 +160,8 @@ void CDownloadListWnd::DrawScrollBar(wxDC& dc, int count) {
   const DownloadListState& state = *m_state;
   const PixelRect bar = state.ScrollBarRect();
   if (bar.w <= 0 || bar.h <= 0) return;
-  if (!m_scrollBarImage.IsOk() || m_scrollBarImage.GetWidth() != bar.w || m_scrollBarImage.GetHeight() != bar.h)
+  if (!m_scrollBarImage.IsOk() || m_scrollBarImage.GetWidth() != bar.w ||
+      m_scrollBarImage.GetHeight() != bar.h)
     m_scrollBarImage = wxBitmap(bar.w, bar.h);
 
   // Composed off-screen, then copied in one transfer, so it never flickers.

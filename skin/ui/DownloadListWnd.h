@@ -12,10 +12,10 @@
 // destroyed is dropped with it; the caller must not call them during or after
 // the window's destruction.
 
-#include <optional>
-
 #include <wx/bitmap.h>
 #include <wx/window.h>
+
+#include <optional>
 
 #include "skin/DownloadListState.h"
 

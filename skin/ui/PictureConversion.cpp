@@ -17,4 +17,6 @@ wxBitmap ToWxBitmap(const PixelImage& picture) {
   return wxBitmap(ToWxImage(picture));
 }
 
-wxColour ToWxColour(ColorRef color) { return wxColour(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+wxColour ToWxColour(ColorRef color) {
+  return wxColour(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}

@@ -35,9 +35,10 @@ const wxFont& SkinWxFont(const SkinFont& font) {
 
 void MakeSkinBitmaps(const Skin& skin) {
   for (const PixelImage* picture :
-       {&skin.main.bitmap, &skin.progress.bitmap, &skin.indicator.bitmap, &skin.downloadList.lineBitmap,
-        &skin.downloadList.sliderBitmap, &skin.downloadList.railBitmap, &skin.sysButton.bitmap,
-        &skin.minimize.bitmap, &skin.close.bitmap, &skin.open.bitmap, &skin.skip.bitmap})
+       {&skin.main.bitmap, &skin.progress.bitmap, &skin.indicator.bitmap,
+        &skin.downloadList.lineBitmap, &skin.downloadList.sliderBitmap,
+        &skin.downloadList.railBitmap, &skin.sysButton.bitmap, &skin.minimize.bitmap,
+        &skin.close.bitmap, &skin.open.bitmap, &skin.skip.bitmap})
     SkinBitmap(*picture);
   for (const SkinFont* font : {&skin.currentFile.font, &skin.status.font, &skin.downloadList.font})
     SkinWxFont(*font);

@@ -57,6 +57,6 @@ void PaintProgressPanel(wxDC& dc, int percent) {
 void PaintIndicatorPanel(wxDC& dc, int frame) {
   const SkinPicture& indicator = GetSkin().indicator;
   const int h = indicator.bitmap.Height();
-  CopyBlock(dc, SkinBitmap(indicator.bitmap), 0, IndicatorFrameTop(frame, h), indicator.bitmap.Width(),
-            h / kIndicatorFrames, indicator.x, indicator.y);
+  CopyBlock(dc, SkinBitmap(indicator.bitmap), 0, IndicatorFrameTop(frame, h),
+            indicator.bitmap.Width(), h / kIndicatorFrames, indicator.x, indicator.y);
 }

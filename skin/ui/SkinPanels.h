@@ -4,9 +4,9 @@
 // calls them from its paint handler, which serialises them, in the order
 // current file, status, progress, indicator. Boxes: skin/PanelGeometry.h.
 
-#include <string>
-
 #include <wx/dc.h>
+
+#include <string>
 
 // The whole box filled with the background colour, the text (UTF-8) from
 // the box's top-left corner, cut at the box's edges; no ellipsis.

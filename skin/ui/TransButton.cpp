@@ -9,7 +9,8 @@ bool CTransButton::Create(const PixelImage& picture, int x, int y, wxWindow* par
   m_picture = ToWxBitmap(picture);
   m_nHalfHeight = picture.Height() / 2;
   const wxSize size(picture.Width(), m_nHalfHeight);
-  if (!wxControl::Create(parent, id, wxPoint(x, y), size, wxBORDER_NONE, wxDefaultValidator, "TransButton"))
+  if (!wxControl::Create(parent, id, wxPoint(x, y), size, wxBORDER_NONE, wxDefaultValidator,
+                         "TransButton"))
     return false;
   SetLabel("TransButton");
   SetMinSize(size);
@@ -21,6 +22,9 @@ bool CTransButton::Create(const PixelImage& picture, int x, int y, wxWindow* par
   Bind(wxEVT_LEFT_UP, &CTransButton::OnLeftUp, this);
   Bind(wxEVT_MOTION, &CTransButton::OnMotion, this);
   Bind(wxEVT_MOUSE_CAPTURE_LOST, &CTransButton::OnCaptureLost, this);
+  Bind(wxEVT_KEY_DOWN, &CTransButton::OnKeyDown, this);
+  Bind(wxEVT_KEY_UP, &CTransButton::OnKeyUp, this);
+  Bind(wxEVT_KILL_FOCUS, &CTransButton::OnKillFocus, this);
   return true;
 }
 
@@ -41,23 +45,8 @@ bool CTransButton::IsOver(const wxMouseEvent& event) const {
   return wxRect(GetClientSize()).Contains(event.GetPosition());
 }
 
-void CTransButton::OnLeftDown(wxMouseEvent&) {
-  m_state.OnPress();
-  if (!HasCapture()) CaptureMouse();
-  Refresh();
-}
-
-void CTransButton::OnMotion(wxMouseEvent& event) {
-  if (!m_state.IsHeld()) return;
-  const ButtonLook before = m_state.Look();
-  m_state.OnMove(IsOver(event));
-  if (m_state.Look() != before) Refresh();
-}
-
-void CTransButton::OnLeftUp(wxMouseEvent& event) {
-  if (!m_state.IsHeld()) return;
-  const bool click = m_state.OnRelease(IsOver(event));
-  if (HasCapture()) ReleaseMouse();
+void CTransButton::Release(ButtonHold by, bool inside) {
+  const bool click = m_state.OnRelease(by, inside);
   Refresh();
   if (!click) return;
   wxCommandEvent command(wxEVT_BUTTON, GetId());
@@ -65,7 +54,53 @@ void CTransButton::OnLeftUp(wxMouseEvent& event) {
   HandleWindowEvent(command);
 }
 
-void CTransButton::OnCaptureLost(wxMouseCaptureLostEvent&) {
-  m_state.OnCancel();
+void CTransButton::OnLeftDown(wxMouseEvent&) {
+  if (m_state.Hold() != ButtonHold::None) return;
+  SetFocus();
+  m_state.OnPress(ButtonHold::Mouse);
+  if (!HasCapture()) CaptureMouse();
   Refresh();
+}
+
+void CTransButton::OnMotion(wxMouseEvent& event) {
+  const ButtonLook before = m_state.Look();
+  m_state.OnMove(IsOver(event));
+  if (m_state.Look() != before) Refresh();
+}
+
+void CTransButton::OnLeftUp(wxMouseEvent& event) {
+  if (m_state.Hold() != ButtonHold::Mouse) return;
+  if (HasCapture()) ReleaseMouse();
+  Release(ButtonHold::Mouse, IsOver(event));
+}
+
+void CTransButton::OnCaptureLost(wxMouseCaptureLostEvent&) {
+  if (m_state.Hold() == ButtonHold::Mouse) m_state.OnCancel();
+  Refresh();
+}
+
+void CTransButton::OnKeyDown(wxKeyEvent& event) {
+  if (event.GetKeyCode() != WXK_SPACE) {
+    event.Skip();
+    return;
+  }
+  if (m_state.Hold() != ButtonHold::None) return;  // held already, or a key repeat
+  m_state.OnPress(ButtonHold::Key);
+  Refresh();
+}
+
+void CTransButton::OnKeyUp(wxKeyEvent& event) {
+  if (event.GetKeyCode() != WXK_SPACE || m_state.Hold() != ButtonHold::Key) {
+    event.Skip();
+    return;
+  }
+  Release(ButtonHold::Key, true);
+}
+
+void CTransButton::OnKillFocus(wxFocusEvent& event) {
+  if (m_state.Hold() == ButtonHold::Key) {
+    m_state.OnCancel();
+    Refresh();
+  }
+  event.Skip();
 }

@@ -5,10 +5,11 @@
 //
 // A click (pressed and released over the button) sends wxEVT_BUTTON with the
 // button's id, which reaches the parent like a standard button's, so the
-// parent binds Bind(wxEVT_BUTTON, handler, id). The button holds the mouse
-// capture while held and shows its pressed half only while the pointer is
-// over it; released elsewhere it sends nothing. Hover and focus change
-// nothing, and it takes no keyboard focus, so the keys stay with the list.
+// parent binds Bind(wxEVT_BUTTON, handler, id). Like a standard push button
+// it takes the focus when pressed, holds the mouse capture while held, shows
+// its pressed half only while the pointer is over it and sends nothing when
+// released elsewhere; with the focus, Space presses and releases it. Hover
+// and focus do not change its look.
 
 #include <wx/bitmap.h>
 #include <wx/control.h>
@@ -17,6 +18,8 @@
 #include "skin/PushButtonState.h"
 
 class wxDC;
+class wxFocusEvent;
+class wxKeyEvent;
 class wxMouseCaptureLostEvent;
 class wxMouseEvent;
 class wxPaintEvent;
@@ -34,15 +37,17 @@ class CTransButton : public wxControl {
 
   ButtonLook Look() const { return m_state.Look(); }
 
-  bool AcceptsFocus() const override { return false; }
-
  private:
   void OnPaint(wxPaintEvent& event);
   void OnLeftDown(wxMouseEvent& event);
   void OnLeftUp(wxMouseEvent& event);
   void OnMotion(wxMouseEvent& event);
   void OnCaptureLost(wxMouseCaptureLostEvent& event);
+  void OnKeyDown(wxKeyEvent& event);
+  void OnKeyUp(wxKeyEvent& event);
+  void OnKillFocus(wxFocusEvent& event);
   bool IsOver(const wxMouseEvent& event) const;
+  void Release(ButtonHold by, bool inside);
 
   wxBitmap m_picture;
   int m_nHalfHeight = 0;

@@ -40,20 +40,7 @@ class CliTest : public ::testing::Test {
 
   // Starts the program with standard output in a file; returns its pid.
   pid_t Start(const std::vector<std::string>& arguments) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const int out = open((save / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      dup2(out, STDOUT_FILENO);
-      dup2(out, STDERR_FILENO);
-      const int none = open("/dev/null", O_RDONLY);
-      dup2(none, STDIN_FILENO);
-      std::vector<char*> argv{const_cast<char*>("tunefetch-cli")};
-      for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-      argv.push_back(nullptr);
-      execv((program / "tunefetch-cli").c_str(), argv.data());
-      _exit(127);
-    }
-    return pid;
+    return StartProgram(program / "tunefetch-cli", arguments, save / "out.txt");
   }
   int Run(const std::vector<std::string>& arguments) { return WaitForChildExit(Start(arguments), 20s); }
   std::string Output() const { return ReadFileText(save / "out.txt"); }

@@ -20,6 +20,7 @@ TEST_F(CatalogTest, EnglishAndStarSelectTheBuiltInTable) {
     UseLanguage(language);
     EXPECT_EQ(GetMessageText("1013"), "Asscociated") << language;
     EXPECT_EQ(GetMessageText("1001"), "*") << language;
+    for (const char* ownKey : {"0101", "0102"}) EXPECT_NE(GetMessageText(ownKey), "*") << ownKey;
   }
   EXPECT_EQ(GetMessageText("0004"),
             "Could not run WinAmp version 2.X. QEM is not support WinAmp 3.X yet.\nIs download "
@@ -53,7 +54,7 @@ TEST_F(CatalogTest, ShippedJapaneseFileTranslatesEveryKeyTheProgramAsks) {
   const std::string shipped = ReadFileText(std::string(TF_PROGRAM_DIR) + "/Japanese.lng");
   ASSERT_FALSE(shipped.empty());
   WriteFileText(program / "Japanese.lng", shipped);
-  const char* keys[] = {"0001", "0002", "0004", "0005", "0008", "1000", "1001", "1002", "1003",
+  const char* keys[] = {"0001", "0002", "0004", "0005", "0008", "0101", "0102", "1000", "1001", "1002", "1003",
                         "1004", "1005", "1006", "1007", "1008", "1009", "1010", "1011", "1013",
                         "1014", "1015", "1016", "1018", "1019", "1020", "1101", "1102", "1103",
                         "1104", "1201", "1205", "2001", "2002", "2003", "2004", "2005", "2006"};

@@ -27,7 +27,7 @@ class SettingsStoreTest : public ::testing::Test {
 
 TEST_F(SettingsStoreTest, FileIsBesideTheProgramAndNamedAfterIt) {
   EXPECT_EQ(SettingsPath(), program / "tunefetch.ini");
-  SetProgramArgument0(program / "tool.exe");
+  SetProgramPath(program / "tool.exe");
   EXPECT_EQ(SettingsPath(), program / "tool.ini");
 }
 
@@ -113,7 +113,7 @@ TEST_F(SettingsStoreTest, IntegersRoundTripAsDecimalText) {
 }
 
 TEST_F(SettingsStoreTest, UnwritableFileYieldsDefaultsEveryTime) {
-  SetProgramArgument0(program / "missing-folder/tunefetch");
+  SetProgramPath(program / "missing-folder/tunefetch");
   EXPECT_EQ(ReadSetting("PLAY", "AUTO_CLEAR", -1), "1");
   EXPECT_TRUE(WriteSetting("PLAY", "AUTO_CLEAR", "0"));
   EXPECT_EQ(ReadSetting("PLAY", "AUTO_CLEAR", -1), "1");

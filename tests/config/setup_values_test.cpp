@@ -118,7 +118,7 @@ TEST(ProxyText, SplitsAtTheFirstColonAndJoinsWithOne) {
 TEST(VersionPage, IsAFileAddressInTheProgramFolder) {
   ScratchProgramFolder program;
   EXPECT_EQ(VersionPageAddress(), "file://" + program.Path() + "/version.html");
-  SetProgramArgument0("/opt/my tunes/tunefetch");
+  SetProgramPath("/opt/my tunes/tunefetch");
   EXPECT_EQ(VersionPageAddress(), "file:///opt/my%20tunes/version.html");
   // The page is shipped in the built program's folder and names the version.
   EXPECT_NE(ReadFileText(std::string(TF_PROGRAM_DIR) + "/version.html").find("Version 2.01"), std::string::npos);

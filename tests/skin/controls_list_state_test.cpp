@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr ScrollBarMetrics kBuiltinBar{.width = 10, .arrowHeight = 10, .sliceHeight = 5, .minThumbHeight = 10,
-                                       .railHeight = 20};
+constexpr ScrollBarMetrics kBuiltinBar{
+    .width = 10, .arrowHeight = 10, .sliceHeight = 5, .minThumbHeight = 10, .railHeight = 20};
 
 DownloadListState View(int top = 0, int selected = -1, int count = 30) {
   DownloadListState view(kBuiltinBar, 13);
@@ -44,13 +44,13 @@ TEST(ListViewState, ScrollToKeepsTopAndSelectionInTheQueueAndView) {
     int count, top, selected, index;
     int wantTop, wantSelected;
   } cases[] = {
-      {30, 0, -1, 5, 5, 5},     // no selection becomes the top row
-      {30, 0, 2, 5, 5, 5},      // a selection above the view follows it down
-      {30, 20, 28, 5, 5, 13},   // and one below it follows it up
-      {30, 0, 3, 1, 1, 3},      // a selection in view stays
-      {30, 0, 0, -4, 0, 0},     // before the first item
-      {30, 0, 0, 99, 29, 29},   // as far as the last item alone
-      {0, 0, -1, 7, 0, 0},      // an empty queue
+      {30, 0, -1, 5, 5, 5},    // no selection becomes the top row
+      {30, 0, 2, 5, 5, 5},     // a selection above the view follows it down
+      {30, 20, 28, 5, 5, 13},  // and one below it follows it up
+      {30, 0, 3, 1, 1, 3},     // a selection in view stays
+      {30, 0, 0, -4, 0, 0},    // before the first item
+      {30, 0, 0, 99, 29, 29},  // as far as the last item alone
+      {0, 0, -1, 7, 0, 0},     // an empty queue
   };
   for (const Case& c : cases) {
     DownloadListState view = View(c.top, c.selected, c.count);
@@ -91,7 +91,8 @@ TEST(ListViewState, Keys) {
   for (const Case& c : cases) {
     DownloadListState view = View(c.top, c.selected, c.count);
     view.OnKey(c.key, c.count);
-    EXPECT_EQ(view.TopIndex(), c.wantTop) << static_cast<int>(c.key) << " from " << c.top << "/" << c.selected;
+    EXPECT_EQ(view.TopIndex(), c.wantTop)
+        << static_cast<int>(c.key) << " from " << c.top << "/" << c.selected;
     EXPECT_EQ(view.SelectedIndex(), c.wantSelected)
         << static_cast<int>(c.key) << " from " << c.top << "/" << c.selected;
   }
@@ -101,10 +102,10 @@ TEST(ListViewState, SelectAtPointDoesNotScroll) {
   struct Case {
     int count, top, y, wantSelected;
   } cases[] = {
-      {30, 0, 0, 0},     {30, 0, 12, 0},  {30, 0, 13, 1},  {30, 4, 27, 6},
-      {3, 0, 39, -1},    // below the last item: no selection
-      {1, 0, 13, -1},    {0, 0, 0, -1},
-      {30, 2, -40, 0},   // far above the first item (a drag above the window)
+      {30, 0, 0, 0},  {30, 0, 12, 0}, {30, 0, 13, 1},
+      {30, 4, 27, 6}, {3, 0, 39, -1},                   // below the last item: no selection
+      {1, 0, 13, -1}, {0, 0, 0, -1},  {30, 2, -40, 0},  // far above the first item (a drag above
+                                                        // the window)
   };
   for (const Case& c : cases) {
     DownloadListState view = View(c.top, 1, c.count);
@@ -143,6 +144,26 @@ TEST(ListViewState, QueueChangesKeepRowsOnTheirItems) {
   EXPECT_EQ(appended.SelectedIndex(), 7);
 }
 
+// Notifications reach the view through the window's own hand-over too, so an
+// append made on the GUI thread may be handled before a removal the worker
+// made first; the two must give the same view in either order.
+TEST(ListViewState, AppendAndHeadRemovalCommute) {
+  for (int count = 1; count <= 12; ++count)
+    for (int top = 0; top < count; ++top)
+      for (int selected = -1; selected <= top + 9; ++selected) {
+        DownloadListState appendFirst = View(top, selected, count);
+        appendFirst.OnItemAppended();
+        appendFirst.OnHeadItemRemoved(count);  // count + 1 - 1
+        DownloadListState removeFirst = View(top, selected, count);
+        removeFirst.OnHeadItemRemoved(count);
+        removeFirst.OnItemAppended();
+        EXPECT_EQ(appendFirst.TopIndex(), removeFirst.TopIndex())
+            << count << "/" << top << "/" << selected;
+        EXPECT_EQ(appendFirst.SelectedIndex(), removeFirst.SelectedIndex())
+            << count << "/" << top << "/" << selected;
+      }
+}
+
 TEST(ListViewState, WheelMovesOneRowUntilOnlyTheLastItemShows) {
   DownloadListState view = View(0, 0, 5);
   for (int step = 1; step <= 4; ++step) {
@@ -166,9 +187,8 @@ TEST(ListViewState, MouseModesStartInTheirRegionAndEndOnRelease) {
   } cases[] = {
       {100, 45, ListMouseMode::RowDrag, 5, 8},   // row 3 of the view
       {244, 3, ListMouseMode::UpPressed, 4, 7},  // one row up
-      {244, 115, ListMouseMode::DownPressed, 6, 7},
-      {244, 30, ListMouseMode::ThumbDrag, 5, 7},
-      {244, 90, ListMouseMode::Idle, 5, 7},      // the track below the thumb
+      {244, 115, ListMouseMode::DownPressed, 6, 7}, {244, 30, ListMouseMode::ThumbDrag, 5, 7},
+      {244, 90, ListMouseMode::Idle, 5, 7},  // the track below the thumb
   };
   for (const Case& c : cases) {
     DownloadListState view = View(5, 7, 30);

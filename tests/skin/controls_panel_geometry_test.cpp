@@ -21,12 +21,13 @@ TEST(PanelGeometry, ProgressFillsInWholeStepsPerPercent) {
   struct Case {
     int percent, width, want;
   } cases[] = {
-      {0, 200, 0},   {1, 200, 2},    {50, 200, 100}, {100, 200, 200},
-      {100, 150, 100},  // 1 pixel per percent: never full
-      {99, 99, 0},      // narrower than 100: never moves
-      {-5, 200, 0},  {250, 200, 200},  // out of range: the nearer end, never past the bar
+      {0, 200, 0},     {1, 200, 2},     {50, 200, 100},
+      {100, 200, 200}, {100, 150, 100},  // 1 pixel per percent: never full
+      {99, 99, 0},                       // narrower than 100: never moves
+      {-5, 200, 0},    {250, 200, 200},  // out of range: the nearer end, never past the bar
   };
-  for (const Case& c : cases) EXPECT_EQ(ProgressFilledWidth(c.percent, c.width), c.want) << c.percent << "/" << c.width;
+  for (const Case& c : cases)
+    EXPECT_EQ(ProgressFilledWidth(c.percent, c.width), c.want) << c.percent << "/" << c.width;
 }
 
 TEST(PanelGeometry, IndicatorFrameAndCentredText) {
@@ -42,24 +43,33 @@ TEST(PanelGeometry, IndicatorFrameAndCentredText) {
 }
 
 TEST(PushButton, PressedOnlyWhileHeldOverItAndClickedOnlyWhenReleasedThere) {
+  using enum ButtonHold;
   PushButtonState button;
   EXPECT_EQ(button.Look(), ButtonLook::Released);
-  button.OnPress();
+  button.OnPress(Mouse);
   EXPECT_EQ(button.Look(), ButtonLook::Pressed);
   button.OnMove(false);
   EXPECT_EQ(button.Look(), ButtonLook::Released) << "held, pointer outside";
   button.OnMove(true);
   EXPECT_EQ(button.Look(), ButtonLook::Pressed);
-  EXPECT_TRUE(button.OnRelease(true));
+  EXPECT_FALSE(button.OnRelease(Key, true)) << "the key does not end a mouse hold";
+  EXPECT_TRUE(button.OnRelease(Mouse, true));
   EXPECT_EQ(button.Look(), ButtonLook::Released);
-  EXPECT_FALSE(button.OnRelease(true)) << "a release without a press is no click";
+  EXPECT_FALSE(button.OnRelease(Mouse, true)) << "a release without a press is no click";
 
-  button.OnPress();
-  EXPECT_FALSE(button.OnRelease(false)) << "released outside";
-  button.OnPress();
+  button.OnPress(Mouse);
+  EXPECT_FALSE(button.OnRelease(Mouse, false)) << "released outside";
+  button.OnPress(Mouse);
   button.OnCancel();
-  EXPECT_FALSE(button.IsHeld());
-  EXPECT_FALSE(button.OnRelease(true)) << "the capture was lost";
+  EXPECT_EQ(button.Hold(), None);
+  EXPECT_FALSE(button.OnRelease(Mouse, true)) << "the capture was lost";
+
+  button.OnPress(Key);
+  button.OnMove(false);
+  EXPECT_EQ(button.Look(), ButtonLook::Pressed) << "the pointer does not matter to a key hold";
+  button.OnPress(Mouse);
+  EXPECT_FALSE(button.OnRelease(Mouse, true)) << "one hold at a time";
+  EXPECT_TRUE(button.OnRelease(Key, true));
 
   EXPECT_EQ(ButtonSourceTop(ButtonLook::Released, 26), 0);
   EXPECT_EQ(ButtonSourceTop(ButtonLook::Pressed, 26), 13);

@@ -1,11 +1,14 @@
 #pragma once
-// Bounded waits for tests: every wait for a condition or a child process ends
-// after a limit, so a fault shows as a failed test, never as a hung run.
+// Child processes and bounded waits for tests: every wait for a condition or a
+// child process ends after a limit, so a fault shows as a failed test, never
+// as a hung run.
 
 #include <sys/types.h>
 
 #include <chrono>
 #include <functional>
+#include <string>
+#include <vector>
 
 // Polls `condition` every 5 ms until it holds (true) or `limit` passes (false).
 bool WaitUntil(const std::function<bool()>& condition,
@@ -19,3 +22,9 @@ int WaitForChildExit(pid_t pid, std::chrono::milliseconds limit = std::chrono::s
 // Runs `work` in a forked child and returns its result (0-255) as
 // WaitForChildExit reports it.
 int RunInChild(const std::function<int()>& work, std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+// Starts `program` with `arguments` (argument zero is the program's file
+// name), standard output and error going to the file `outputPath` and
+// standard input reading nothing. Returns its pid.
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& outputPath);

@@ -20,9 +20,9 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(m_path, ignored);
 }
 
-ScratchProgramFolder::ScratchProgramFolder() { SetProgramArgument0(*this / "tunefetch"); }
+ScratchProgramFolder::ScratchProgramFolder() { SetProgramPath(*this / "tunefetch"); }
 
-ScratchProgramFolder::~ScratchProgramFolder() { SetProgramArgument0(""); }
+ScratchProgramFolder::~ScratchProgramFolder() { SetProgramPath(""); }
 
 std::string ReadFileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -4,7 +4,6 @@
 // "0001"; the setup sheet runs alone and ignores lists; closing during a
 // transfer; small mode; a start hidden in the tray; two starts at once.
 
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -72,19 +71,7 @@ class ProgramTest : public ::testing::Test {
   }
 
   pid_t Start(const std::vector<std::string>& arguments) {
-    const std::string log = lists / ("out" + std::to_string(m_nStarts++) + ".txt");
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      dup2(out, STDOUT_FILENO);
-      dup2(out, STDERR_FILENO);
-      std::vector<char*> argv{const_cast<char*>("tunefetch")};
-      for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-      argv.push_back(nullptr);
-      execv((program / "tunefetch").c_str(), argv.data());
-      _exit(127);
-    }
-    return pid;
+    return StartProgram(program / "tunefetch", arguments, lists / ("out" + std::to_string(m_nStarts++) + ".txt"));
   }
 
   bool WaitForTitle(std::string_view title, std::chrono::milliseconds limit = 10s) {
@@ -215,28 +202,36 @@ TEST_F(ProgramTest, SmallStartOpensAtThePanelHeight) {
   EXPECT_EQ(Setting("SMALL_START"), "1");
 }
 
-TEST_F(ProgramTest, AStartHiddenInTheTrayShowsNoWindowAndStillDownloads) {
-  // A notification area for the tray icon to live in.
-  const pid_t tray = fork();
-  if (tray == 0) {
-    execlp("trayer", "trayer", static_cast<char*>(nullptr));
-    _exit(127);
-  }
+TEST_F(ProgramTest, AStartInTheTrayShowsNoWindowAndStillDownloadsWhereThereIsATray) {
   Settings("[DISP]\nMINIMIZE_START=1\nTRAY_MINIMIZE=1\nAUTO_CLOSE=0\n");
   PlayerDouble player({});
-  const pid_t pid = Start({List("one.mpq", "a.mp3\n")});
-  EXPECT_TRUE(WaitUntil([&] { return FileExists(save / "a.mp3"); }, 15s));
-  const std::vector<BusWindowInfo> windows = EnumerateWindows();
-  const auto main = std::find_if(windows.begin(), windows.end(),
-                                 [](const BusWindowInfo& info) { return info.title == kMainWindowTitle; });
-  ASSERT_NE(main, windows.end());
-  EXPECT_EQ(main->visibility, WindowVisibility::Hidden) << "hidden, and still findable";
-  EXPECT_EQ(Shell("xdotool search --onlyvisible --name '^QEM - Tunefetch$'"), "");
-  PostMessage(main->handle, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForChildExit(pid, 10s), 0);
-  EXPECT_EQ(Setting("POSITION"), "100,100") << "a hidden window keeps the stored place";
-  kill(tray, SIGTERM);
-  WaitForChildExit(tray, 5s);
+  // With a notification area only the tray icon shows; without one the
+  // window is minimised to the taskbar instead, so it can come back.
+  for (const bool tray : {true, false}) {
+    pid_t trayPid = 0;
+    if (tray && (trayPid = fork()) == 0) {
+      execlp("trayer", "trayer", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const std::string file = tray ? "a.mp3" : "b.mp3";
+    const pid_t pid = Start({List("one.mpq", file + "\n")});
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(save / file); }, 15s));
+    const std::vector<BusWindowInfo> windows = EnumerateWindows();
+    const auto main = std::find_if(windows.begin(), windows.end(),
+                                   [](const BusWindowInfo& info) { return info.title == kMainWindowTitle; });
+    ASSERT_NE(main, windows.end());
+    EXPECT_EQ(main->visibility, tray ? WindowVisibility::Hidden : WindowVisibility::Shown) << tray;
+    if (tray) {
+      EXPECT_EQ(Shell("xdotool search --onlyvisible --name '^QEM - Tunefetch$'"), "");
+    }
+    PostMessage(main->handle, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForChildExit(pid, 10s), 0);
+    EXPECT_EQ(Setting("POSITION"), "100,100") << "a minimised window keeps the stored place";
+    if (trayPid) {
+      kill(trayPid, SIGTERM);
+      WaitForChildExit(trayPid, 5s);
+    }
+  }
 }
 
 TEST_F(ProgramTest, TwoStartsAtOneMomentGiveOneRunningInstance) {

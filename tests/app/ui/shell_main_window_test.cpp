@@ -18,6 +18,7 @@
 #include "skin/Skin.h"
 #include "skin/SkinLoader.h"
 #include "skin/ui/SkinBitmaps.h"
+#include "tests/support/BuiltinSkinTest.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/WxTestEnvironment.h"
 
@@ -34,13 +35,8 @@ class TestHost : public MainWndHost {
   WxBusDispatcher m_dispatcher;
 };
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public BuiltinSkinTest {
  protected:
-  static void SetUpTestSuite() {
-    SetDefaultSkin(GetSkin(), 96);
-    MakeSkinBitmaps(GetSkin());
-  }
-
   void SetUp() override {
     for (const char* name : {"Morning Song.mp3", "Evening Song.mp3", "Night Song.mp3", "Dawn.mp3"}) {
       auto item = std::make_unique<CDownloadItem>();
