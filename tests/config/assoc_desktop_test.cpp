@@ -5,38 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include "config/DesktopAssociation.h"
 #include "config/FileAssociation.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/ProgramPath.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
 
 constexpr const char* kOtherLine = "text/plain=org.other.Editor.desktop;";
-
-// Sets an environment variable for the life of the object.
-class EnvironmentValue {
- public:
-  EnvironmentValue(const char* name, const std::string& value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~EnvironmentValue() {
-    if (m_old)
-      setenv(m_name, m_old->c_str(), 1);
-    else
-      unsetenv(m_name);
-  }
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
 
 class DesktopAssociation : public ::testing::Test {
  protected:
@@ -62,11 +42,11 @@ class DesktopAssociation : public ::testing::Test {
   ScratchFolder m_folder;
   std::string m_data = m_folder / "data";
   std::string m_config = m_folder / "config";
-  EnvironmentValue m_dataHome{"XDG_DATA_HOME", m_data};
-  EnvironmentValue m_configHome{"XDG_CONFIG_HOME", m_config};
+  ScopedEnvironment m_dataHome{"XDG_DATA_HOME", m_data};
+  ScopedEnvironment m_configHome{"XDG_CONFIG_HOME", m_config};
   // xdg-mime answers file types from the shared MIME database only for a
   // desktop it knows (through gio for GNOME); its generic answer asks file(1).
-  EnvironmentValue m_desktop{"XDG_CURRENT_DESKTOP", "GNOME"};
+  ScopedEnvironment m_desktop{"XDG_CURRENT_DESKTOP", "GNOME"};
   RegistryStore m_store{m_folder / "classes.reg"};
 };
 

@@ -2,7 +2,6 @@
 
 #include <signal.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "bridge/BoundedWait.h"
@@ -12,10 +11,6 @@ namespace {
 
 constexpr const char* kName = "org.atheme.audacious";
 constexpr const char* kPath = "/org/atheme/audacious";
-
-// The variables set for Audacious, in the order of m_savedEnvironment.
-constexpr const char* kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                                      "SDL_AUDIODRIVER"};
 
 // True while process `pid` exists and is not a zombie waiting for a parent
 // that never reaps (Audacious is started detached, so it is not ours).
@@ -31,25 +26,12 @@ bool ProcessAlive(pid_t pid) {
 }  // namespace
 
 AudaciousSession::AudaciousSession() {
-  const std::string values[] = {m_home.Path(), m_home / ".config", m_home / ".local/share",
-                                m_home / ".cache", "dummy"};
-  for (size_t i = 0; i < std::size(kVariables); ++i) {
-    if (const char* old = std::getenv(kVariables[i])) m_savedEnvironment[i] = old;
-    setenv(kVariables[i], values[i].c_str(), 1);
-  }
   std::string error;
   if (!m_daemon.Address().empty()) m_bus = SessionBus::Connect(error);
 }
 
 AudaciousSession::~AudaciousSession() {
   if (m_bus) Quit();
-  m_bus.reset();
-  for (size_t i = 0; i < std::size(kVariables); ++i) {
-    if (m_savedEnvironment[i])
-      setenv(kVariables[i], m_savedEnvironment[i]->c_str(), 1);
-    else
-      unsetenv(kVariables[i]);
-  }
 }
 
 bool AudaciousSession::IsRunning() { return m_bus->HasOwner(kName); }

@@ -6,11 +6,11 @@
 #include <sys/types.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "bridge/SessionBus.h"
 #include "tests/support/PrivateSessionBus.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScratchFolder.h"
 
 class AudaciousSession {
@@ -57,7 +57,11 @@ class AudaciousSession {
   std::string CallForString(const char* method, GVariant* parameters, const char* type);
 
   ScratchFolder m_home;
-  std::optional<std::string> m_savedEnvironment[5];
+  ScopedEnvironment m_homeVariable{"HOME", m_home.Path()};
+  ScopedEnvironment m_configVariable{"XDG_CONFIG_HOME", m_home / ".config"};
+  ScopedEnvironment m_dataVariable{"XDG_DATA_HOME", m_home / ".local/share"};
+  ScopedEnvironment m_cacheVariable{"XDG_CACHE_HOME", m_home / ".cache"};
+  ScopedEnvironment m_audioVariable{"SDL_AUDIODRIVER", "dummy"};
   PrivateSessionBus m_daemon;
   std::unique_ptr<SessionBus> m_bus;
 };

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 
 #include "tests/support/ChildProcess.h"
 
@@ -34,7 +33,6 @@ std::string ReadLine(int fd, int limitMs) {
 }  // namespace
 
 PrivateSessionBus::PrivateSessionBus() {
-  if (const char* saved = std::getenv("DBUS_SESSION_BUS_ADDRESS")) m_savedAddress = saved;
   int output[2];
   if (pipe(output) != 0) return;
   posix_spawn_file_actions_t actions;
@@ -51,7 +49,8 @@ PrivateSessionBus::PrivateSessionBus() {
   close(output[1]);
   if (m_pid != 0) m_address = ReadLine(output[0], 5000);
   close(output[0]);
-  if (!m_address.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", m_address.c_str(), 1);
+  if (!m_address.empty())
+    m_addressVariable = std::make_unique<ScopedEnvironment>("DBUS_SESSION_BUS_ADDRESS", m_address);
 }
 
 PrivateSessionBus::~PrivateSessionBus() {
@@ -59,8 +58,4 @@ PrivateSessionBus::~PrivateSessionBus() {
     kill(m_pid, SIGTERM);
     WaitForChildExit(m_pid);
   }
-  if (m_savedAddress)
-    setenv("DBUS_SESSION_BUS_ADDRESS", m_savedAddress->c_str(), 1);
-  else
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }

@@ -5,8 +5,10 @@
 
 #include <sys/types.h>
 
-#include <optional>
+#include <memory>
 #include <string>
+
+#include "tests/support/ScopedEnvironment.h"
 
 class PrivateSessionBus {
  public:
@@ -23,5 +25,5 @@ class PrivateSessionBus {
  private:
   pid_t m_pid = 0;
   std::string m_address;
-  std::optional<std::string> m_savedAddress;
+  std::unique_ptr<ScopedEnvironment> m_addressVariable;
 };
