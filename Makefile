@@ -7,6 +7,8 @@
 #             bundled example list served from a loopback lighttpd, with a
 #             demo program folder in build/demo (scripts/demo.sh).
 # make build  the program and the tests (build/).
+# make fuzz   the libFuzzer targets, FUZZ_SECONDS (300) each; make test runs
+#             them for about 20 seconds in all.
 # make install    puts the program in $(PREFIX) (per user: ~/.local by default):
 #                 the program folder in lib/tunefetch, links in bin, the menu
 #                 entry and icons in share. DESTDIR stages it elsewhere.
@@ -21,7 +23,7 @@ TSAN_TESTS := worker_download_test list_download_list_test cli_terminal_test que
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
 PREFIX ?= $(HOME)/.local
 
-.PHONY: deps build demo test test-main test-sanitize test-thread test-fuzz bench clean install uninstall
+.PHONY: deps build demo test test-main test-sanitize test-thread test-fuzz fuzz fuzz-build bench clean install uninstall
 
 deps:
 	@bash scripts/install-deps.sh
@@ -35,14 +37,23 @@ demo: build
 
 test: test-fuzz test-sanitize test-main test-thread
 
-# The Japanese text converter under libFuzzer for about 20 seconds; the corpus
-# in build-fuzz/corpus grows from run to run.
-test-fuzz: deps
-	mkdir -p build-fuzz/corpus
-	clang++ -std=c++20 -g -O1 -Wall -Wextra -Wpedantic -Werror -fsanitize=fuzzer,address,undefined \
-	  -fno-sanitize-recover=undefined -I. tests/fuzz/sjis_fuzz.cpp core/ShiftJisConverter.cpp \
-	  core/HalfWidthKana.cpp core/FieldText.cpp -o build-fuzz/sjis_fuzz
-	build-fuzz/sjis_fuzz -max_total_time=20 -dict=tests/fuzz/sjis.dict -artifact_prefix=build-fuzz/ build-fuzz/corpus
+# The libFuzzer targets of tests/fuzz (built with clang in build-fuzz):
+# test-fuzz gives them about 20 seconds in all, fuzz FUZZ_SECONDS each. Any
+# finding fails the run (scripts/run-fuzzers.sh).
+FUZZ_BUILD := build-fuzz
+FUZZ_TARGETS := sjis bmp ini keystore busframe busfiles skin language list fetch
+FUZZ_SECONDS ?= 300
+
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DTF_FUZZ=ON -DTF_GUI=OFF -DTF_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+
+test-fuzz: fuzz-build
+	scripts/run-fuzzers.sh $(FUZZ_BUILD) 2 $(FUZZ_TARGETS)
+
+fuzz: fuzz-build
+	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 test-main: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)

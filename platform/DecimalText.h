@@ -16,3 +16,12 @@ std::optional<Number> ParseUnsigned(std::string_view text) {
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 }
+
+// As ParseUnsigned, but only the one spelling a number has: no leading zero
+// (other than "0" itself). Ids written in file names must map one to one to
+// names, or "01.win" would list window 1 a second time.
+template <typename Number>
+std::optional<Number> ParseCanonicalUnsigned(std::string_view text) {
+  if (text.size() > 1 && text.front() == '0') return std::nullopt;
+  return ParseUnsigned<Number>(text);
+}

@@ -129,9 +129,11 @@ bool WriteProfileString(const std::string& path, std::string_view section,
 
     Place place = FindKey(lines, section, key);
     std::string result;
+    // Only the last line can lack its LF; it gets a whole line end, as a
+    // lone CR left there would glue the next line onto it.
     auto appendLine = [&](std::string_view text, std::string_view end) {
       result += text;
-      result += end.empty() ? newline : end;
+      result += end.ends_with('\n') ? end : newline;
     };
     for (size_t i = 0; i < lines.size(); ++i) {
       if (place.sectionFound && !place.keyFound && i == place.index) appendLine(keyLine, newline);

@@ -15,8 +15,10 @@ namespace {
 
 constexpr std::string_view kHeader = "tunefetch-atoms 1";
 constexpr std::size_t kAtomCount = 0x10000 - kFirstAtom;
-// Room for a full table of longest names; a bigger file is not ours.
-constexpr std::size_t kMaxTableFileSize = kAtomCount * (16 + 2 * kMaxAtomNameLength) + 64;
+// Room for a full table of longest names with the largest counts; a bigger
+// file is not ours. A line is "65535 4294967295 <510 hex digits>" and LF.
+constexpr std::size_t kMaxLineSize = 5 + 1 + 10 + 1 + 2 * kMaxAtomNameLength + 1;
+constexpr std::size_t kMaxTableFileSize = kHeader.size() + 1 + kAtomCount * kMaxLineSize;
 
 struct AtomEntry {
   std::uint32_t references = 0;
@@ -41,7 +43,10 @@ void ParseLine(std::string_view line, AtomMap& atoms) {
 // A foreign or damaged file counts as empty.
 AtomMap ParseTable(std::string_view text) {
   AtomMap atoms;
-  if (!text.starts_with(kHeader)) return atoms;
+  // The header line must match whole: "tunefetch-atoms 12" is another format.
+  const std::size_t headerEnd = text.find('\n');
+  if (headerEnd == std::string_view::npos || text.substr(0, headerEnd) != kHeader) return atoms;
+  text.remove_prefix(headerEnd + 1);
   for (std::size_t end; (end = text.find('\n')) != std::string_view::npos; text.remove_prefix(end + 1))
     ParseLine(text.substr(0, end), atoms);
   return atoms;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <optional>
 
 #include "platform/DecimalText.h"
@@ -41,7 +42,7 @@ std::optional<BusWindowInfo> ParseEntry(std::string_view text, BusWindowHandle h
     if (blank == std::string_view::npos) return std::nullopt;
     const std::string_view key = line.substr(0, blank), value = line.substr(blank + 1);
     if (key == "pid") {
-      const auto pid = ParseUnsigned<pid_t>(value);
+      const auto pid = ParseCanonicalUnsigned<pid_t>(value);
       if (!pid || *pid <= 0) return std::nullopt;
       info.pid = *pid;
       sawPid = true;
@@ -89,10 +90,15 @@ std::string SocketPath(const std::string& folder, BusWindowHandle handle) {
   return folder + "/" + std::to_string(handle.id) + ".sock";
 }
 
-BusWindowHandle AllocateWindowHandle(const std::string& folder) {
+BusWindowHandle AllocateWindowHandle(const std::string& folder, BusError& error) {
+  const std::string path = folder + "/sequence";
   BusWindowHandle next;
+  bool exhausted = false;
   const auto update = [&](FileReadResult read, std::string& text) {
-    if (read == FileReadResult::Unreadable) return FileChange::Keep;
+    // Something that is not a readable file (a pipe, a folder) must not block
+    // every registration for ever: it counts as 0 and is replaced. The rename
+    // of the replacement cannot go over a folder, so an empty one goes first.
+    if (read == FileReadResult::Unreadable) rmdir(path.c_str());
     std::string_view current = text;
     while (!current.empty() && (current.back() == '\n' || current.back() == ' ')) current.remove_suffix(1);
     // A missing or empty counter starts the sequence; a damaged or overlong
@@ -100,12 +106,17 @@ BusWindowHandle AllocateWindowHandle(const std::string& folder) {
     // out twice).
     std::uint64_t last = ParseUnsigned<std::uint64_t>(current).value_or(0);
     for (const BusWindowInfo& info : ListWindowEntries(folder)) last = std::max(last, info.handle.id);
+    if (last == UINT64_MAX) {
+      exhausted = true;  // one more would wrap to 0, which is no id
+      return FileChange::Keep;
+    }
     next = BusWindowHandle{last + 1};
     text = std::to_string(next.id) + "\n";
     return FileChange::Replace;
   };
-  if (UpdateSmallFile(folder + "/sequence", kMaxSequenceSize, update) != UpdateResult::Replaced) return {};
-  return next;
+  const UpdateResult result = UpdateSmallFile(path, kMaxSequenceSize, update);
+  error = exhausted ? BusError::NoIdsLeft : result == UpdateResult::Replaced ? BusError::None : BusError::IoError;
+  return error == BusError::None ? next : BusWindowHandle{};
 }
 
 BusError WriteWindowEntry(const std::string& folder, const BusWindowInfo& info) {
@@ -125,7 +136,7 @@ std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder) {
       std::string_view name(item->d_name);
       if (!name.ends_with(kEntrySuffix)) continue;
       name.remove_suffix(kEntrySuffix.size());
-      if (const auto id = ParseUnsigned<std::uint64_t>(name); id && *id != 0) handles.push_back({*id});
+      if (const auto id = ParseCanonicalUnsigned<std::uint64_t>(name); id && *id != 0) handles.push_back({*id});
     }
     closedir(listing);
   }

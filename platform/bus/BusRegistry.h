@@ -33,9 +33,12 @@ bool IsValidTitle(std::string_view title);
 std::string EntryPath(const std::string& folder, BusWindowHandle handle);
 std::string SocketPath(const std::string& folder, BusWindowHandle handle);
 
-// Takes the next id from the folder's counter; a handle of 0 when the counter
-// cannot be read or written.
-BusWindowHandle AllocateWindowHandle(const std::string& folder);
+// Takes the next id from the folder's counter. A handle of 0 with `error` set
+// when the counter cannot be written (IoError) or has reached the largest id
+// (NoIdsLeft: ids are never reused, so a new bus folder is needed). A counter
+// that cannot be read (damaged, or not a regular file) counts as 0 and is
+// replaced.
+BusWindowHandle AllocateWindowHandle(const std::string& folder, BusError& error);
 
 // Publishes or replaces the entry in one step (temporary file and rename), so
 // a finder sees the old or the new entry, never half of one.

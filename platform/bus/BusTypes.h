@@ -45,6 +45,7 @@ enum class BusError {
   NoReply,      // the receiver closed the connection without answering
   Refused,      // the receiver refused the frame as malformed
   IoError,      // the system refused a socket or file operation
+  NoIdsLeft,    // the window id counter of the bus folder is used up
 };
 
 // What a synchronous send gives back: the handler's result when `error` is

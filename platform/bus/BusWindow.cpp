@@ -6,21 +6,36 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <deque>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "platform/bus/BusFolder.h"
 #include "platform/bus/BusFrame.h"
 #include "platform/bus/BusSocket.h"
+#include "platform/bus/RequestReader.h"
 
 namespace {
 
-// How long a connected sender may take to deliver its whole frame. The
-// listener serves one connection at a time, so this also bounds how long a
-// stalled or hostile sender can hold up the others.
+// How long a connected sender may take to deliver its whole frame, counted
+// from the accept. Connections are read side by side, so a stalled sender
+// delays nobody else.
 constexpr auto kFrameArrivalLimit = std::chrono::seconds(1);
+// How long writing a reply may wait for room in the sender's socket.
+constexpr auto kReplyWriteLimit = std::chrono::seconds(1);
 constexpr int kListenBacklog = 64;
+// Connections whose frame is still arriving; when one more comes in, the
+// oldest of them is closed. Honest senders write their frame at once, so only
+// stalled ones are ever this many.
+constexpr std::size_t kMaxPendingConnections = 32;
+// Messages handed to a dispatcher and not yet run. Beyond this a message is
+// dropped: its connection is closed unanswered (the sender of a send sees
+// "no reply" at once). Only queued sends keep their connection open.
+constexpr std::size_t kMaxQueuedJobs = 64;
 
 }  // namespace
 
@@ -53,12 +68,31 @@ class BusWindowCore {
   BusDispatcher* Dispatcher() const { return m_dispatcher; }
   void SetListenerThread(std::thread::id id) { m_listenerThread = id; }
 
+  // Counts a job into the dispatcher's queue; false when the queue is full.
+  bool TakeQueueSlot() {
+    std::size_t queued = m_queuedJobs.load();
+    do {
+      if (queued >= kMaxQueuedJobs) return false;
+    } while (!m_queuedJobs.compare_exchange_weak(queued, queued + 1));
+    return true;
+  }
+  // A job ran or was destroyed unrun.
+  void ReleaseQueueSlot() { --m_queuedJobs; }
+
  private:
   std::recursive_mutex m_mutex;
   bool m_open = true;  // guarded by m_mutex
   BusHandler m_handler;
   BusDispatcher* const m_dispatcher;
   std::thread::id m_listenerThread;  // set before the window is published
+  std::atomic<std::size_t> m_queuedJobs{0};
+};
+
+// A connection whose request frame is still arriving, or has just arrived.
+struct PendingConnection {
+  BusFd connection;
+  BusClock::time_point deadline;
+  RequestReader reader;
 };
 
 namespace {
@@ -75,36 +109,49 @@ bool PeerIsThisUser(int connection) {
 
 void Reply(int connection, ReplyStatus status, std::int64_t result) {
   const auto reply = EncodeReply(status, result);
-  SendAll(connection, reply.data(), reply.size(), BusClock::now() + kFrameArrivalLimit);
+  SendAll(connection, reply.data(), reply.size(), BusClock::now() + kReplyWriteLimit);
 }
 
-// Reads one frame from `connection` and has it handled. A malformed frame is
-// answered with a refusal; a truncated or late one is dropped.
-void ServeConnection(BusFd connection, const std::shared_ptr<BusWindowCore>& core) {
-  const auto deadline = BusClock::now() + kFrameArrivalLimit;
-  std::array<std::uint8_t, kRequestHeaderSize> headerBytes{};
-  if (ReadExact(connection.Get(), headerBytes.data(), headerBytes.size(), deadline) != IoOutcome::Done)
-    return;
-  RequestHeader header;
-  if (DecodeRequestHeader(headerBytes, header) != FrameCheck::Ok) {
-    Reply(connection.Get(), ReplyStatus::Refused, 0);
-    return;
-  }
-  header.message.data.resize(header.dataLength);
-  if (ReadExact(connection.Get(), header.message.data.data(), header.dataLength, deadline) != IoOutcome::Done)
-    return;
+// A dispatcher job's hold on its queue slot, released however the job ends.
+class QueueSlot {
+ public:
+  explicit QueueSlot(std::shared_ptr<BusWindowCore> core) : m_core(std::move(core)) {}
+  ~QueueSlot() { m_core->ReleaseQueueSlot(); }
+  QueueSlot(const QueueSlot&) = delete;
+  QueueSlot& operator=(const QueueSlot&) = delete;
 
-  const bool wantsAnswer = header.type == FrameType::Send;
+ private:
+  std::shared_ptr<BusWindowCore> m_core;
+};
+
+// Has a complete frame handled: at once without a dispatcher, else as a job.
+void HandleRequest(BusFd connection, RequestHeader request, const std::shared_ptr<BusWindowCore>& core) {
+  const bool wantsAnswer = request.type == FrameType::Send;
   if (!core->Dispatcher()) {
-    const std::optional<std::int64_t> result = core->Run(header.message);
+    const std::optional<std::int64_t> result = core->Run(request.message);
     if (wantsAnswer && result) Reply(connection.Get(), ReplyStatus::Handled, *result);
     return;
   }
+  if (!core->TakeQueueSlot()) return;  // dropped; closing tells a waiting sender
+  if (!wantsAnswer) connection.Reset();  // nobody waits for a post's answer
+  auto slot = std::make_shared<QueueSlot>(core);
   auto owned = std::make_shared<BusFd>(std::move(connection));
-  core->Dispatcher()->Dispatch([core, owned, wantsAnswer, message = std::move(header.message)] {
+  core->Dispatcher()->Dispatch([core, slot, owned, message = std::move(request.message)] {
     const std::optional<std::int64_t> result = core->Run(message);
-    if (wantsAnswer && result) Reply(owned->Get(), ReplyStatus::Handled, *result);
+    if (owned->IsOpen() && result) Reply(owned->Get(), ReplyStatus::Handled, *result);
   });
+}
+
+// Moves a connection on by the state of its frame: still arriving, complete
+// (to be handled), refused (answered and closed) or dropped (closed).
+void Settle(PendingConnection each, std::deque<PendingConnection>& pending,
+            std::vector<PendingConnection>& completed) {
+  switch (each.reader.Current()) {
+    case RequestReader::State::Incomplete: pending.push_back(std::move(each)); return;
+    case RequestReader::State::Complete: completed.push_back(std::move(each)); return;
+    case RequestReader::State::Refused: Reply(each.connection.Get(), ReplyStatus::Refused, 0); return;
+    case RequestReader::State::Dropped: return;
+  }
 }
 
 }  // namespace
@@ -120,9 +167,8 @@ std::unique_ptr<BusWindow> BusWindow::Create(std::string_view className, std::st
 
   std::unique_ptr<BusWindow> window(new BusWindow());
   window->m_folder = folder.path;
-  window->m_info = {AllocateWindowHandle(folder.path), getpid(), visibility, std::string(className),
+  window->m_info = {AllocateWindowHandle(folder.path, error), getpid(), visibility, std::string(className),
                     std::string(title)};
-  error = BusError::IoError;
   if (!window->m_info.handle) return nullptr;
 
   const std::string socketPath = SocketPath(folder.path, window->m_info.handle);
@@ -205,9 +251,18 @@ std::optional<std::int64_t> BusWindow::HandleInlineIfOwnThread(BusWindowHandle h
 }
 
 void BusWindow::Listen(BusWindowHandle handle) {
+  std::deque<PendingConnection> pending;  // oldest first
+  std::vector<pollfd> waits;
   for (;;) {
-    pollfd waits[2] = {{m_listener.Get(), POLLIN, 0}, {m_stopEvent.Get(), POLLIN, 0}};
-    if (poll(waits, 2, -1) < 0) {
+    waits.assign({{m_listener.Get(), POLLIN, 0}, {m_stopEvent.Get(), POLLIN, 0}});
+    auto timeout = std::chrono::milliseconds(-1);  // none pending: wait for ever
+    for (const PendingConnection& each : pending) {
+      waits.push_back({each.connection.Get(), POLLIN, 0});
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(each.deadline - BusClock::now());
+      const auto bounded = std::max(left, std::chrono::milliseconds(0));
+      if (timeout.count() < 0 || bounded < timeout) timeout = bounded;
+    }
+    if (poll(waits.data(), waits.size(), static_cast<int>(timeout.count())) < 0) {
       if (errno == EINTR) continue;
       // Nobody will accept any more: unpublish the window, so senders learn
       // at once that it is gone instead of waiting out their time limit.
@@ -215,14 +270,43 @@ void BusWindow::Listen(BusWindowHandle handle) {
       return;
     }
     if (waits[1].revents != 0) return;
+
+    // Read every connection that has bytes before giving up on late ones: a
+    // frame that arrived while a handler ran is not late.
+    std::vector<PendingConnection> completed;
+    std::deque<PendingConnection> stillPending;
+    const auto now = BusClock::now();
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+      PendingConnection& each = pending[i];
+      if (waits[i + 2].revents != 0) each.reader.ReadAvailable(each.connection.Get());
+      if (each.reader.Current() == RequestReader::State::Incomplete && now >= each.deadline) continue;
+      Settle(std::move(each), stillPending, completed);
+    }
+    pending = std::move(stillPending);
+
+    if (waits[0].revents != 0) AcceptWaiting(pending, completed);
+    for (PendingConnection& each : completed)
+      HandleRequest(std::move(each.connection), std::move(each.reader.Request()), m_core);
+  }
+}
+
+void BusWindow::AcceptWaiting(std::deque<PendingConnection>& pending, std::vector<PendingConnection>& completed) {
+  // At most a full set of pending connections per round, so a flood cannot
+  // keep the listener from reading what it already accepted.
+  for (std::size_t accepted = 0; accepted < kMaxPendingConnections;) {
     BusFd connection(accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
     if (!connection.IsOpen()) {
-      // Out of descriptors: the pending connection stays queued and poll
-      // would wake at once again, so give the process a moment.
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      // Out of descriptors: the connection stays queued and poll would wake
+      // at once again, so give the process a moment.
       if (errno == EMFILE || errno == ENFILE) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      continue;  // otherwise the peer simply gave up meanwhile
+      return;  // otherwise nobody is waiting any more
     }
+    ++accepted;
     if (!PeerIsThisUser(connection.Get())) continue;
-    ServeConnection(std::move(connection), m_core);
+    if (pending.size() >= kMaxPendingConnections) pending.pop_front();
+    PendingConnection added{std::move(connection), BusClock::now() + kFrameArrivalLimit, {}};
+    added.reader.ReadAvailable(added.connection.Get());  // most senders have written it all by now
+    Settle(std::move(added), pending, completed);
   }
 }

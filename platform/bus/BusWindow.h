@@ -13,11 +13,13 @@
 // be destroyed from inside its own handler when that runs on the listener
 // thread (let the handler set a flag instead).
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "platform/bus/BusDispatcher.h"
 #include "platform/bus/BusFd.h"
@@ -25,6 +27,7 @@
 #include "platform/bus/BusTypes.h"
 
 class BusWindowCore;
+struct PendingConnection;
 
 class BusWindow {
  public:
@@ -61,6 +64,9 @@ class BusWindow {
   // The listener thread's loop. It gets its own copy of the handle, as the
   // owner thread may rewrite m_info meanwhile.
   void Listen(BusWindowHandle handle);
+  // Accepts the connections waiting in the listen queue and reads what they
+  // have sent so far; complete frames go to `completed`.
+  void AcceptWaiting(std::deque<PendingConnection>& pending, std::vector<PendingConnection>& completed);
 
   std::string m_folder;
   BusWindowInfo m_info;

@@ -87,8 +87,11 @@ BusSendResult SendBusMessage(BusWindowHandle window, const BusMessage& message,
 
   const auto deadline = BusClock::now() + timeout;
   BusFd connection;
+  // A receiver refuses a frame on its header and closes without reading the
+  // data, so the write of the data can fail (EPIPE, ECONNRESET) although the
+  // refusal is waiting to be read: look for it before reporting "no reply".
   if (const BusError error = Deliver(FrameType::Send, window, message, deadline, connection);
-      error != BusError::None)
+      error != BusError::None && !(error == BusError::NoReply && connection.IsOpen()))
     return {error, 0};
 
   std::array<std::uint8_t, kReplySize> replyBytes{};

@@ -47,6 +47,8 @@ class DesktopAssociation : public ::testing::Test {
   // xdg-mime answers file types from the shared MIME database only for a
   // desktop it knows (through gio for GNOME); its generic answer asks file(1).
   ScopedEnvironment m_desktop{"XDG_CURRENT_DESKTOP", "GNOME"};
+  // gio's own local files only: no file-system daemon on a session bus.
+  ScopedEnvironment m_vfs{"GIO_USE_VFS", "local"};
   RegistryStore m_store{m_folder / "classes.reg"};
 };
 

@@ -78,6 +78,27 @@ TEST_F(ProfileFileTest, WritesFollowTheFilesLineEndsAndLeaveItPrivate) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
+// Found by fuzzing: a last line ending in a lone CR had the new section glued
+// onto it, so the written key could not be read back.
+TEST_F(ProfileFileTest, ALastLineWithoutItsLineFeedIsEndedBeforeNewLines) {
+  const struct {
+    const char* before;
+    const char* after;
+  } cases[] = {
+      {"[A]\nk=1\r", "[A]\nk=1\n[B]\nm=3\n"},
+      {"[A]\nk=1", "[A]\nk=1\n[B]\nm=3\n"},
+      {"[A]\r\nk=1\r", "[A]\r\nk=1\r\n[B]\r\nm=3\r\n"},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.before);
+    WriteFileText(path, each.before);
+    ASSERT_TRUE(WriteProfileString(path, "B", "m", "3"));
+    EXPECT_EQ(ReadFileText(path), each.after);
+    EXPECT_EQ(ReadProfileString(path, "B", "m", "-"), "3");
+    EXPECT_EQ(ReadProfileString(path, "A", "k", "-"), "1");
+  }
+}
+
 TEST_F(ProfileFileTest, FailedWriteLeavesNoTraceAndReportsFailure) {
   EXPECT_FALSE(WriteProfileString(folder / "no/such/folder.ini", "A", "k", "v"));
 }

@@ -186,7 +186,7 @@ void TestHttpServer::Serve(int fd) {
 
     const TestHttpReply reply = ReplyFor(head);
     if (!reply.raw.empty()) {
-      if (SendAll(fd, reply.raw, m_wakeFd)) Stall(fd, m_wakeFd);
+      if (SendAll(fd, reply.raw, m_wakeFd) && !reply.closeAfterRaw) Stall(fd, m_wakeFd);
       break;
     }
     if (reply.failure == TestHttpReply::Failure::StallBeforeHead) {

@@ -35,8 +35,9 @@ struct TestHttpReply {
   std::uint64_t failureOffset = 0;
   // When not empty, these bytes are the whole reply, sent as they stand in
   // place of everything above; the connection is then held open without
-  // sending until the client leaves.
+  // sending until the client leaves, or closed at once with closeAfterRaw.
   std::string raw;
+  bool closeAfterRaw = false;
 };
 
 // The first `size` bytes of the pattern body: printable characters, period

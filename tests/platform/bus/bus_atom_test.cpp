@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/bus/AtomTable.h"
 #include "platform/bus/BusFolder.h"
 #include "tests/support/ChildProcess.h"
@@ -81,4 +83,37 @@ TEST(AtomTable, ADamagedTableFileIsReadAsFarAsItIsSound) {
   WriteFileText(table, "not an atom table at all");
   EXPECT_EQ(GlobalGetAtomName(49152), "");
   EXPECT_EQ(GlobalAddAtom("fresh"), kFirstAtom);
+}
+
+TEST(AtomTable, OnlyTheExactHeaderLineIsOurFormat) {
+  const std::string table = OpenBusFolder().path + "/atoms";
+  const struct {
+    const char* text;
+    const char* name;  // of atom 49152
+  } cases[] = {
+      {"tunefetch-atoms 1\n49152 1 6162\n", "ab"},
+      {"tunefetch-atoms 1\n49152 1 4A4b\n", "JK"},  // upper-case hex is read too
+      {"tunefetch-atoms 12\n49152 1 6162\n", ""},
+      {"tunefetch-atoms 1 junk\n49152 1 6162\n", ""},
+      {"tunefetch-atoms 1\n49152 1 6162", ""},  // a last line without LF was cut short
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.text);
+    WriteFileText(table, each.text);
+    EXPECT_EQ(GlobalGetAtomName(49152), each.name);
+  }
+  std::remove(table.c_str());
+}
+
+// The size cap was below what a full table of longest names takes.
+TEST(AtomTable, AFullTableOfLongestNamesIsReadAndAFullCountIsNotExceeded) {
+  std::string text = "tunefetch-atoms 1\n";
+  const std::string longestHex(2 * kMaxAtomNameLength, 'a');
+  for (std::uint32_t atom = kFirstAtom; atom <= 0xFFFF; ++atom)
+    text += std::to_string(atom) + " 4294967295 " + longestHex + "\n";
+  WriteFileText(OpenBusFolder().path + "/atoms", text);
+  EXPECT_EQ(GlobalGetAtomName(0xFFFF), std::string(kMaxAtomNameLength, '\xaa'));
+  EXPECT_EQ(GlobalAddAtom(std::string(kMaxAtomNameLength, '\xaa')), 0);  // no count beyond 2^32 - 1
+  EXPECT_EQ(GlobalAddAtom("one more"), 0);                            // no free atom
+  std::remove((OpenBusFolder().path + "/atoms").c_str());              // the folder outlives the run
 }

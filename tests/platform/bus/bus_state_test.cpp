@@ -1,0 +1,90 @@
+// The bus folder's files as another program, a crash or a long life may leave
+// them: odd file names, a counter at its end or not a file at all.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/bus/BusFolder.h"
+#include "platform/bus/BusWindow.h"
+#include "platform/bus/DesktopBus.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+std::unique_ptr<BusWindow> MakeWindow(BusError& error) {
+  return BusWindow::Create(
+      "State", "state", WindowVisibility::Shown, [](const BusMessage&) { return std::int64_t{0}; },
+      nullptr, error);
+}
+
+std::string SequenceFile() { return OpenBusFolder().path + "/sequence"; }
+
+}  // namespace
+
+TEST(BusState, AnEntryWhoseNameIsNotTheCanonicalIdIsNotListed) {
+  BusError error = BusError::None;
+  auto window = MakeWindow(error);
+  ASSERT_TRUE(window);
+  const std::string folder = OpenBusFolder().path;
+  const std::string id = std::to_string(window->Handle().id);
+  const std::string entry = ReadFileText(EntryPath(folder, window->Handle()));
+  for (const std::string& name : {"0" + id, "00" + id, "+" + id, id + " "})
+    WriteFileText(folder + "/" + name + ".win", entry);
+  // The same entry with a pid spelt with a leading zero is no entry either.
+  std::string zeroPid = entry;
+  zeroPid.replace(zeroPid.find("pid ") + 4, 0, "0");
+  WriteFileText(folder + "/" + std::to_string(window->Handle().id + 100) + ".win", zeroPid);
+
+  const std::vector<BusWindowInfo> windows = EnumerateWindows();
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(windows[0].handle, window->Handle());
+}
+
+TEST(BusState, TheLastIdIsHandedOutOnceAndThenRegistrationIsRefused) {
+  WriteFileText(SequenceFile(), "18446744073709551614\n");
+  BusError error = BusError::None;
+  auto last = MakeWindow(error);
+  ASSERT_TRUE(last);
+  EXPECT_EQ(last->Handle().id, UINT64_MAX);
+  last.reset();
+
+  EXPECT_FALSE(MakeWindow(error));
+  EXPECT_EQ(error, BusError::NoIdsLeft);
+  EXPECT_EQ(ReadFileText(SequenceFile()), "18446744073709551615\n");  // never 0
+}
+
+// Whatever sits at the counter's name, registration goes on and the counter
+// is a plain file again afterwards.
+TEST(BusState, ACounterThatCannotBeReadCountsAsZeroAndIsReplaced) {
+  struct Case {
+    const char* what;
+    void (*make)(const std::string& path);
+  };
+  const Case cases[] = {
+      {"a pipe", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
+      {"an empty folder", [](const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0700), 0); }},
+      {"a file without rights",
+       [](const std::string& path) {
+         WriteFileText(path, "5\n");
+         chmod(path.c_str(), 0);
+       }},
+      {"damaged text", [](const std::string& path) { WriteFileText(path, "12 junk\n"); }},
+      {"trailing blanks", [](const std::string& path) { WriteFileText(path, "7  \n\n"); }},
+      {"an overlong file",
+       [](const std::string& path) { WriteFileText(path, std::string(100, '9')); }},
+  };
+  for (const Case& each : cases) {
+    SCOPED_TRACE(each.what);
+    std::filesystem::remove_all(SequenceFile());
+    each.make(SequenceFile());
+    BusError error = BusError::None;
+    auto window = MakeWindow(error);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(error, BusError::None);
+    EXPECT_TRUE(std::filesystem::is_regular_file(SequenceFile()));
+    EXPECT_EQ(ReadFileText(SequenceFile()), std::to_string(window->Handle().id) + "\n");
+  }
+}
