@@ -54,7 +54,7 @@ TEST(BridgeOptions, SettingsFileThenCommandLine) {
        "",
        "",
        60},
-      {"unknown player in the file", "[BRIDGE]\nPLAYER=winamp\n", {}, false, {}, "", "", 0},
+      {"unknown player in the file", "[BRIDGE]\nPLAYER=no-such-player\n", {}, false, {}, "", "", 0},
       {"bad idle time in the file", "[BRIDGE]\nIDLE_EXIT=soon\n", {}, false, {}, "", "", 0},
       {"unknown option", "", {"--loud"}, false, {}, "", "", 0},
       {"option without its value", "", {"--command"}, false, {}, "", "", 0},
