@@ -9,6 +9,10 @@
 # make build  the program and the tests (build/).
 # make fuzz   the libFuzzer targets, FUZZ_SECONDS (300) each; make test runs
 #             them for about 20 seconds in all.
+# make install    puts the program in $(PREFIX) (per user: ~/.local by default):
+#                 the program folder in lib/tunefetch, links in bin, the menu
+#                 entry and icons in share. DESTDIR stages it elsewhere.
+# make uninstall  takes it out again and keeps the settings files.
 # make bench  the benchmarks (build/bench/bench_*), run one after another, then
 #             tunefetch-cli against curl and wget (bench/downloaders.sh).
 JOBS ?= $(shell nproc)
@@ -17,8 +21,9 @@ SANITIZE_BUILD := build-sanitize
 TSAN_BUILD := build-tsan
 TSAN_TESTS := worker_download_test list_download_list_test cli_terminal_test queue_download_state_test
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
+PREFIX ?= $(HOME)/.local
 
-.PHONY: deps build demo test test-main test-sanitize test-thread test-fuzz fuzz fuzz-build bench clean
+.PHONY: deps build demo test test-main test-sanitize test-thread test-fuzz fuzz fuzz-build bench clean install uninstall
 
 deps:
 	@bash scripts/install-deps.sh
@@ -67,6 +72,12 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; \
 	  case "$$b" in */bench_ui_*) xvfb-run -a -s "-screen 0 1280x1024x24" "$$b";; *) "$$b";; esac; done
 	@echo "== bench/downloaders.sh" && bench/downloaders.sh $(BUILD)
+
+install: build
+	scripts/install.sh install $(BUILD) "$(PREFIX)" "$(DESTDIR)"
+
+uninstall:
+	scripts/install.sh uninstall "$(PREFIX)" "$(DESTDIR)"
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) build-fuzz

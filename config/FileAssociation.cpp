@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/DesktopAssociation.h"
 #include "platform/ProgramPath.h"
 
 namespace {
@@ -103,6 +104,7 @@ void AssociateExtension(const RegistryStore& store, std::string_view extension) 
   const std::string verbKey = Join(Join(kFileType, "shell"), kVerb);
   WriteString(store, verbKey, "", kVerb);
   WriteString(store, Join(verbKey, "command"), "", "\"" + program + "\" \"%1\"");
+  RegisterDesktopAssociation(extension, program);
 }
 
 void ReleaseExtension(const RegistryStore& store, std::string_view extension) {
@@ -121,6 +123,7 @@ void ReleaseExtension(const RegistryStore& store, std::string_view extension) {
     }
   }
   DeleteKeyTree(store, "", kFileType);
+  ReleaseDesktopAssociation(extension);
 }
 
 void DeleteKeyTree(const RegistryStore& store, std::string_view parent, std::string_view name) {

@@ -9,8 +9,10 @@
 //   DownloadListFile\DefaultIcon   "\"<program>\", 0"
 //   DownloadListFile\shell\Start &Download          "Start &Download"
 //   DownloadListFile\shell\Start &Download\command  "\"<program>\" \"%1\""
-// <program> is the running executable's full path. Store failures are silent:
-// callers test the state again to show it.
+// <program> is the running executable's full path. Associating and releasing
+// also tell the user's desktop, the freedesktop way (DesktopAssociation.h),
+// so a file manager opens lists with the program. Failures are silent:
+// callers test the state of the store again to show it.
 //
 // An extension must be one key name: an empty text or one holding "\" is
 // never associated, and associating or releasing it does nothing (releasing

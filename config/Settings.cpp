@@ -4,14 +4,12 @@
 #include <mutex>
 #include <vector>
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include "config/TextFields.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/PathParts.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramPath.h"
+#include "platform/XdgFolders.h"
 
 namespace {
 
@@ -72,15 +70,6 @@ bool ReadOverride(std::string_view section, std::string_view key, std::string& v
   const OverrideRow* row = FindOverride(section, key);
   if (row) value = row->value;
   return row != nullptr;
-}
-
-// $HOME, or the home folder the user database gives when HOME is unset or
-// empty (a service or a cleared environment), so "~/" never becomes "/".
-std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home && *home) return home;
-  const passwd* user = getpwuid(getuid());
-  return user && user->pw_dir ? user->pw_dir : "";
 }
 
 // The save folder's default is the user's home folder followed by "/MP3/".

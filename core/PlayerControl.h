@@ -13,7 +13,8 @@
 enum class PlayerStart { DoNotStart, StartWhenMissing };
 
 // The player's window. With StartWhenMissing and no window, starts the program
-// named by PLAY/WINAMP_PATH (the whole value is the program; see
+// named by PLAY/WINAMP_PATH (the whole value is the program; a bare name is
+// looked for in the program folder first, then on PATH; see
 // docs/desktop-bus.md), waits 1000 ms and looks once more. A program that
 // cannot be started gives a null handle at once, without the wait.
 BusWindowHandle FindPlayer(PlayerStart start);

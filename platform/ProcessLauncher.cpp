@@ -2,6 +2,10 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <signal.h>
 
 #include <cerrno>
 #include <thread>
@@ -37,4 +41,36 @@ LaunchResult StartProgram(const std::string& program) {
   if (failed != 0) return {LaunchError::CannotStart, 0};
   ReapInBackground(pid);
   return {LaunchError::None, pid};
+}
+
+int RunProgram(const std::vector<std::string>& arguments, std::chrono::milliseconds limit) {
+  if (arguments.empty() || arguments.front().empty()) return -1;
+  std::vector<std::string> words = arguments;  // argv wants writable text
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) return -1;
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+  pid_t pid = 0;
+  const bool hasFolder = words.front().find('/') != std::string::npos;
+  const int failed = hasFolder ? posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ)
+                               : posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0) return -1;
+
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (true) {
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (done < 0 && errno != EINTR) return -1;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }

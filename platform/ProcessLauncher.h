@@ -5,7 +5,9 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
+#include <vector>
 
 enum class LaunchError {
   None,
@@ -25,3 +27,9 @@ struct LaunchResult {
 // fails at once. A background thread waits for the child so it leaves no
 // zombie behind.
 LaunchResult StartProgram(const std::string& program);
+
+// Runs `arguments` (the program, looked up on $PATH when it has no "/", then
+// its arguments) with standard input, output and error on /dev/null, and
+// waits up to `limit` for it. Its exit status (0-255), or -1 when it could
+// not start, ended by a signal or was killed for running past `limit`.
+int RunProgram(const std::vector<std::string>& arguments, std::chrono::milliseconds limit);

@@ -214,3 +214,18 @@ bool WriteProfileString(const std::string& path, std::string_view section,
   };
   return UpdateSmallFile(path, kMaxProfileFileSize, change) == UpdateResult::Replaced;
 }
+
+bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key) {
+  const auto change = [&](FileReadResult read, std::string& content) {
+    if (read != FileReadResult::Read) return FileChange::Keep;
+    std::vector<Line> lines = SplitLines(content);
+    const Place place = FindKey(lines, section, key);
+    if (!place.keyFound) return FileChange::Keep;
+    std::string result;
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (i != place.index) result += std::string(lines[i].text) + std::string(lines[i].end);
+    content = std::move(result);
+    return FileChange::Replace;
+  };
+  return UpdateSmallFile(path, kMaxProfileFileSize, change) != UpdateResult::Failed;
+}

@@ -35,3 +35,9 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 // when the file cannot be written; the old file is then left unchanged.
 bool WriteProfileString(const std::string& path, std::string_view section,
                         std::string_view key, std::string_view value);
+
+// Removes the line of `key` in `section` of the file at `path`, keeping every
+// other line (the section too, even when it is left empty). Nothing to
+// remove (no file, section or key) is no failure; false when the file could
+// not be replaced.
+bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key);

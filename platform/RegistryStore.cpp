@@ -14,6 +14,7 @@
 #include "platform/HexText.h"
 #include "platform/PathParts.h"
 #include "platform/SmallFile.h"
+#include "platform/XdgFolders.h"
 
 // The store file is text, one record a line:
 //   TUNEFETCH-REGISTRY 1                       first line, format 1
@@ -269,13 +270,6 @@ RegistryResult EditKey(const std::string& path, std::string_view key,
   });
 }
 
-std::string ConfigFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config && *config) return config;
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.config";
-}
-
 }  // namespace
 
 RegistryStore::RegistryStore(std::string path) : m_path(std::move(path)) {}
@@ -283,7 +277,7 @@ RegistryStore::RegistryStore(std::string path) : m_path(std::move(path)) {}
 RegistryStore RegistryStore::ClassesRoot() {
   const char* path = std::getenv("TUNEFETCH_REGISTRY");
   if (path && *path) return RegistryStore(path);
-  return RegistryStore(ConfigFolder() + "/tunefetch/classes.reg");
+  return RegistryStore(XdgConfigHome() + "/tunefetch/classes.reg");
 }
 
 bool RegistryStore::KeyExists(std::string_view key) const {

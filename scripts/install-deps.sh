@@ -8,6 +8,10 @@ packages=(
   g++ make cmake pkg-config clang libclang-rt-14-dev
   # libraries
   libwxgtk3.2-dev libgtk-3-dev libcurl4-openssl-dev
+  # the player bridge (GIO's D-Bus client) and the real player its tests drive
+  libglib2.0-dev audacious audacious-plugins dbus
+  # the desktop's file association and its tests
+  xdg-utils shared-mime-info desktop-file-utils
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth curl nkf tinyproxy

@@ -8,6 +8,7 @@
 
 #include "config/FileAssociation.h"
 #include "platform/ProgramPath.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -36,6 +37,9 @@ class AssociationTest : public ::testing::Test {
 
   ScratchFolder m_folder;
   RegistryStore m_store{m_folder / "classes.reg"};
+  // Associating also tells the desktop; its files go to the scratch folder.
+  ScopedEnvironment m_dataHome{"XDG_DATA_HOME", m_folder / "data"};
+  ScopedEnvironment m_configHome{"XDG_CONFIG_HOME", m_folder / "config"};
 };
 
 TEST_F(AssociationTest, WritesTheFileTypeWithTheProgramPath) {

@@ -13,6 +13,7 @@
 #include "core/PlayerControl.h"
 #include "core/PlayerProtocol.h"
 #include "platform/bus/DesktopBus.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PlayerDouble.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -158,6 +159,33 @@ TEST_F(PlayerControl, ABareProgramNameIsLookedUpOnThePath) {
   setenv("PATH", savedPath.c_str(), 1);
   ASSERT_TRUE(found);
   EXPECT_TRUE(PlayerPlay(PlayerStart::DoNotStart));
+  EXPECT_TRUE(SendMessage(found, WM_CLOSE, 0, 0).Delivered());
+  EXPECT_TRUE(WaitUntilNoPlayer());
+}
+
+TEST_F(PlayerControl, ABareProgramNameInTheProgramFolderComesBeforeThePath) {
+  // On PATH, both names only leave a mark. In the program folder, one is the
+  // double and the other a folder, which does not count.
+  std::filesystem::create_directory(m_scratch / "bin");
+  for (const std::string name : {"fake-player", "folder-player"}) {
+    const std::string script = m_scratch / ("bin/" + name);
+    WriteFileText(script, "#!/bin/sh\n: > '" + (m_scratch / name) + ".ran'\n");  // PATH has no touch
+    chmod(script.c_str(), 0755);
+  }
+  std::filesystem::create_symlink(PlayerDoublePath(), m_program / "fake-player");
+  std::filesystem::create_directory(m_program / "folder-player");
+  const std::string savedPath = std::getenv("PATH");
+  setenv("PATH", (m_scratch / "bin").c_str(), 1);
+  WriteSetting("PLAY", "WINAMP_PATH", "folder-player");
+  const BusWindowHandle none = FindPlayer(PlayerStart::StartWhenMissing);
+  WriteSetting("PLAY", "WINAMP_PATH", "fake-player");
+  const BusWindowHandle found = FindPlayer(PlayerStart::StartWhenMissing);
+  setenv("PATH", savedPath.c_str(), 1);
+
+  EXPECT_FALSE(none);
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(m_scratch / "folder-player.ran"); }));
+  ASSERT_TRUE(found);
+  EXPECT_FALSE(FileExists(m_scratch / "fake-player.ran"));
   EXPECT_TRUE(SendMessage(found, WM_CLOSE, 0, 0).Delivered());
   EXPECT_TRUE(WaitUntilNoPlayer());
 }
