@@ -16,7 +16,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth curl nkf tinyproxy
   # make demo: example tracks spoken and encoded from res/demo/tracks.txt
-  espeak-ng lame xxd
+  espeak-ng lame xxd libglib2.0-bin
   # the program's own tests: answering its message boxes, a notification area
   xdotool trayer
   # the downloader benchmark: a real server, the peers, and its measuring tools
