@@ -14,7 +14,8 @@ cli=$(realpath "$build/bin/tunefetch-cli")
 first_request=$(realpath "$build/bench/tools/first_request")
 runs=${RUNS:-5}
 work=$(mktemp -d /dev/shm/tf-bench-XXXXXX 2>/dev/null || mktemp -d)
-trap 'kill $server_pid 2>/dev/null || true; rm -rf "$work"' EXIT
+helpers=()
+trap 'kill $server_pid "${helpers[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
 
 mkdir -p "$work/www/small" "$work/www/mid" "$work/www/auth" "$work/www/big" "$work/prog"
 for i in $(seq -w 1 200); do head -c 1048576 /dev/urandom > "$work/www/mid/f$i.bin"; done
@@ -39,6 +40,22 @@ base="http://127.0.0.1:$port"
 
 ln "$cli" "$work/prog/tunefetch-cli" 2>/dev/null || cp "$cli" "$work/prog/tunefetch-cli"
 export TUNEFETCH_BUS="$work/bus"
+
+# The window program joins the 200 x 1 MiB workload, start-up and closing
+# included (AUTO_CLOSE): on this display, or on an Xvfb of its own, with the
+# player double to hand the files to.
+gui=()
+if [ -x "$build/bin/tunefetch" ]; then
+  ln "$(realpath "$build/bin/tunefetch")" "$work/prog/tunefetch" 2>/dev/null || cp "$build/bin/tunefetch" "$work/prog/"
+  if [ -z "${DISPLAY:-}" ]; then
+    display=$(( 50 + RANDOM % 400 ))
+    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp 2> /dev/null & helpers+=($!)
+    export DISPLAY=":$display"
+    sleep 1
+  fi
+  "$build/tools/player_double" & helpers+=($!)
+  gui=(tunefetch)
+fi
 
 # $1 folder, $2 count: list, curl config and wget URL file for that workload.
 prepare() {
@@ -67,8 +84,8 @@ median_of() {
 }
 
 settings() {
-  printf '[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\nUSERID=%s\nPASSWORD=%s\n[PLAY]\nAUTO_CLEAR=0\nAUTO_PLAY=0\n[CACHE]\nWITH_DIR=0\n' \
-    "$1" "$2" > "$work/prog/tunefetch.ini"
+  printf '[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\nUSERID=%s\nPASSWORD=%s\n[PLAY]\nAUTO_CLEAR=0\nAUTO_PLAY=0\n[CACHE]\nWITH_DIR=0\nSAVE_DIR=%s/out/\n[DISP]\nAUTO_CLOSE=1\n' \
+    "$1" "$2" "$work" > "$work/prog/tunefetch.ini"
 }
 
 printf '%-18s %-14s %9s %7s %8s %9s %9s\n' workload contender median ratio cpu_s rss_kib MiB/s
@@ -80,16 +97,19 @@ for workload in mid small auth big; do
   command[tunefetch-cli]="$work/prog/tunefetch-cli --quiet --save-dir $work/out $work/$workload.mpq"
   command[curl]="curl -s ${auth_curl[*]} -K $work/$workload.curl"
   command[wget]="wget -q ${auth_wget[*]} -P $work/out -i $work/$workload.wget"
+  command[tunefetch]="$work/prog/tunefetch $work/$workload.mpq"
+  contenders=(tunefetch-cli curl wget)
+  [ "$workload" = mid ] && contenders+=("${gui[@]}")
   # Round by round, each contender once, so that a busy spell of the
   # machine falls on all of them alike.
   for _ in $(seq "$runs"); do
-    for contender in tunefetch-cli curl wget; do
+    for contender in "${contenders[@]}"; do
       # shellcheck disable=SC2086 # the commands are split into words on purpose
       samples[$contender]+="$(time_once ${command[$contender]})"$'\n'
     done
   done
   fastest=$(printf '%s\n' "$(median_of 1 "${samples[curl]}")" "$(median_of 1 "${samples[wget]}")" | sort -n | head -1)
-  for contender in tunefetch-cli curl wget; do
+  for contender in "${contenders[@]}"; do
     median=$(median_of 1 "${samples[$contender]}")
     cpu=$(median_of 2 "${samples[$contender]}")
     rss=$(printf '%s' "${samples[$contender]}" | cut -d' ' -f3 | sort -n | tail -1)

@@ -1,5 +1,7 @@
 #include "app/ui/DownloaderApp.h"
 
+#include <stdlib.h>
+
 #include <chrono>
 #include <thread>
 
@@ -26,6 +28,13 @@ constexpr auto kWorkerPoll = std::chrono::milliseconds(500);
 bool SettingIsSet(const char* key) { return ReadSettingInt("DISP", key, -1) != 0; }
 
 }  // namespace
+
+CDownloaderApp::CDownloaderApp() {
+  // The program draws with plain bitmap copies and never uses OpenGL, but GTK
+  // probes it at start-up, which loads the system's GL driver: over 50 MB of
+  // memory and tens of milliseconds for nothing. A user's own choice stands.
+  setenv("GDK_GL", "disable", 0);
+}
 
 bool CDownloaderApp::InitInstance() {
   SetProgramArgument0(argc > 0 ? argv[0].utf8_string() : std::string());
@@ -99,6 +108,12 @@ void CDownloaderApp::RunSetupSheetOnBus(StartLock* startLock) {
 }
 
 void CDownloaderApp::QuitWhenWorkerEnds() {
+  // Most often the worker has gone already (the close it asked for at the
+  // end of its queue): then there is nothing to wait for.
+  if (!IsWorkerRunning()) {
+    ExitMainLoop();
+    return;
+  }
   m_exitPoll.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
     if (IsWorkerRunning()) return;
     m_exitPoll.Stop();

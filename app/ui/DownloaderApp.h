@@ -15,6 +15,9 @@ class wxPropertySheetDialog;
 
 class CDownloaderApp : public wxApp, public CDownloadCore, public MainWndHost {
  public:
+  // Made before the toolkit starts.
+  CDownloaderApp();
+
   // InitInstance returns false when the program has nothing more to do (a
   // hand-over, or the setup sheet closed); wxWidgets would take that for a
   // failed start and end with status 255, so the message loop is skipped
