@@ -42,9 +42,9 @@ ln "$cli" "$work/prog/tunefetch-cli" 2>/dev/null || cp "$cli" "$work/prog/tunefe
 export TUNEFETCH_BUS="$work/bus"
 
 # The window program joins the 200 x 1 MiB workload, start-up and closing
-# included (AUTO_CLOSE): on this display, or on an Xvfb of its own. It hands
-# its files to the player double, which runs only during its turns: the other
-# contenders, tunefetch-cli included, run with no player to hand files to.
+# included (AUTO_CLOSE): on this display, or on an Xvfb of its own. Like
+# tunefetch-cli it runs with no player (AUTO_CLEAR off, so nobody is asked
+# for one), as curl and wget hand their files to nobody.
 gui=()
 if [ -x "$build/bin/tunefetch" ]; then
   ln "$(realpath "$build/bin/tunefetch")" "$work/prog/tunefetch" 2>/dev/null || cp "$build/bin/tunefetch" "$work/prog/"
@@ -104,14 +104,8 @@ for workload in mid small auth big; do
   # machine falls on all of them alike.
   for _ in $(seq "$runs"); do
     for contender in "${contenders[@]}"; do
-      player=
-      if [ "$contender" = tunefetch ]; then
-        "$build/tools/player_double" & player=$!
-        sleep 0.3
-      fi
       # shellcheck disable=SC2086 # the commands are split into words on purpose
       samples[$contender]+="$(time_once ${command[$contender]})"$'\n'
-      [ -n "$player" ] && { kill "$player"; wait "$player" 2>/dev/null || true; }
     done
   done
   fastest=$(printf '%s\n' "$(median_of 1 "${samples[curl]}")" "$(median_of 1 "${samples[wget]}")" | sort -n | head -1)

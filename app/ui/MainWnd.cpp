@@ -284,11 +284,11 @@ void CMainWnd::SetTrayTip(const std::string& tip) {
 
 void CMainWnd::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
-  PaintFace(dc);
+  PaintFace(dc, GetUpdateRegion().GetBox());
 }
 
 void CMainWnd::DrawTo(wxDC& dc) {
-  PaintFace(dc);
+  PaintFace(dc, wxRect(GetClientSize()));
   for (wxWindow* child : GetChildren()) {
     if (!child->IsShown()) continue;
     const wxPoint at = child->GetPosition();
@@ -301,22 +301,26 @@ void CMainWnd::DrawTo(wxDC& dc) {
   dc.SetDeviceOrigin(0, 0);
 }
 
-void CMainWnd::PaintFace(wxDC& dc) {
+// Only what `area` covers is drawn: a panel's repaint then costs that panel,
+// not the whole face. The values of the panels drawn are kept as painted.
+void CMainWnd::PaintFace(wxDC& dc, const wxRect& area) {
   const wxBitmap& face = SkinBitmap(GetSkin().main.bitmap);
-  dc.DrawBitmap(face, 0, 0);
+  wxMemoryDC source;
+  source.SelectObjectAsSource(face);
+  dc.Blit(area.x, area.y, area.width, area.height, &source, area.x, area.y);
   if (!m_bListShown) {
     // The shortened window keeps the background's bottom edge.
-    const int clientHeight = GetClientSize().GetHeight();
-    wxMemoryDC source;
-    source.SelectObjectAsSource(face);
-    dc.Blit(0, clientHeight - kSmallModeEdgeRows, GetClientSize().GetWidth(), kSmallModeEdgeRows, &source, 0,
-            face.GetHeight() - kSmallModeEdgeRows);
+    const wxSize client = GetClientSize();
+    const wxRect edge(0, client.GetHeight() - kSmallModeEdgeRows, client.GetWidth(), kSmallModeEdgeRows);
+    if (edge.Intersects(area))
+      dc.Blit(edge.x, edge.y, edge.width, edge.height, &source, 0, face.GetHeight() - kSmallModeEdgeRows);
   }
-  m_painted = {m_app.GetCurrentFileText(), m_app.GetStatusText(), m_app.m_nProgress, m_app.m_nIndicatorFrame};
-  PaintCurrentFilePanel(dc, m_painted.currentFile);
-  PaintStatusPanel(dc, m_painted.status);
-  PaintProgressPanel(dc, m_painted.progress);
-  PaintIndicatorPanel(dc, m_painted.indicatorFrame);
+  const Skin& skin = GetSkin();
+  const auto covers = [&area](const PanelRect& box) { return area.Intersects(wxRect(box.x, box.y, box.w, box.h)); };
+  if (covers(CurrentFilePanelRect(skin))) PaintCurrentFilePanel(dc, m_painted.currentFile = m_app.GetCurrentFileText());
+  if (covers(StatusPanelRect(skin))) PaintStatusPanel(dc, m_painted.status = m_app.GetStatusText());
+  if (covers(ProgressPanelRect(skin))) PaintProgressPanel(dc, m_painted.progress = m_app.m_nProgress);
+  if (covers(IndicatorPanelRect(skin))) PaintIndicatorPanel(dc, m_painted.indicatorFrame = m_app.m_nIndicatorFrame);
 }
 
 void CMainWnd::OnBackgroundLeftDown(wxMouseEvent& event) {

@@ -82,8 +82,9 @@ class CMainWnd : public wxFrame {
   void RefreshPanel(const PanelRect& box);
   std::int64_t OnBusMessage(const BusMessage& message);
 
-  // The face: background, small mode's bottom edge, then the four panels.
-  void PaintFace(wxDC& dc);
+  // The face within `area`: background, small mode's bottom edge, then the
+  // four panels.
+  void PaintFace(wxDC& dc, const wxRect& area);
   void OnPaint(wxPaintEvent& event);
   void OnClose(wxCloseEvent& event);
   void OnIconize(wxIconizeEvent& event);
