@@ -6,7 +6,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,23 +21,12 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-pid_t StartProgram(const std::string& program, const std::string& list) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int none = open("/dev/null", O_RDWR);
-    dup2(none, STDOUT_FILENO);
-    dup2(none, STDERR_FILENO);
-    execl(program.c_str(), "tunefetch", list.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  return pid;
-}
 
 void StopProgram(pid_t pid) {
   kill(pid, SIGKILL);
@@ -78,7 +66,7 @@ Window FindMainWindow(Display* display) {
 // Milliseconds from the start until the window is painted, or -1 after 10 s.
 double TimeToFirstPaint(Display* display, const std::string& program, const std::string& list, pid_t& pid) {
   const auto start = Clock::now();
-  pid = StartProgram(program, list);
+  pid = StartProgram(program, {list}, "/dev/null");
   while (Clock::now() - start < std::chrono::seconds(10)) {
     if (Window window = FindMainWindow(display); window && LooksPainted(display, window))
       return std::chrono::duration<double, std::milli>(Clock::now() - start).count();

@@ -108,6 +108,8 @@ std::int32_t ReadSettingInt(std::string_view section, std::string_view key, int 
   return ParseDecimalInt(ReadSetting(section, key, field));
 }
 
+bool IsSettingOn(std::string_view section, std::string_view key) { return ReadSettingInt(section, key, -1) != 0; }
+
 void OverrideSetting(std::string_view section, std::string_view key, std::string_view value) {
   std::lock_guard lock(g_overrideMutex);
   if (OverrideRow* row = FindOverride(section, key)) {

@@ -30,6 +30,9 @@ std::string ReadSetting(std::string_view section, std::string_view key, int fiel
 // (such as "*") gives 0.
 std::int32_t ReadSettingInt(std::string_view section, std::string_view key, int field);
 
+// An on/off setting: on when its whole value reads as a non-zero number.
+bool IsSettingOn(std::string_view section, std::string_view key);
+
 // Makes `section`/`key` read as `value` in this process, in place of the
 // file's value, without ever writing it: a command-line option that stands
 // in for a setting for one run. Set before other threads read settings.

@@ -18,7 +18,6 @@
 
 namespace {
 
-bool IsOn(std::string_view section, std::string_view key) { return ReadSettingInt(section, key, -1) != 0; }
 
 // A file from an earlier run, or an earlier item of the same local name. Only
 // a regular file counts: a folder (a list line naming one of the folders the
@@ -74,7 +73,7 @@ void CDownloadCore::JoinWorker() {
 
 CDownloadCore::PlayerReadiness CDownloadCore::PreparePlayer() {
   // A player that is playing keeps its playlist.
-  if (!IsOn("PLAY", "AUTO_CLEAR") || IsPlayerPlaying()) return PlayerReadiness::Ready;
+  if (!IsSettingOn("PLAY", "AUTO_CLEAR") || IsPlayerPlaying()) return PlayerReadiness::Ready;
   if (FindPlayer(PlayerStart::StartWhenMissing)) {
     PlayerStopAndClear();
     return PlayerReadiness::Ready;
@@ -102,7 +101,7 @@ std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngin
 void CDownloadCore::FinishItem(const CDownloadItem& item, ItemOutcome outcome) {
   if (outcome != ItemOutcome::Dropped) {
     PlayerAddFile(item.m_strLocalPath);
-    if (IsOn("PLAY", "AUTO_PLAY")) PlayerPlay(PlayerStart::DoNotStart);
+    if (IsSettingOn("PLAY", "AUTO_PLAY")) PlayerPlay(PlayerStart::DoNotStart);
   }
   if (auto observer = Observer()) observer->OnItemDone(item, outcome);
   RemoveHeadItem();
@@ -140,7 +139,7 @@ void CDownloadCore::DownloadWorkerProc() {
       SetProgress(0);
       if (result >= FETCH_WRITE_ERROR) break;  // kept; "0008" was shown for a write error
       const bool networkFailure = result >= FETCH_NETWORK_ERROR;
-      if (networkFailure && !IsOn("GENERAL", "CONTINUE_AFTER_ERROR")) {
+      if (networkFailure && !IsSettingOn("GENERAL", "CONTINUE_AFTER_ERROR")) {
         if (m_bRunning) ShowMessageBox(GetMessageText("0005"), MessageButtons::Ok);
         break;  // kept
       }
@@ -150,7 +149,7 @@ void CDownloadCore::DownloadWorkerProc() {
     FinishItem(*item, outcome);
   }
 
-  if (result == FETCH_OK && IsOn("DISP", "AUTO_CLOSE")) {
+  if (result == FETCH_OK && IsSettingOn("DISP", "AUTO_CLOSE")) {
     if (auto observer = Observer()) observer->RequestClose();
   }
   SetCurrentFileText("");

@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <chrono>
-#include <thread>
 
 #include <wx/propdlg.h>
 
@@ -24,8 +23,6 @@
 namespace {
 
 constexpr auto kWorkerPoll = std::chrono::milliseconds(500);
-
-bool SettingIsSet(const char* key) { return ReadSettingInt("DISP", key, -1) != 0; }
 
 }  // namespace
 
@@ -64,7 +61,7 @@ bool CDownloaderApp::InitInstance() {
 }
 
 void CDownloaderApp::StartDownloader(const std::string& listPath, StartLock& startLock) {
-  const bool smallStart = SettingIsSet("SMALL_START");
+  const bool smallStart = IsSettingOn("DISP", "SMALL_START");
   const WindowPlace place = ParseWindowPosition(ReadSetting("DISP", "POSITION", -1));
   auto* window = new CMainWnd(*this, *this, place, !smallStart);
   startLock.Release();  // the window is findable now
@@ -72,14 +69,9 @@ void CDownloaderApp::StartDownloader(const std::string& listPath, StartLock& sta
   // The loop ends when the worker has, not when the window goes.
   SetExitOnFrameDelete(false);
 
-  if (SettingIsSet("MINIMIZE_START")) {
-    if (MinimizeHidesToTray()) {
-      window->m_bMinimized = true;  // only the tray icon shows
-    } else {
-      window->Iconize(true);
-      window->m_bMinimized = true;
-      window->Show();
-    }
+  if (IsSettingOn("DISP", "MINIMIZE_START")) {
+    window->Iconize(true);
+    if (!window->EnterMinimized()) window->Show();  // hidden: only the tray icon shows
   } else {
     window->Show();
     window->Update();
@@ -126,8 +118,7 @@ int CDownloaderApp::ExitInstance() {
   SetTopWindow(nullptr);
   FreeSkinBitmaps();
   FreeSkin(GetSkin());
-  // The message loop has waited for the worker already; this only makes sure.
-  while (IsWorkerRunning()) std::this_thread::sleep_for(kWorkerPoll);
+  // The message loop has waited for the worker already (QuitWhenWorkerEnds).
   JoinWorker();
   return wxApp::OnExit();
 }

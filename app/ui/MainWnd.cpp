@@ -6,20 +6,20 @@
 #include "app/RunningInstance.h"
 #include "app/TrayMenu.h"
 #include "app/ui/MainWndHost.h"
-#include "core/DownloadCore.h"
 #include "app/ui/MainWndObserver.h"
 #include "app/ui/TrayIcon.h"
 #include "app/ui/WindowMoveDrag.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
+#include "core/DownloadCore.h"
+#include "skin/BuiltinArtwork.h"
 #include "skin/PanelGeometry.h"
 #include "skin/Skin.h"
 #include "skin/ui/DownloadListWnd.h"
+#include "skin/ui/EmbeddedIcon.h"
 #include "skin/ui/SkinBitmaps.h"
 #include "skin/ui/SkinPanels.h"
 #include "skin/ui/TransButton.h"
-#include "skin/ui/EmbeddedIcon.h"
-#include "skin/BuiltinArtwork.h"
 
 namespace {
 
@@ -153,10 +153,16 @@ bool CMainWnd::Show(bool show) {
 
 void CMainWnd::MinimizeWindow() {
   Iconize(true);
-  // The iconize notification does the rest where a window manager sends one;
-  // without a window manager none comes, so the state is kept here as well.
+  // The iconize notification does this where a window manager sends one;
+  // without a window manager none comes.
+  EnterMinimized();
+}
+
+bool CMainWnd::EnterMinimized() {
   m_bMinimized = true;
-  if (MinimizeHidesToTray()) Hide();
+  if (!MinimizeHidesToTray()) return false;
+  Hide();
+  return true;
 }
 
 void CMainWnd::RestoreFromTray() {
@@ -174,12 +180,10 @@ void CMainWnd::ToggleMinimized() {
 }
 
 void CMainWnd::OnIconize(wxIconizeEvent& event) {
-  if (event.IsIconized()) {
-    m_bMinimized = true;
-    if (MinimizeHidesToTray()) Hide();
-  } else {
+  if (event.IsIconized())
+    EnterMinimized();
+  else
     m_bMinimized = false;
-  }
 }
 
 void CMainWnd::ToggleList() {

@@ -52,6 +52,9 @@ class CMainWnd : public wxFrame {
   void SetTrayTip(const std::string& tip);
 
   void MinimizeWindow();
+  // Marks the window minimised and hides it when minimising goes to the
+  // tray; true when it did.
+  bool EnterMinimized();
   void RestoreFromTray();
   void ToggleList();
   // The popup menu at the cursor: from the tray or from the SysButton.

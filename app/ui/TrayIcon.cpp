@@ -6,7 +6,7 @@
 #include "skin/ui/EmbeddedIcon.h"
 
 bool MinimizeHidesToTray() {
-  return ReadSettingInt("DISP", "TRAY_MINIMIZE", -1) != 0 && wxTaskBarIcon::IsAvailable();
+  return IsSettingOn("DISP", "TRAY_MINIMIZE") && wxTaskBarIcon::IsAvailable();
 }
 
 CTrayIcon::CTrayIcon(CMainWnd& window) : m_window(window), m_idleIcon(LoadEmbeddedIcon(builtin_art::kTrayIdleIcon)) {
