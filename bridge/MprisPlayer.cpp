@@ -82,21 +82,17 @@ PlayerOutcome MprisPlayer::AwaitDone(const std::function<bool()>& condition,
                                std::to_string(kCommandLimit.count()) + " s");
 }
 
-PlayerOutcome MprisPlayer::Play() {
+PlayerOutcome MprisPlayer::Transport(const char* method, PlayState reached, const std::string& what) {
   const std::string busName = BusName();
   std::string error;
-  if (busName.empty() || !CallPlayer(busName, kPlayer, "Play", nullptr, error))
+  if (busName.empty() || !CallPlayer(busName, kPlayer, method, nullptr, error))
     return PlayerOutcome::Failed(busName.empty() ? Name() + " is not running" : error);
-  return AwaitDone([this] { return State() == PlayState::Playing; }, "start playing");
+  return AwaitDone([this, reached] { return State() == reached; }, what);
 }
 
-PlayerOutcome MprisPlayer::Stop() {
-  const std::string busName = BusName();
-  std::string error;
-  if (busName.empty() || !CallPlayer(busName, kPlayer, "Stop", nullptr, error))
-    return PlayerOutcome::Failed(busName.empty() ? Name() + " is not running" : error);
-  return AwaitDone([this] { return State() == PlayState::Stopped; }, "stop");
-}
+PlayerOutcome MprisPlayer::Play() { return Transport("Play", PlayState::Playing, "start playing"); }
+
+PlayerOutcome MprisPlayer::Stop() { return Transport("Stop", PlayState::Stopped, "stop"); }
 
 std::optional<std::vector<std::string>> MprisPlayer::EditableTracks(const std::string& busName,
                                                                     std::string& error) {

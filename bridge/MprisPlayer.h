@@ -38,6 +38,8 @@ class MprisPlayer : public PlayerBackend {
   std::optional<std::vector<std::string>> EditableTracks(const std::string& busName,
                                                          std::string& error);
   PlayerOutcome AwaitDone(const std::function<bool()>& condition, const std::string& what);
+  // Play or Stop of the player interface, then the wait until it is `reached`.
+  PlayerOutcome Transport(const char* method, PlayState reached, const std::string& what);
 
   SessionBus& m_bus;
   std::string m_player;
