@@ -3,6 +3,8 @@
 // device and inode (every replacement through a rename brings a new inode),
 // the size, and the times of the last change of content and of status.
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -21,6 +23,9 @@ struct FileStamp {
 // The stamp of the file at `path` as it is now; none when it cannot be
 // looked at.
 std::optional<FileStamp> StampOfFile(const std::string& path);
+
+// The stamp in a status a caller has already taken (stat, lstat, fstat).
+FileStamp StampOfStatus(const struct stat& status);
 
 // True when what was read under `stamp` at time `readAt` may be trusted for
 // as long as the stamp stays the same. A file changed within the last

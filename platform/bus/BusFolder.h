@@ -9,11 +9,16 @@
 
 #include <string>
 
+#include "platform/FileStamp.h"
 #include "platform/bus/BusTypes.h"
 
 struct BusFolderResult {
   BusError error = BusError::None;
   std::string path;  // without a trailing "/"
+  // The folder's stamp when it was checked. Adding, replacing or removing
+  // an entry changes it, so a listing made under one stamp holds while the
+  // folder keeps it.
+  FileStamp stamp;
 };
 
 // Resolves, makes and checks the folder. The environment is read on every

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <ctime>
+#include <mutex>
 #include <optional>
 
 #include "platform/DecimalText.h"
@@ -16,7 +18,7 @@ namespace {
 
 constexpr std::string_view kEntryHeader = "tunefetch-bus-window 1";
 constexpr std::string_view kEntrySuffix = ".win";
-constexpr std::size_t kMaxEntrySize = 4096;  // bytes; a valid entry is far smaller
+constexpr std::size_t kMaxEntrySize = 4096;   // bytes; a valid entry is far smaller
 constexpr std::size_t kMaxSequenceSize = 32;  // bytes; the largest id takes 20 digits
 
 bool HasNoLineBytes(std::string_view text) {
@@ -72,6 +74,76 @@ std::optional<BusWindowInfo> ReadWindowEntry(const std::string& folder, BusWindo
 
 bool ProcessExists(pid_t pid) { return kill(pid, 0) == 0 || errno != ESRCH; }
 
+// Every well-formed entry of the folder in creation order, whether or not its
+// process still exists.
+std::vector<BusWindowInfo> ReadWindowEntries(const std::string& folder) {
+  std::vector<BusWindowHandle> handles;
+  if (DIR* listing = opendir(folder.c_str())) {
+    while (const dirent* item = readdir(listing)) {
+      std::string_view name(item->d_name);
+      if (!name.ends_with(kEntrySuffix)) continue;
+      name.remove_suffix(kEntrySuffix.size());
+      if (const auto id = ParseCanonicalUnsigned<std::uint64_t>(name); id && *id != 0)
+        handles.push_back({*id});
+    }
+    closedir(listing);
+  }
+  std::sort(handles.begin(), handles.end());
+
+  std::vector<BusWindowInfo> entries;
+  for (BusWindowHandle handle : handles) {
+    // One that vanished meanwhile, or a damaged one, is no window one can talk to.
+    if (std::optional<BusWindowInfo> info = ReadWindowEntry(folder, handle))
+      entries.push_back(std::move(*info));
+  }
+  return entries;
+}
+
+// `entries` without those whose process has gone; their files are removed.
+std::vector<BusWindowInfo> KeepLiving(const std::string& folder,
+                                      std::vector<BusWindowInfo> entries) {
+  std::erase_if(entries, [&folder](const BusWindowInfo& info) {
+    if (ProcessExists(info.pid)) return false;
+    RemoveWindowEntry(folder, info.handle);
+    return true;
+  });
+  return entries;
+}
+
+// The entries of the folder read last, under the stamp it had. A folder
+// changed within the settle time before the reading is not kept: a change
+// made so soon after may leave the folder with the same times.
+class ListingCache {
+ public:
+  std::vector<BusWindowInfo> Entries(const std::string& folder, const FileStamp& stamp) {
+    {
+      std::lock_guard lock(m_mutex);
+      if (m_folder == folder && m_stamp == stamp) return m_entries;
+    }
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::vector<BusWindowInfo> entries = ReadWindowEntries(folder);
+    if (IsSettled(stamp, now)) {
+      std::lock_guard lock(m_mutex);
+      m_folder = folder;
+      m_stamp = stamp;
+      m_entries = entries;
+    }
+    return entries;
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::string m_folder;  // these three guarded by m_mutex
+  FileStamp m_stamp;
+  std::vector<BusWindowInfo> m_entries;
+};
+
+ListingCache& Listings() {
+  static ListingCache cache;
+  return cache;
+}
+
 }  // namespace
 
 bool IsValidClassName(std::string_view className) {
@@ -100,12 +172,14 @@ BusWindowHandle AllocateWindowHandle(const std::string& folder, BusError& error)
     // of the replacement cannot go over a folder, so an empty one goes first.
     if (read == FileReadResult::Unreadable) rmdir(path.c_str());
     std::string_view current = text;
-    while (!current.empty() && (current.back() == '\n' || current.back() == ' ')) current.remove_suffix(1);
+    while (!current.empty() && (current.back() == '\n' || current.back() == ' '))
+      current.remove_suffix(1);
     // A missing or empty counter starts the sequence; a damaged or overlong
     // one too (ids already in the folder are checked below, so none is handed
     // out twice).
     std::uint64_t last = ParseUnsigned<std::uint64_t>(current).value_or(0);
-    for (const BusWindowInfo& info : ListWindowEntries(folder)) last = std::max(last, info.handle.id);
+    for (const BusWindowInfo& info : ListWindowEntries(folder))
+      last = std::max(last, info.handle.id);
     if (last == UINT64_MAX) {
       exhausted = true;  // one more would wrap to 0, which is no id
       return FileChange::Keep;
@@ -115,7 +189,9 @@ BusWindowHandle AllocateWindowHandle(const std::string& folder, BusError& error)
     return FileChange::Replace;
   };
   const UpdateResult result = UpdateSmallFile(path, kMaxSequenceSize, update);
-  error = exhausted ? BusError::NoIdsLeft : result == UpdateResult::Replaced ? BusError::None : BusError::IoError;
+  error = exhausted                          ? BusError::NoIdsLeft
+          : result == UpdateResult::Replaced ? BusError::None
+                                             : BusError::IoError;
   return error == BusError::None ? next : BusWindowHandle{};
 }
 
@@ -130,29 +206,12 @@ BusError WriteWindowEntry(const std::string& folder, const BusWindowInfo& info) 
 }
 
 std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder) {
-  std::vector<BusWindowHandle> handles;
-  if (DIR* listing = opendir(folder.c_str())) {
-    while (const dirent* item = readdir(listing)) {
-      std::string_view name(item->d_name);
-      if (!name.ends_with(kEntrySuffix)) continue;
-      name.remove_suffix(kEntrySuffix.size());
-      if (const auto id = ParseCanonicalUnsigned<std::uint64_t>(name); id && *id != 0) handles.push_back({*id});
-    }
-    closedir(listing);
-  }
-  std::sort(handles.begin(), handles.end());
+  return KeepLiving(folder, ReadWindowEntries(folder));
+}
 
-  std::vector<BusWindowInfo> windows;
-  for (BusWindowHandle handle : handles) {
-    std::optional<BusWindowInfo> info = ReadWindowEntry(folder, handle);
-    if (!info) continue;  // vanished meanwhile, or damaged: not a window one can talk to
-    if (!ProcessExists(info->pid)) {
-      RemoveWindowEntry(folder, handle);
-      continue;
-    }
-    windows.push_back(std::move(*info));
-  }
-  return windows;
+std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder,
+                                             const FileStamp& folderStamp) {
+  return KeepLiving(folder, Listings().Entries(folder, folderStamp));
 }
 
 void RemoveWindowEntry(const std::string& folder, BusWindowHandle handle) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileStamp.h"
 #include "platform/bus/BusTypes.h"
 
 enum class WindowVisibility { Hidden, Shown };
@@ -47,6 +48,14 @@ BusError WriteWindowEntry(const std::string& folder, const BusWindowInfo& info);
 // Every entry in creation order, hidden windows included. An entry whose
 // process no longer exists is removed on the way and not listed.
 std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder);
+
+// The same for a folder whose stamp the caller has just taken: the entries
+// read at an earlier call under the same stamp are used again instead of
+// reading the folder (every entry comes, changes and goes by a change of the
+// folder itself). Whether each entry's process still exists is looked at
+// every time.
+std::vector<BusWindowInfo> ListWindowEntries(const std::string& folder,
+                                             const FileStamp& folderStamp);
 
 // Removes the entry and the socket file of `handle`; missing files are fine.
 void RemoveWindowEntry(const std::string& folder, BusWindowHandle handle);

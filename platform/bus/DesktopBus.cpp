@@ -33,7 +33,7 @@ template <typename Matches>
 BusWindowHandle FindFirst(Matches matches) {
   const BusFolderResult folder = OpenBusFolder();
   if (folder.error != BusError::None) return {};
-  for (const BusWindowInfo& info : ListWindowEntries(folder.path)) {
+  for (const BusWindowInfo& info : ListWindowEntries(folder.path, folder.stamp)) {
     if (matches(info) && IsListening(folder.path, info.handle)) return info.handle;
   }
   return {};
@@ -67,7 +67,7 @@ bool FitsFrame(const BusMessage& message) {
 std::vector<BusWindowInfo> EnumerateWindows() {
   const BusFolderResult folder = OpenBusFolder();
   if (folder.error != BusError::None) return {};
-  return ListWindowEntries(folder.path);
+  return ListWindowEntries(folder.path, folder.stamp);
 }
 
 BusWindowHandle FindWindowByClass(std::string_view className) {

@@ -2,12 +2,18 @@
 // them: odd file names, a counter at its end or not a file at all.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
+#include "platform/FileStamp.h"
 #include "platform/bus/BusFolder.h"
+#include "platform/bus/BusRegistry.h"
 #include "platform/bus/BusWindow.h"
 #include "platform/bus/DesktopBus.h"
 #include "tests/support/ScratchFolder.h"
@@ -87,4 +93,45 @@ TEST(BusState, ACounterThatCannotBeReadCountsAsZeroAndIsReplaced) {
     EXPECT_TRUE(std::filesystem::is_regular_file(SequenceFile()));
     EXPECT_EQ(ReadFileText(SequenceFile()), std::to_string(window->Handle().id) + "\n");
   }
+}
+
+// Finders reuse the folder's listing while the folder is unchanged; each kind
+// of change must still show at the very next look, the folder having been
+// left alone long enough before it for the listing to be kept.
+TEST(BusState, AKeptListingStillShowsEveryChangeAtTheNextLook) {
+  const auto settle = [] {
+    std::this_thread::sleep_for(std::chrono::nanoseconds(2 * kSettleTimeNanoseconds));
+  };
+  BusError error = BusError::None;
+  settle();
+  EXPECT_FALSE(FindWindowByClass("State"));  // an empty listing is kept
+  auto window = MakeWindow(error);
+  ASSERT_TRUE(window);
+  EXPECT_EQ(FindWindowByClass("State"), window->Handle());  // an added entry
+
+  settle();
+  EXPECT_EQ(FindWindowByTitle("state"), window->Handle());
+  ASSERT_EQ(window->SetTitle("renamed"), BusError::None);
+  EXPECT_EQ(FindWindowByTitle("renamed"), window->Handle());  // a replaced entry
+
+  // A process that ends leaves the folder as it was: its entry must go all
+  // the same, and with it its files.
+  const pid_t child = fork();
+  if (child == 0) {
+    pause();
+    _exit(0);
+  }
+  ASSERT_GT(child, 0);
+  const std::string folder = OpenBusFolder().path;
+  BusWindowInfo gone{BusWindowHandle{window->Handle().id + 1}, child, WindowVisibility::Shown,
+                     "Gone", ""};
+  ASSERT_EQ(WriteWindowEntry(folder, gone), BusError::None);
+  settle();
+  EXPECT_EQ(EnumerateWindows().size(), 2u);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  const std::vector<BusWindowInfo> windows = EnumerateWindows();
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(windows[0].handle, window->Handle());
+  EXPECT_FALSE(std::filesystem::exists(EntryPath(folder, gone.handle)));
 }
