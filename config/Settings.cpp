@@ -89,13 +89,17 @@ std::string SettingsPath() {
 
 std::string DefaultSetting(std::string_view section, std::string_view key) {
   for (const DefaultRow& row : kDefaults)
-    if (EqualsIgnoringCase(row.section, section) && EqualsIgnoringCase(row.key, key)) return ExpandHome(row.value);
+    if (EqualsIgnoringCase(row.section, section) && EqualsIgnoringCase(row.key, key))
+      return ExpandHome(row.value);
   return "*";
 }
 
-std::string ReadSetting(std::string_view section, std::string_view key, int field) {
+SettingsSnapshot::SettingsSnapshot() : m_file(SettingsPath()) {}
+
+std::string SettingsSnapshot::Read(std::string_view section, std::string_view key,
+                                   int field) const {
   std::string text;
-  if (!ReadOverride(section, key, text)) text = ReadProfileString(SettingsPath(), section, key, kAbsentMarker);
+  if (!ReadOverride(section, key, text)) text = m_file.Get(section, key, kAbsentMarker);
   if (text.starts_with(kAbsentMarker)) {
     text = DefaultSetting(section, key);
     WriteSetting(section, key, text);
@@ -104,11 +108,22 @@ std::string ReadSetting(std::string_view section, std::string_view key, int fiel
   return text;
 }
 
-std::int32_t ReadSettingInt(std::string_view section, std::string_view key, int field) {
-  return ParseDecimalInt(ReadSetting(section, key, field));
+std::int32_t SettingsSnapshot::ReadInt(std::string_view section, std::string_view key,
+                                       int field) const {
+  return ParseDecimalInt(Read(section, key, field));
 }
 
-bool IsSettingOn(std::string_view section, std::string_view key) { return ReadSettingInt(section, key, -1) != 0; }
+std::string ReadSetting(std::string_view section, std::string_view key, int field) {
+  return SettingsSnapshot().Read(section, key, field);
+}
+
+std::int32_t ReadSettingInt(std::string_view section, std::string_view key, int field) {
+  return SettingsSnapshot().ReadInt(section, key, field);
+}
+
+bool IsSettingOn(std::string_view section, std::string_view key) {
+  return ReadSettingInt(section, key, -1) != 0;
+}
 
 void OverrideSetting(std::string_view section, std::string_view key, std::string_view value) {
   std::lock_guard lock(g_overrideMutex);

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ProfileFile.h"
+
 // Full path of the settings file: the program folder, then the base name of
 // the program's file with the extension ".ini" (tunefetch -> tunefetch.ini).
 std::string SettingsPath();
@@ -29,6 +31,20 @@ std::string ReadSetting(std::string_view section, std::string_view key, int fiel
 // ReadSetting converted as a decimal number; text without leading digits
 // (such as "*") gives 0.
 std::int32_t ReadSettingInt(std::string_view section, std::string_view key, int field);
+
+// Settings that are used together, read from one look at the file: each Read
+// behaves as ReadSetting (defaults written back included) but takes its value
+// from the version of the file the snapshot was made from. Make it where the
+// values are needed; it sees no later change.
+class SettingsSnapshot {
+ public:
+  SettingsSnapshot();
+  std::string Read(std::string_view section, std::string_view key, int field) const;
+  std::int32_t ReadInt(std::string_view section, std::string_view key, int field) const;
+
+ private:
+  ProfileSnapshot m_file;
+};
 
 // An on/off setting: on when its whole value reads as a non-zero number.
 bool IsSettingOn(std::string_view section, std::string_view key);

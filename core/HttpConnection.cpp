@@ -124,7 +124,7 @@ void CHttpConnection::AddHeaders(const std::vector<std::string>& lines) {
 }
 
 void CHttpConnection::Send() {
-  m_stage.reserve(kStageCapacity);
+  m_stage.reserve(kReceiveBufferSize);
   if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK) ThrowNetworkError();
   m_easyInMulti = true;
   m_lastArrival = std::chrono::steady_clock::now();
@@ -149,23 +149,40 @@ long CHttpConnection::QueryStatus() const {
   return status;
 }
 
-std::span<const char> CHttpConnection::ReadBlocks() {
-  // What was handed out last time is done with: the stage may be refilled.
-  if (m_stageStart == m_stage.size()) {
-    m_stage.clear();
-    m_stageStart = 0;
+void CHttpConnection::ReceiveBody(BodySink& sink) {
+  m_sink = &sink;
+  // What came with the head goes first; the chunk libcurl kept back while
+  // the stage was full comes next, handed on as it is resumed.
+  const bool taken = HandOn(m_stage);
+  m_stage.clear();
+  if (!taken) return;
+  if (m_paused) {
+    m_paused = false;
+    if (curl_easy_pause(m_easy, CURLPAUSE_CONT) != CURLE_OK && !m_declined) ThrowNetworkError();
   }
-  if (WaitFor([this] { return Staged() >= kBlockSize; }) == Waited::Stopped) return {};
-  // Whole blocks, so that every block still begins at a multiple of
-  // kBlockSize; the rest waits for more bytes, or for the end of the body.
-  std::size_t length = Staged() - Staged() % kBlockSize;
-  if (length == 0) length = Staged();
-  // Whatever arrived before a failure is handed out first, as a blocking
-  // read would have returned it; the failure comes with the next call.
-  if (length == 0 && m_result != CURLE_OK) ThrowNetworkError();
-  const std::span<const char> blocks(m_stage.data() + m_stageStart, length);
-  m_stageStart += length;
-  return blocks;
+  if (WaitFor([this] { return m_declined; }) != Waited::Finished) return;
+  // The body's last block, or what arrived of it before a failure.
+  if (m_partialSize > 0 && !m_sink->TakeBlocks({m_partialBlock.data(), m_partialSize})) return;
+  if (m_result != CURLE_OK) ThrowNetworkError();
+}
+
+bool CHttpConnection::HandOn(std::span<const char> data) {
+  if (m_declined) return false;
+  if (m_partialSize > 0) {
+    const std::size_t filling = std::min(kBlockSize - m_partialSize, data.size());
+    std::copy_n(data.begin(), filling,
+                m_partialBlock.begin() + static_cast<std::ptrdiff_t>(m_partialSize));
+    m_partialSize += filling;
+    data = data.subspan(filling);
+    if (m_partialSize < kBlockSize) return true;
+    m_partialSize = 0;
+    if (!m_sink->TakeBlocks(m_partialBlock)) return !(m_declined = true);
+  }
+  const std::size_t whole = data.size() - data.size() % kBlockSize;
+  if (whole > 0 && !m_sink->TakeBlocks(data.first(whole))) return !(m_declined = true);
+  std::copy(data.begin() + static_cast<std::ptrdiff_t>(whole), data.end(), m_partialBlock.begin());
+  m_partialSize = data.size() - whole;
+  return true;
 }
 
 template <typename Condition>
@@ -174,19 +191,10 @@ CHttpConnection::Waited CHttpConnection::WaitFor(Condition ready) {
     if (ready()) return Waited::Ready;
     if (m_finished) return Waited::Finished;
     if (!m_running) return Waited::Stopped;
-    if (m_paused) {
-      // With a block or more staged and the condition still unmet, nobody
-      // will read the stage while this wait lasts: resuming would pause again
-      // at once, for ever. With less, the chunk libcurl kept back fits.
-      if (Staged() >= kBlockSize) ThrowNetworkError();
-      m_paused = false;
-      if (curl_easy_pause(m_easy, CURLPAUSE_CONT) != CURLE_OK) ThrowNetworkError();
-      continue;
-    }
     int running = 0;
     if (curl_multi_perform(m_multi, &running) != CURLM_OK) ThrowNetworkError();
     CollectFinished();
-    if (ready() || m_finished || m_paused) continue;
+    if (ready() || m_finished) continue;
     if (std::chrono::steady_clock::now() - m_lastArrival > m_limits.stallTimeout) {
       ThrowNetworkError();
     }
@@ -210,28 +218,21 @@ std::size_t CHttpConnection::OnBody(char* data, std::size_t, std::size_t count, 
   // libcurl delivers body bytes only once it has ended the head, also when
   // the head had no blank line of its own as OnHeader knows it.
   connection.m_headDone = true;
-  const std::size_t staged = connection.Staged();
-  if (staged > 0 && staged + count > kStageCapacity) {
+  connection.m_lastArrival = std::chrono::steady_clock::now();
+  if (connection.m_sink) return connection.HandOn({data, count}) ? count : 0;
+  if (!connection.m_stage.empty() && connection.m_stage.size() + count > kReceiveBufferSize) {
     connection.m_paused = true;
     return CURL_WRITEFUNC_PAUSE;
   }
-  // The consumed front is dropped only when the chunk would not fit behind
-  // it, so bytes are moved at most once per buffer's worth.
-  if (connection.m_stageStart > 0 && connection.m_stage.size() + count > kStageCapacity) {
-    connection.m_stage.erase(connection.m_stage.begin(),
-                             connection.m_stage.begin() + static_cast<std::ptrdiff_t>(connection.m_stageStart));
-    connection.m_stageStart = 0;
-  }
   connection.m_stage.insert(connection.m_stage.end(), data, data + count);
-  connection.m_lastArrival = std::chrono::steady_clock::now();
   return count;
 }
 
 std::size_t CHttpConnection::OnHeader(char* data, std::size_t, std::size_t count, void* self) {
   auto& connection = *static_cast<CHttpConnection*>(self);
   connection.m_lastArrival = std::chrono::steady_clock::now();
-  const bool blankLine = (count == 2 && data[0] == '\r' && data[1] == '\n') ||
-                         (count == 1 && data[0] == '\n');
+  const bool blankLine =
+      (count == 2 && data[0] == '\r' && data[1] == '\n') || (count == 1 && data[0] == '\n');
   if (blankLine) {
     long status = 0;
     curl_easy_getinfo(connection.m_easy, CURLINFO_RESPONSE_CODE, &status);

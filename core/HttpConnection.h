@@ -7,18 +7,19 @@
 //
 // libcurl runs through the engine's multi handle, holding the one easy
 // handle, so that this thread can wait for the network in slices of
-// TransferLimits::runFlagPoll and look at the run flag between them. Failures of the network are thrown
-// as CTearException(FETCH_NETWORK_ERROR); a cleared run flag while waiting
-// for the reply's head as CTearException(FETCH_STOPPED).
+// TransferLimits::runFlagPoll and look at the run flag between them. Failures of the network are
+// thrown as CTearException(FETCH_NETWORK_ERROR); a cleared run flag while waiting for the reply's
+// head as CTearException(FETCH_STOPPED).
 
+#include <curl/curl.h>
+
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <span>
 #include <string>
 #include <vector>
-
-#include <curl/curl.h>
 
 #include "config/ProxyText.h"
 #include "core/TransferEngine.h"
@@ -28,9 +29,24 @@
 // shorter), starting at body offsets 0, 1024, 2048, ...
 inline constexpr std::size_t kBlockSize = 1024;
 
+// Takes a reply's body. Called on the thread of ReceiveBody, from inside
+// libcurl, so it must not throw.
+class BodySink {
+ public:
+  // `blocks` are one or more whole blocks at the next body offsets; only the
+  // body's last block may be shorter. The bytes are valid during the call
+  // only. False takes no more of this body: the reply is given up and its
+  // connection closed.
+  virtual bool TakeBlocks(std::span<const char> blocks) = 0;
+
+ protected:
+  ~BodySink() = default;
+};
+
 class CHttpConnection {
  public:
-  CHttpConnection(CTransferEngine& engine, const std::atomic<bool>& running, const TransferLimits& limits);
+  CHttpConnection(CTransferEngine& engine, const std::atomic<bool>& running,
+                  const TransferLimits& limits);
   ~CHttpConnection();
   CHttpConnection(const CHttpConnection&) = delete;
   CHttpConnection& operator=(const CHttpConnection&) = delete;
@@ -63,20 +79,19 @@ class CHttpConnection {
   // or when it is below 200.
   long QueryStatus() const;
 
-  // The body bytes that have arrived and were not handed out yet, whole
-  // blocks only: blocks of kBlockSize at body offsets 0, 1024, 2048, ...,
-  // of which only the body's last may be shorter. At least one block; empty
-  // once the body is complete or when the run flag was found cleared while
-  // waiting. The bytes stay valid until the next call, which hands out the
-  // blocks that follow them.
-  std::span<const char> ReadBlocks();
+  // Hands the body to `sink` as it arrives and returns once the body is
+  // complete, the sink has taken no more, or the run flag was found cleared.
+  // The blocks go out straight from libcurl's receive buffer; only bytes that
+  // came with the reply's head wait in the engine's stage. A network failure
+  // throws FETCH_NETWORK_ERROR once every byte that arrived before it was
+  // handed out, as a blocking read would have returned them.
+  void ReceiveBody(BodySink& sink);
 
  private:
   enum class Waited { Ready, Finished, Stopped };
   template <typename Condition>
   Waited WaitFor(Condition ready);
   void CollectFinished();
-  std::size_t Staged() const { return m_stage.size() - m_stageStart; }
 
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
@@ -92,20 +107,28 @@ class CHttpConnection {
 
   std::string m_url;  // the split URL as it is sent, without user and fragment
 
-  // Body bytes libcurl has delivered but ReadBlocks has not handed out yet:
-  // m_stage[m_stageStart, size). Capped at kStageCapacity; libcurl is paused
-  // while a further chunk would not fit. libcurl reads the socket in chunks
-  // of kReceiveBufferSize, so a fast loopback body costs few system calls.
+  // libcurl reads the socket in chunks of kReceiveBufferSize, so a fast
+  // loopback body costs few system calls.
   static constexpr std::size_t kReceiveBufferSize = 256 * 1024;
-  static constexpr std::size_t kStageCapacity = 2 * kReceiveBufferSize;
+
+  // Body bytes libcurl delivered before ReceiveBody had a sink for them,
+  // together with the reply's head. Capped at one receive chunk: libcurl is
+  // paused while a further chunk would not fit.
   std::vector<char>& m_stage;  // the engine's, kept from attempt to attempt
-  std::size_t m_stageStart = 0;
   bool m_paused = false;
+
+  // Hands `data` on as whole blocks and keeps a trailing part of a block
+  // for the bytes that follow it; false once the sink has declined.
+  bool HandOn(std::span<const char> data);
+  BodySink* m_sink = nullptr;  // set by ReceiveBody
+  bool m_declined = false;     // the sink took no more
+  std::array<char, kBlockSize> m_partialBlock{};
+  std::size_t m_partialSize = 0;
 
   // libcurl has ended the head of what it takes as the final reply: a
   // blank line after a status of 200 or above, or the first body byte.
   bool m_headDone = false;
-  bool m_finished = false;  // libcurl has ended the transfer
-  CURLcode m_result = CURLE_OK;  // how it ended
+  bool m_finished = false;                              // libcurl has ended the transfer
+  CURLcode m_result = CURLE_OK;                         // how it ended
   std::chrono::steady_clock::time_point m_lastArrival;  // of any byte of the reply
 };

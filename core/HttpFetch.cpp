@@ -27,10 +27,10 @@ struct ProxySetting {
   std::string name;
 };
 
-ProxySetting ReadProxySetting() {
-  const ProxyChoice choice = ProxyChoiceForMode(ReadSettingInt("SITE", "PROXY_MODE", -1));
+ProxySetting ReadProxySetting(const SettingsSnapshot& settings) {
+  const ProxyChoice choice = ProxyChoiceForMode(settings.ReadInt("SITE", "PROXY_MODE", -1));
   if (choice != ProxyChoice::NamedProxy) return {choice, {}};
-  std::string name = ReadSetting("SITE", "PROXY", -1);
+  std::string name = settings.Read("SITE", "PROXY", -1);
   if (name.size() > kMaxProxyName) throw CTearException(FETCH_BAD_URL);
   return {choice, std::move(name)};
 }
@@ -44,10 +44,11 @@ bool HasControlCharacter(std::string_view text) {
 // The list's credentials verbatim; else SITE/USERID and SITE/PASSWORD (an
 // empty password still sends the user id and the colon); else none. Values
 // too long for the header, or that would end its line, are refused.
-std::vector<std::string> RequestHeaders(const CDownloadItem& item) {
+std::vector<std::string> RequestHeaders(const CDownloadItem& item,
+                                        const SettingsSnapshot& settings) {
   std::vector<std::string> lines{"Accept: text/*", "User-Agent: Tunefetch"};
-  const std::string userId = ReadSetting("SITE", "USERID", -1);
-  const std::string password = ReadSetting("SITE", "PASSWORD", -1);
+  const std::string userId = settings.Read("SITE", "USERID", -1);
+  const std::string password = settings.Read("SITE", "PASSWORD", -1);
   std::string credentials;
   if (!item.m_strAuth.empty()) {
     if (item.m_strAuth.size() > kMaxAuthorization || HasControlCharacter(item.m_strAuth)) {
@@ -67,18 +68,65 @@ void ThrowIfStopped(const CDownloadCore& app) {
   if (!app.m_bRunning) throw CTearException(FETCH_STOPPED);
 }
 
+// Judges the body block by block as it arrives, keeps the shared progress
+// fields, and sends what it accepted to the part file. It runs inside
+// libcurl, so instead of throwing it ends the body and keeps the result.
+class BodyWriter final : public BodySink {
+ public:
+  BodyWriter(CDownloadCore& app, CPartFile& file) : m_app(app), m_file(file) {}
+
+  bool TakeBlocks(std::span<const char> blocks) override {
+    // Each block is judged, and the run flag looked at, in turn; the blocks
+    // judged go to the file together, straight from where they arrived.
+    std::size_t accepted = 0;
+    while (accepted < blocks.size() && m_app.m_bRunning) {
+      const std::span<const char> block =
+          blocks.subspan(accepted, std::min(kBlockSize, blocks.size() - accepted));
+      // Servers that cannot deliver often answer 200 with an error text.
+      if (StartsWithIgnoringCase({block.data(), block.size()}, "error"))
+        return Fail(FETCH_HTTP_ERROR);
+      accepted += block.size();
+      m_total += static_cast<std::int64_t>(block.size());
+      // The shared counter is 32 bits wide; it stops at its maximum.
+      m_app.m_nBytesReceived = static_cast<std::int32_t>(
+          std::min<std::int64_t>(m_total, std::numeric_limits<std::int32_t>::max()));
+      m_app.m_bDataArrived = true;
+    }
+    if (!m_file.Write(blocks.data(), accepted)) return Fail(FETCH_WRITE_ERROR);
+    return accepted == blocks.size();
+  }
+
+  // FETCH_OK, or why the body was given up (not for a cleared run flag).
+  std::int32_t Verdict() const { return m_verdict; }
+  std::int64_t Total() const { return m_total; }
+
+ private:
+  bool Fail(std::int32_t verdict) {
+    m_verdict = verdict;
+    return false;
+  }
+
+  CDownloadCore& m_app;
+  CPartFile& m_file;
+  std::int64_t m_total = 0;
+  std::int32_t m_verdict = FETCH_OK;
+};
+
 // Steps of one attempt; each failure leaves by CTearException. The
 // connection and the part file are released while it unwinds.
 void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& engine,
                 const TransferLimits& limits) {
-  const ProxySetting proxy = ReadProxySetting();
+  // The attempt's settings come from one look at the file, so a user id is
+  // never sent with the password of another version of it.
+  const SettingsSnapshot settings;
+  const ProxySetting proxy = ReadProxySetting(settings);
   CHttpConnection connection(engine, app.m_bRunning, limits);
   connection.OpenSession(proxy.choice, proxy.name);
   if (!connection.SplitUrl(item.m_strUrl)) throw CTearException(FETCH_BAD_URL);
 
   app.SetStatusText("WAIT");
   app.m_nPhase = PHASE_CONNECTING;
-  const std::vector<std::string> headers = RequestHeaders(item);
+  const std::vector<std::string> headers = RequestHeaders(item, settings);
 
   ThrowIfStopped(app);
   connection.Connect();
@@ -96,30 +144,13 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
   if (!file.Open(item.m_strLocalPath)) throw CTearException(FETCH_WRITE_ERROR);
   app.m_nPhase = PHASE_RECEIVING;
 
-  std::int64_t total = 0;
-  while (app.m_bRunning) {
-    const std::span<const char> arrived = connection.ReadBlocks();
-    if (arrived.empty()) break;
-    // Each block is judged, and the run flag looked at, in turn; the blocks
-    // judged go to the file together, straight from where they arrived.
-    std::size_t accepted = 0;
-    while (accepted < arrived.size() && app.m_bRunning) {
-      const std::span<const char> block = arrived.subspan(accepted, std::min(kBlockSize, arrived.size() - accepted));
-      // Servers that cannot deliver often answer 200 with an error text.
-      if (StartsWithIgnoringCase({block.data(), block.size()}, "error")) throw CTearException(FETCH_HTTP_ERROR);
-      accepted += block.size();
-      total += static_cast<std::int64_t>(block.size());
-      // The shared counter is 32 bits wide; it stops at its maximum.
-      app.m_nBytesReceived = static_cast<std::int32_t>(
-          std::min<std::int64_t>(total, std::numeric_limits<std::int32_t>::max()));
-      app.m_bDataArrived = true;
-    }
-    if (!file.Write(arrived.data(), accepted)) throw CTearException(FETCH_WRITE_ERROR);
-  }
+  BodyWriter body(app, file);
+  connection.ReceiveBody(body);
+  if (body.Verdict() != FETCH_OK) throw CTearException(body.Verdict());
 
   if (!file.Close()) throw CTearException(FETCH_WRITE_ERROR);
   ThrowIfStopped(app);
-  if (total < kMinimumBodySize) throw CTearException(FETCH_TOO_SHORT);
+  if (body.Total() < kMinimumBodySize) throw CTearException(FETCH_TOO_SHORT);
   if (!file.Commit()) throw CTearException(FETCH_WRITE_ERROR);
 }
 
@@ -151,7 +182,8 @@ int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& lim
   return FetchItem(app, item, engine, limits);
 }
 
-int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine, const TransferLimits& limits) {
+int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
+              const TransferLimits& limits) {
   app.m_nPhase = PHASE_IDLE;
   app.m_nBytesReceived = 0;
   std::int32_t result = FETCH_OK;

@@ -9,11 +9,11 @@
 // other setting of an attempt starts afresh (CHttpConnection sets them all
 // again). One thread uses an engine at a time.
 
+#include <curl/curl.h>
+
 #include <cstddef>
 #include <span>
 #include <vector>
-
-#include <curl/curl.h>
 
 class CTransferEngine {
  public:
@@ -30,8 +30,9 @@ class CTransferEngine {
   CURLM* Multi() const { return m_multi; }
   CURL* Easy() const { return m_easy; }
 
-  // Where body bytes wait between libcurl and the block loop (emptied by
-  // each attempt before use), and the buffer of the part file's writes.
+  // Where body bytes that come with a reply's head wait for the body's
+  // reader (emptied by each attempt before use), and the buffer of the part
+  // file's writes.
   std::vector<char>& Stage() { return m_stage; }
   std::span<char> WriteBuffer();
 

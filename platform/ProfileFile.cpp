@@ -11,6 +11,13 @@
 #include "platform/FileStamp.h"
 #include "platform/SmallFile.h"
 
+// One line of the file without its line end, with the line end kept apart so
+// an untouched line is written back byte for byte.
+struct ProfileLine {
+  std::string_view text;
+  std::string_view end;
+};
+
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
@@ -25,15 +32,8 @@ std::string_view Trim(std::string_view text, std::string_view what = kBlanks) {
   return text.substr(first, last - first + 1);
 }
 
-// One line of the file without its line end, with the line end kept apart so
-// an untouched line is written back byte for byte.
-struct Line {
-  std::string_view text;
-  std::string_view end;
-};
-
-std::vector<Line> SplitLines(std::string_view content) {
-  std::vector<Line> lines;
+std::vector<ProfileLine> SplitLines(std::string_view content) {
+  std::vector<ProfileLine> lines;
   while (!content.empty()) {
     size_t lf = content.find('\n');
     std::string_view whole = lf == std::string_view::npos ? content : content.substr(0, lf + 1);
@@ -81,7 +81,8 @@ struct Place {
   size_t index = 0;  // the key's line, or the line to insert before
 };
 
-Place FindKey(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+Place FindKey(const std::vector<ProfileLine>& lines, std::string_view section,
+              std::string_view key) {
   Place place;
   bool inSection = false;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -105,18 +106,25 @@ Place FindKey(const std::vector<Line>& lines, std::string_view section, std::str
   return place;
 }
 
-std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
+std::string_view FirstLine(std::string_view text) {
+  return text.substr(0, text.find_first_of("\r\n"));
+}
+
+}  // namespace
 
 // A file's text split into lines, as the last read found it. The lines point
 // into the text, so the object never moves.
-struct ParsedFile {
-  explicit ParsedFile(std::string text) : content(std::move(text)), lines(SplitLines(content)) {}
-  ParsedFile(const ParsedFile&) = delete;
-  ParsedFile& operator=(const ParsedFile&) = delete;
+struct ParsedProfileFile {
+  explicit ParsedProfileFile(std::string text)
+      : content(std::move(text)), lines(SplitLines(content)) {}
+  ParsedProfileFile(const ParsedProfileFile&) = delete;
+  ParsedProfileFile& operator=(const ParsedProfileFile&) = delete;
 
   const std::string content;
-  const std::vector<Line> lines;
+  const std::vector<ProfileLine> lines;
 };
+
+namespace {
 
 // Files read recently, by path, with the stamp each had when it was read.
 // Every read compares the file's stamp with the one kept: one stat in place
@@ -126,7 +134,7 @@ struct ParsedFile {
 class ParsedFileCache {
  public:
   // The file at `path` split into lines; null when it cannot be read whole.
-  std::shared_ptr<const ParsedFile> Read(const std::string& path) {
+  std::shared_ptr<const ParsedProfileFile> Read(const std::string& path) {
     const std::optional<FileStamp> stamp = StampOfFile(path);
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
@@ -137,7 +145,7 @@ class ParsedFileCache {
     }
     std::string content;
     if (ReadSmallFile(path, kMaxProfileFileSize, content) != FileReadResult::Read) return nullptr;
-    auto parsed = std::make_shared<const ParsedFile>(std::move(content));
+    auto parsed = std::make_shared<const ParsedProfileFile>(std::move(content));
     // Read after the stamp was taken, the text is never older than the stamp
     // says; a change in between shows as another stamp at the next read.
     if (stamp && IsSettled(*stamp, now)) {
@@ -153,7 +161,7 @@ class ParsedFileCache {
   static constexpr std::size_t kMaxFiles = 8;
   struct Entry {
     FileStamp stamp;
-    std::shared_ptr<const ParsedFile> parsed;
+    std::shared_ptr<const ParsedProfileFile> parsed;
   };
   std::mutex m_mutex;
   std::map<std::string, Entry> m_files;  // guarded by m_mutex
@@ -166,24 +174,32 @@ ParsedFileCache& Cache() {
 
 }  // namespace
 
-std::string ReadProfileString(const std::string& path, std::string_view section,
-                              std::string_view key, std::string_view defaultValue) {
-  auto capped = [](std::string_view text) { return std::string(text.substr(0, kMaxProfileValueLength)); };
-  const std::shared_ptr<const ParsedFile> file = Cache().Read(path);
-  if (!file) return capped(defaultValue);
-  Place place = FindKey(file->lines, section, key);
+ProfileSnapshot::ProfileSnapshot(const std::string& path) : m_file(Cache().Read(path)) {}
+
+std::string ProfileSnapshot::Get(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) const {
+  auto capped = [](std::string_view text) {
+    return std::string(text.substr(0, kMaxProfileValueLength));
+  };
+  if (!m_file) return capped(defaultValue);
+  Place place = FindKey(m_file->lines, section, key);
   if (!place.keyFound) return capped(defaultValue);
   std::string_view lineKey, value;
-  KeyValue(file->lines[place.index].text, lineKey, value);
+  KeyValue(m_file->lines[place.index].text, lineKey, value);
   return capped(Unquote(value));
 }
 
-bool WriteProfileString(const std::string& path, std::string_view section,
-                        std::string_view key, std::string_view value) {
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue) {
+  return ProfileSnapshot(path).Get(section, key, defaultValue);
+}
+
+bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
   const auto change = [&](FileReadResult read, std::string& content) {
     // A file that cannot be read whole is left alone rather than replaced.
     if (read != FileReadResult::Read && read != FileReadResult::Missing) return FileChange::Keep;
-    std::vector<Line> lines = SplitLines(content);
+    std::vector<ProfileLine> lines = SplitLines(content);
     // New lines follow the file's own line ends, so a file brought from
     // Windows keeps its CR LF throughout.
     std::string_view newline = !lines.empty() && lines.front().end == "\r\n" ? "\r\n" : "\n";
@@ -204,7 +220,8 @@ bool WriteProfileString(const std::string& path, std::string_view section,
       else
         appendLine(lines[i].text, lines[i].end);
     }
-    if (place.sectionFound && !place.keyFound && place.index == lines.size()) appendLine(keyLine, newline);
+    if (place.sectionFound && !place.keyFound && place.index == lines.size())
+      appendLine(keyLine, newline);
     if (!place.sectionFound) {
       appendLine("[" + std::string(FirstLine(section)) + "]", newline);
       appendLine(keyLine, newline);
@@ -218,7 +235,7 @@ bool WriteProfileString(const std::string& path, std::string_view section,
 bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key) {
   const auto change = [&](FileReadResult read, std::string& content) {
     if (read != FileReadResult::Read) return FileChange::Keep;
-    std::vector<Line> lines = SplitLines(content);
+    std::vector<ProfileLine> lines = SplitLines(content);
     const Place place = FindKey(lines, section, key);
     if (!place.keyFound) return FileChange::Keep;
     std::string result;

@@ -16,6 +16,7 @@
 // so a change made by any process is seen by the next read.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,12 +30,28 @@ inline constexpr std::size_t kMaxProfileValueLength = 1023;
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue);
 
+// A profile file as one look at it found it: every value read through the
+// snapshot comes from that one version of the file, so values that belong
+// together never mix two versions. Cheap to take (a stamp check while the
+// file is unchanged); it holds no lock and sees no later change.
+struct ParsedProfileFile;
+class ProfileSnapshot {
+ public:
+  explicit ProfileSnapshot(const std::string& path);
+  // As ReadProfileString, from this version of the file.
+  std::string Get(std::string_view section, std::string_view key,
+                  std::string_view defaultValue) const;
+
+ private:
+  std::shared_ptr<const ParsedProfileFile> m_file;  // null when the file could not be read
+};
+
 // Stores `value` under `key` in `section` of the file at `path`. The file has
 // mode 0600 afterwards (it may hold a password), also when it had another
 // one. A value is one line: it is cut at its first line break. Returns false
 // when the file cannot be written; the old file is then left unchanged.
-bool WriteProfileString(const std::string& path, std::string_view section,
-                        std::string_view key, std::string_view value);
+bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value);
 
 // Removes the line of `key` in `section` of the file at `path`, keeping every
 // other line (the section too, even when it is left empty). Nothing to
