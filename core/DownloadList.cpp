@@ -33,6 +33,11 @@ constexpr std::size_t kMaxNameBytes = NAME_MAX;
 struct ListContext {
   std::string baseUrl;
   std::string credentials;
+  // The folder the last item line made. Lines of one folder come in runs,
+  // and the folder is still there for the next line of the run: the load
+  // takes milliseconds, and a folder taken away within them would have
+  // failed the earlier lines' files all the same.
+  std::string lastFolder;
 };
 
 // A quoted command-line argument loses its first and last character.
@@ -45,9 +50,11 @@ std::string UnquotedPath(std::string_view path) {
 bool HandleDirective(const std::string& line, ListContext& context) {
   if (!line.starts_with("//")) return false;
   if (StartsWithIgnoringCase(line, kBaseUrlDirective)) {
-    context.baseUrl = std::string(TrimWhiteSpace(std::string_view(line).substr(kBaseUrlDirective.size())));
+    context.baseUrl =
+        std::string(TrimWhiteSpace(std::string_view(line).substr(kBaseUrlDirective.size())));
   } else if (StartsWithIgnoringCase(line, kAuthDirective)) {
-    context.credentials = std::string(TrimWhiteSpace(std::string_view(line).substr(kAuthDirective.size())));
+    context.credentials =
+        std::string(TrimWhiteSpace(std::string_view(line).substr(kAuthDirective.size())));
   }
   return true;
 }
@@ -67,27 +74,33 @@ bool HasOverlongName(std::string_view path) {
 // or not at all: a path or URL that does not fit is refused, never cut into
 // the name of another file.
 std::variant<std::unique_ptr<CDownloadItem>, RefusedLine> MakeItem(const std::string& line,
-                                                                   const ListContext& context) {
+                                                                   ListContext& context) {
   const std::string raw = GetField(line, 0, kFieldSeparator);
   const std::string converted = ConvertFieldText(raw);
   if (converted.size() > kMaxFieldBytes) return RefusedLine::PathTooLong;
   // Whatever the line says, the file stays inside the save folder.
   std::string relative = ConfineRelativePath(SlashesToBackslashes(converted));
-  if (ReadSettingInt("CACHE", "WITH_DIR", -1) == 0) relative = GetFileNamePart(relative);
+  // The line's settings, from one look at the file.
+  const SettingsSnapshot settings;
+  if (settings.ReadInt("CACHE", "WITH_DIR", -1) == 0) relative = GetFileNamePart(relative);
   if (relative.empty()) return RefusedLine::NoFileName;
-  const std::string saveFolder = ReadSetting("CACHE", "SAVE_DIR", -1);
+  const std::string saveFolder = settings.Read("CACHE", "SAVE_DIR", -1);
   if (saveFolder.size() + 1 + relative.size() > kMaxPathLength) return RefusedLine::PathTooLong;
   std::string full = JoinPath(saveFolder, relative);
   if (HasOverlongName(full)) return RefusedLine::PathTooLong;
   std::string escaped = UrlEscape(raw);
   if (escaped.size() > kMaxEscapedUrl) return RefusedLine::UrlTooLong;
 
-  CreateDirectoryTree(GetDirectoryPart(full));
+  if (std::string folder = GetDirectoryPart(full); folder != context.lastFolder) {
+    CreateDirectoryTree(folder);
+    context.lastFolder = std::move(folder);
+  }
   auto item = std::make_unique<CDownloadItem>();
   item->m_strUrl = context.baseUrl + escaped;
   item->m_strLocalPath = std::move(full);
   item->m_nSize = ParseDecimalInt(GetField(line, 1, kFieldSeparator));
-  item->m_strTitle = Utf8Prefix(ConvertFieldText(GetField(line, 2, kFieldSeparator)), kMaxFieldBytes);
+  item->m_strTitle =
+      Utf8Prefix(ConvertFieldText(GetField(line, 2, kFieldSeparator)), kMaxFieldBytes);
   item->m_strAuth = context.credentials;
   return item;
 }
@@ -101,7 +114,7 @@ bool CDownloadCore::LoadDownloadList(std::string_view path) {
     return false;
   }
   // Each list starts from the configured site, taken as stored.
-  ListContext context{ReadSetting("SITE", "URL", -1), {}};
+  ListContext context{ReadSetting("SITE", "URL", -1), {}, {}};
   std::string line;
   for (std::size_t lineNumber = 1; reader->Next(line); ++lineNumber) {
     StripLineEnd(line);

@@ -1,13 +1,13 @@
 // Reading download lists: directives, item fields, text-mode lines, the
 // save path rules (hostile paths included) and the path helpers under them.
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
@@ -36,7 +36,8 @@ TEST(ListPathHelpersTest, TablesOfTheDesignsExamplesAndHostilePaths) {
       {"../../.bashrc", ".bashrc"}, {"/etc/cron.d/x", "etc/cron.d/x"}, {"C:\\x", "x"},
       {"..\\../a/./b", "a/b"},      {"jazz//a.mp3", "jazz/a.mp3"},     {"..", ""},
   };
-  for (const auto& [path, expected] : confined) EXPECT_EQ(ConfineRelativePath(path), expected) << path;
+  for (const auto& [path, expected] : confined)
+    EXPECT_EQ(ConfineRelativePath(path), expected) << path;
 }
 
 class ListTest : public ::testing::Test {
@@ -74,12 +75,13 @@ class ListTest : public ::testing::Test {
 };
 
 TEST_F(ListTest, DirectivesAndFieldsMakeTheItems) {
-  ASSERT_TRUE(Load("//!BASEURL  http://h/base/ \r\n"
-                   "//!baseurl\thttp://ignored/\n"
-                   "//!auth dXNlcjpvbmU=\n"
-                   "jazz/take five.mp3| 66000x|Take Five|extra\n"
-                   "//!auth dXNlcjp0d28=\n"
-                   "Blue.MP3\n"));
+  ASSERT_TRUE(
+      Load("//!BASEURL  http://h/base/ \r\n"
+           "//!baseurl\thttp://ignored/\n"
+           "//!auth dXNlcjpvbmU=\n"
+           "jazz/take five.mp3| 66000x|Take Five|extra\n"
+           "//!auth dXNlcjp0d28=\n"
+           "Blue.MP3\n"));
   const auto items = Items();
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].m_strUrl, "http://h/base/jazz%2Ftake+five.mp3");
@@ -93,6 +95,18 @@ TEST_F(ListTest, DirectivesAndFieldsMakeTheItems) {
   EXPECT_TRUE(std::filesystem::is_directory(save / "jazz"));  // made at load time
 }
 
+// A run of lines in one folder looks at it once; every folder must still be
+// there after the load, and a later load makes a vanished one again.
+TEST_F(ListTest, EveryItemsFolderIsMadeAtLoadTime) {
+  WriteSettingInt("CACHE", "WITH_DIR", 1);
+  ASSERT_TRUE(Load("a/1.mp3\na/2.mp3\nb/3.mp3\na/c/4.mp3\na/5.mp3\n"));
+  for (const char* folder : {"a", "b", "a/c"})
+    EXPECT_TRUE(std::filesystem::is_directory(save / folder)) << folder;
+  std::filesystem::remove_all(save / "a");
+  ASSERT_TRUE(Load("a/6.mp3\n"));
+  EXPECT_TRUE(std::filesystem::is_directory(save / "a"));
+}
+
 TEST_F(ListTest, WithoutFolderTreeAndHostilePathsStayInTheSaveFolder) {
   for (int withDir : {0, 1}) {
     SCOPED_TRACE(withDir);
@@ -102,10 +116,11 @@ TEST_F(ListTest, WithoutFolderTreeAndHostilePathsStayInTheSaveFolder) {
     std::vector<std::string> paths;
     for (const CDownloadItem& item : Items()) paths.push_back(item.m_strLocalPath);
     if (withDir == 0) {
-      EXPECT_THAT(paths, ElementsAre(save / "a.mp3", save / "evil.mp3", save / "x", save / "y", save / "z"));
-    } else {
-      EXPECT_THAT(paths, ElementsAre(save / "jazz/a.mp3", save / "evil.mp3", save / "etc/cron.d/x", save / "y",
+      EXPECT_THAT(paths, ElementsAre(save / "a.mp3", save / "evil.mp3", save / "x", save / "y",
                                      save / "z"));
+    } else {
+      EXPECT_THAT(paths, ElementsAre(save / "jazz/a.mp3", save / "evil.mp3", save / "etc/cron.d/x",
+                                     save / "y", save / "z"));
     }
     // The empty line and ".." name no file and are not queued.
     EXPECT_THAT(log->EventsStartingWith("refused:"), ElementsAre("refused:6", "refused:7"));
@@ -116,21 +131,25 @@ TEST_F(ListTest, WithoutFolderTreeAndHostilePathsStayInTheSaveFolder) {
 
 TEST_F(ListTest, TextModeLinesAndLimits) {
   const std::string longPiece(1023 + 5, 'a');
-  ASSERT_TRUE(Load("one\r\ntwo\rstill\n" + longPiece + "\n" + std::string(300, 'n') + ".mp3\n" + "x/" +
-                   std::string(1100, '%') + "\nlast\x1A" + "after\n"));
+  ASSERT_TRUE(Load("one\r\ntwo\rstill\n" + longPiece + "\n" + std::string(300, 'n') + ".mp3\n" +
+                   "x/" + std::string(1100, '%') + "\nlast\x1A" + "after\n"));
   std::vector<std::string> names;
-  for (const CDownloadItem& item : Items()) names.push_back(item.m_strLocalPath.substr(save.Path().size() + 1));
+  for (const CDownloadItem& item : Items())
+    names.push_back(item.m_strLocalPath.substr(save.Path().size() + 1));
   // Lines are cut into pieces of 1023 bytes: the long line's rest and the
   // rest of the "x/%..." line are lines of their own.
-  EXPECT_THAT(names, ElementsAre("one", "two\rstill", "aaaaa", std::string(1100 - 1021, '%'), "last"));
+  EXPECT_THAT(names,
+              ElementsAre("one", "two\rstill", "aaaaa", std::string(1100 - 1021, '%'), "last"));
   // Names of 1023 and 304 bytes are too long for the system; the escaped
   // "x/%..." piece is longer than 2047 characters.
-  EXPECT_THAT(log->EventsStartingWith("refused:"), ElementsAre("refused:3", "refused:5", "refused:6"));
+  EXPECT_THAT(log->EventsStartingWith("refused:"),
+              ElementsAre("refused:3", "refused:5", "refused:6"));
 }
 
 TEST_F(ListTest, JapaneseEncodingsAllNameTheFileInUtf8) {
   const std::string expected = "\xE3\x81\x82.mp3";  // あ.mp3
-  for (const std::string& line : {std::string("\x82\xA0.mp3"), std::string("\xA4\xA2.mp3"), expected}) {
+  for (const std::string& line :
+       {std::string("\x82\xA0.mp3"), std::string("\xA4\xA2.mp3"), expected}) {
     while (core.GetHeadItem()) core.RemoveHeadItem();
     ASSERT_TRUE(Load(line + "\n"));
     ASSERT_EQ(Items().size(), 1u);
@@ -140,7 +159,8 @@ TEST_F(ListTest, JapaneseEncodingsAllNameTheFileInUtf8) {
 
 TEST_F(ListTest, QuotedPathLargeListAndUnopenableList) {
   std::string text;
-  for (int i = 0; i < 10000; ++i) text += "f" + std::to_string(i) + ".mp3|12288|Track " + std::to_string(i) + "\n";
+  for (int i = 0; i < 10000; ++i)
+    text += "f" + std::to_string(i) + ".mp3|12288|Track " + std::to_string(i) + "\n";
   WriteFileText(save / "big list.mpq", text);
   ASSERT_TRUE(core.LoadDownloadList("\"" + (save / "big list.mpq") + "\""));
   WaitUntil([&] { return !core.IsWorkerRunning(); });
