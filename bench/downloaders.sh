@@ -2,8 +2,9 @@
 # tunefetch-cli against curl and wget on the same loopback lighttpd, in one
 # run. Each workload is run 5 times per contender, the contenders taking
 # turns; the median wall time, the ratio to the fastest peer (curl -K or
-# wget -i, both with keep-alive), the median CPU seconds and the largest peak
-# RSS are printed, and for the 1 GiB file the throughput.
+# wget -i, both with keep-alive), the median CPU time and the largest peak
+# RSS are printed, and for the 1 GiB file the throughput. Times are taken to
+# the microsecond (bench/tools/run_timed) and shown in milliseconds.
 # Last comes the time from starting each program to its first request
 # (bench/tools/first_request, median of 11 starts). Only ratios within one
 # run mean anything on a shared machine.
@@ -12,6 +13,7 @@ set -euo pipefail
 build=${1:-build}
 cli=$(realpath "$build/bin/tunefetch-cli")
 first_request=$(realpath "$build/bench/tools/first_request")
+run_timed=$(realpath "$build/bench/tools/run_timed")
 runs=${RUNS:-5}
 work=$(mktemp -d /dev/shm/tf-bench-XXXXXX 2>/dev/null || mktemp -d)
 helpers=()
@@ -70,12 +72,11 @@ prepare() {
 }
 prepare small 1000 4; prepare mid 200 3; prepare auth 50 2; prepare big 1 1
 
-# Times "$@" once in a clean output folder; prints "wall cpu rss".
+# Times "$@" once in a clean output folder; prints "wall cpu rss" (seconds,
+# seconds, KiB).
 time_once() {
   rm -rf "$work/out"; mkdir -p "$work/out"
-  /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" > /dev/null 2>&1 || echo "failed: $1" >&2
-  read -r wall user system rss < "$work/time"
-  echo "$wall $(echo "$user + $system" | bc) $rss"
+  "$run_timed" "$@" || echo "failed: $1" >&2
 }
 
 # Field $1 (1 wall, 2 cpu) of the lines of "$2": their median.
@@ -88,7 +89,7 @@ settings() {
     "$1" "$2" "$work" > "$work/prog/tunefetch.ini"
 }
 
-printf '%-18s %-14s %9s %7s %8s %9s %9s\n' workload contender median ratio cpu_s rss_kib MiB/s
+printf '%-18s %-14s %9s %7s %8s %9s %9s\n' workload contender median_ms ratio cpu_ms rss_kib MiB/s
 for workload in mid small auth big; do
   auth_curl=() auth_wget=()
   if [ "$workload" = auth ]; then settings bench bench; auth_curl=(-u bench:bench); auth_wget=(--user=bench --password=bench --auth-no-challenge)
@@ -113,10 +114,11 @@ for workload in mid small auth big; do
     median=$(median_of 1 "${samples[$contender]}")
     cpu=$(median_of 2 "${samples[$contender]}")
     rss=$(printf '%s' "${samples[$contender]}" | cut -d' ' -f3 | sort -n | tail -1)
-    ratio=$(echo "scale=2; $median / $fastest" | bc)
+    ratio=$(echo "scale=3; $median / $fastest" | bc)
     rate=-
     [ "$workload" = big ] && rate=$(echo "scale=0; 1024 / $median" | bc)
-    printf '%-18s %-14s %9s %7s %8s %9s %9s\n' "$workload" "$contender" "$median" "$ratio" "$cpu" "$rss" "$rate"
+    printf '%-18s %-14s %9.1f %7.3f %8.1f %9s %9s\n' "$workload" "$contender" "$(echo "$median * 1000" | bc)" \
+      "$ratio" "$(echo "$cpu * 1000" | bc)" "$rss" "$rate"
   done
   unset command samples
 done

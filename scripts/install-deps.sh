@@ -20,7 +20,7 @@ packages=(
   # the program's own tests: answering its message boxes, a notification area
   xdotool trayer
   # the downloader benchmark: a real server, the peers, and its measuring tools
-  lighttpd wget time bc
+  lighttpd wget bc
   # a Japanese-capable sans-serif for skin fonts whose face is missing
   fonts-ipafont-gothic
 )
