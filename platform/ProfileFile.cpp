@@ -1,5 +1,8 @@
 #include "platform/ProfileFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <ctime>
 #include <map>
 #include <memory>
@@ -8,6 +11,7 @@
 #include <vector>
 
 #include "platform/CaseInsensitive.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileStamp.h"
 #include "platform/SmallFile.h"
 
@@ -126,15 +130,43 @@ struct ParsedProfileFile {
 
 namespace {
 
+// The file at `path` opened for a look at its stamp without walking the path,
+// when that look will tell every change: it is no link (which could be
+// pointed elsewhere) and the path is its only name, so a file put in its
+// place leaves it with none, and moving it changes its stamp. Closed when the
+// file found is not the one `stamp` describes.
+FileDescriptor OpenToWatch(const std::string& path, const FileStamp& stamp) {
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+  struct stat info {};
+  if (!file.IsOpen() || fstat(file.Get(), &info) != 0 || info.st_nlink != 1 ||
+      !(StampOfStatus(info) == stamp)) {
+    return {};
+  }
+  return file;
+}
+
 // Files read recently, by path, with the stamp each had when it was read.
-// Every read compares the file's stamp with the one kept: one stat in place
-// of reading and splitting the file again. Any change of the file - a
+// Every read compares the file's stamp with the one kept: one look in place
+// of reading and splitting the file again, at the open file itself where it
+// can be watched so, else by its path. Any change of the file - a
 // replacement by any process, or an edit in place - changes its stamp, and
 // a file read within the settle time of its last change is not kept at all.
 class ParsedFileCache {
  public:
   // The file at `path` split into lines; null when it cannot be read whole.
   std::shared_ptr<const ParsedProfileFile> Read(const std::string& path) {
+    {
+      std::lock_guard lock(m_mutex);
+      auto kept = m_files.find(path);
+      if (kept != m_files.end() && kept->second.watched.IsOpen()) {
+        struct stat info {};
+        if (fstat(kept->second.watched.Get(), &info) == 0 && info.st_nlink == 1 &&
+            StampOfStatus(info) == kept->second.stamp) {
+          return kept->second.parsed;
+        }
+        m_files.erase(kept);
+      }
+    }
     const std::optional<FileStamp> stamp = StampOfFile(path);
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
@@ -149,9 +181,10 @@ class ParsedFileCache {
     // Read after the stamp was taken, the text is never older than the stamp
     // says; a change in between shows as another stamp at the next read.
     if (stamp && IsSettled(*stamp, now)) {
+      FileDescriptor watched = OpenToWatch(path, *stamp);
       std::lock_guard lock(m_mutex);
       if (m_files.size() >= kMaxFiles) m_files.clear();
-      m_files.insert_or_assign(path, Entry{*stamp, parsed});
+      m_files.insert_or_assign(path, Entry{*stamp, parsed, std::move(watched)});
     }
     return parsed;
   }
@@ -162,6 +195,7 @@ class ParsedFileCache {
   struct Entry {
     FileStamp stamp;
     std::shared_ptr<const ParsedProfileFile> parsed;
+    FileDescriptor watched;  // see OpenToWatch; not open when the path must be looked at
   };
   std::mutex m_mutex;
   std::map<std::string, Entry> m_files;  // guarded by m_mutex

@@ -70,7 +70,7 @@ ConnectResult ConnectToSocket(const std::string& path, BusClock::time_point dead
   ConnectResult result;
   sockaddr_un address{};
   if (!MakeSocketAddress(path, address)) return result;
-  result.socket = BusFd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  result.socket = FileDescriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!result.socket.IsOpen()) return result;
   for (;;) {
     if (connect(result.socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/bus/BusFd.h"
+#include "platform/FileDescriptor.h"
 
 using BusClock = std::chrono::steady_clock;
 
@@ -30,7 +30,7 @@ enum class ConnectOutcome { Connected, NoListener, TimedOut, Failed };
 
 struct ConnectResult {
   ConnectOutcome outcome = ConnectOutcome::Failed;
-  BusFd socket;
+  FileDescriptor socket;
 };
 
 // Connects to the listening socket at `path`. NoListener when the file is

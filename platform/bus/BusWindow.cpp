@@ -90,7 +90,7 @@ class BusWindowCore {
 
 // A connection whose request frame is still arriving, or has just arrived.
 struct PendingConnection {
-  BusFd connection;
+  FileDescriptor connection;
   BusClock::time_point deadline;
   RequestReader reader;
 };
@@ -125,7 +125,7 @@ class QueueSlot {
 };
 
 // Has a complete frame handled: at once without a dispatcher, else as a job.
-void HandleRequest(BusFd connection, RequestHeader request, const std::shared_ptr<BusWindowCore>& core) {
+void HandleRequest(FileDescriptor connection, RequestHeader request, const std::shared_ptr<BusWindowCore>& core) {
   const bool wantsAnswer = request.type == FrameType::Send;
   if (!core->Dispatcher()) {
     const std::optional<std::int64_t> result = core->Run(request.message);
@@ -135,7 +135,7 @@ void HandleRequest(BusFd connection, RequestHeader request, const std::shared_pt
   if (!core->TakeQueueSlot()) return;  // dropped; closing tells a waiting sender
   if (!wantsAnswer) connection.Reset();  // nobody waits for a post's answer
   auto slot = std::make_shared<QueueSlot>(core);
-  auto owned = std::make_shared<BusFd>(std::move(connection));
+  auto owned = std::make_shared<FileDescriptor>(std::move(connection));
   core->Dispatcher()->Dispatch([core, slot, owned, message = std::move(request.message)] {
     const std::optional<std::int64_t> result = core->Run(message);
     if (owned->IsOpen() && result) Reply(owned->Get(), ReplyStatus::Handled, *result);
@@ -176,8 +176,8 @@ std::unique_ptr<BusWindow> BusWindow::Create(std::string_view className, std::st
   error = BusError::BadArgument;  // the folder's path is too long for a socket
   if (!MakeSocketAddress(socketPath, address)) return nullptr;
   error = BusError::IoError;
-  window->m_listener = BusFd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-  window->m_stopEvent = BusFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  window->m_listener = FileDescriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  window->m_stopEvent = FileDescriptor(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   if (!window->m_listener.IsOpen() || !window->m_stopEvent.IsOpen()) return nullptr;
   unlink(socketPath.c_str());  // a file left by a crashed process that had this id
   if (bind(window->m_listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
@@ -294,7 +294,7 @@ void BusWindow::AcceptWaiting(std::deque<PendingConnection>& pending, std::vecto
   // At most a full set of pending connections per round, so a flood cannot
   // keep the listener from reading what it already accepted.
   for (std::size_t accepted = 0; accepted < kMaxPendingConnections;) {
-    BusFd connection(accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    FileDescriptor connection(accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
     if (!connection.IsOpen()) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       // Out of descriptors: the connection stays queued and poll would wake

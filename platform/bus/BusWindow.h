@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "platform/bus/BusDispatcher.h"
-#include "platform/bus/BusFd.h"
+#include "platform/FileDescriptor.h"
 #include "platform/bus/BusRegistry.h"
 #include "platform/bus/BusTypes.h"
 
@@ -70,8 +70,8 @@ class BusWindow {
 
   std::string m_folder;
   BusWindowInfo m_info;
-  BusFd m_listener;   // the listening socket
-  BusFd m_stopEvent;  // eventfd that ends the listener thread
+  FileDescriptor m_listener;   // the listening socket
+  FileDescriptor m_stopEvent;  // eventfd that ends the listener thread
   std::shared_ptr<BusWindowCore> m_core;
   std::thread m_thread;
 };

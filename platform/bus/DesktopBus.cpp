@@ -42,7 +42,7 @@ BusWindowHandle FindFirst(Matches matches) {
 // Connects to `window` and writes the request frame; `connection` stays open
 // for the reply.
 BusError Deliver(FrameType type, BusWindowHandle window, const BusMessage& message,
-                 BusClock::time_point deadline, BusFd& connection) {
+                 BusClock::time_point deadline, FileDescriptor& connection) {
   const BusFolderResult folder = OpenBusFolder();
   if (folder.error != BusError::None) return folder.error;
   ConnectResult connected = ConnectToSocket(SocketPath(folder.path, window), deadline);
@@ -86,7 +86,7 @@ BusSendResult SendBusMessage(BusWindowHandle window, const BusMessage& message,
     return {BusError::None, *inlineResult};
 
   const auto deadline = BusClock::now() + timeout;
-  BusFd connection;
+  FileDescriptor connection;
   // A receiver refuses a frame on its header and closes without reading the
   // data, so the write of the data can fail (EPIPE, ECONNRESET) although the
   // refusal is waiting to be read: look for it before reporting "no reply".
@@ -117,7 +117,7 @@ BusSendResult SendCopyData(BusWindowHandle window, std::uint64_t wParam, std::ui
 BusError PostMessage(BusWindowHandle window, std::uint32_t message, std::uint64_t wParam,
                      std::int64_t lParam) {
   if (!window) return BusError::NoWindow;
-  BusFd connection;
+  FileDescriptor connection;
   return Deliver(FrameType::Post, window, BusMessage{message, wParam, lParam, 0, {}},
                  BusClock::now() + kDefaultReplyTimeout, connection);
 }

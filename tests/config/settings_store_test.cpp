@@ -1,7 +1,6 @@
 // The settings store: defaults written back, absent and empty values, fields,
 // the 1023-byte cut, and where the file lives.
 #include <gtest/gtest.h>
-
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -132,19 +132,51 @@ TEST_F(SettingsStoreTest, EveryChangeOfTheFileIsSeenByTheNextRead) {
     bool settleFirst;  // the file is old enough to be kept when read
     std::function<void()> change;
     const char* expected = "bbbb";
+    bool throughLink = false;  // the settings path is a link to the file
+  };
+  const auto putInPlace = [&file](const std::string& text) {
+    WriteFileText(file + ".new", text);
+    std::rename((file + ".new").c_str(), file.c_str());
   };
   const Case cases[] = {
       {"replaced by this process", true, [] { WriteSetting("SITE", "URL", "bbbb"); }},
-      {"replaced by another process",
-       true,
-       [] { EXPECT_EQ(RunInChild([] { return WriteSetting("SITE", "URL", "bbbb") ? 0 : 1; }), 0); }},
-      {"edited in place, same size, at once", false, [&] { WriteFileText(file, "[SITE]\nURL=bbbb\n"); }},
-      {"edited in place, same size, later", true, [&] { WriteFileText(file, "[SITE]\nURL=bbbb\n"); }},
+      {"replaced by another process", true,
+       [] {
+         EXPECT_EQ(RunInChild([] { return WriteSetting("SITE", "URL", "bbbb") ? 0 : 1; }), 0);
+       }},
+      {"edited in place, same size, at once", false,
+       [&] { WriteFileText(file, "[SITE]\nURL=bbbb\n"); }},
+      {"edited in place, same size, later", true,
+       [&] { WriteFileText(file, "[SITE]\nURL=bbbb\n"); }},
       {"removed", true, [&] { std::remove(file.c_str()); }, ""},  // the default
+      {"moved away, another put in its place", true,
+       [&] {
+         std::rename(file.c_str(), (file + ".old").c_str());
+         WriteFileText(file, "[SITE]\nURL=bbbb\n");
+       }},
+      {"given a second name, then replaced at this one", true,
+       [&] {
+         std::filesystem::remove(file + ".second");
+         std::filesystem::create_hard_link(file, file + ".second");
+         putInPlace("[SITE]\nURL=bbbb\n");
+       }},
+      {"a link pointed at another file", true,
+       [&] {
+         WriteFileText(file + ".b", "[SITE]\nURL=bbbb\n");
+         std::filesystem::create_symlink(file + ".b", file + ".link");
+         std::rename((file + ".link").c_str(), file.c_str());
+       },
+       "bbbb", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.how);
-    WriteFileText(file, "[SITE]\nURL=aaaa\n");
+    std::filesystem::remove(file);
+    if (c.throughLink) {
+      WriteFileText(file + ".a", "[SITE]\nURL=aaaa\n");
+      std::filesystem::create_symlink(file + ".a", file);
+    } else {
+      WriteFileText(file, "[SITE]\nURL=aaaa\n");
+    }
     if (c.settleFirst) std::this_thread::sleep_for(std::chrono::milliseconds(150));
     ASSERT_EQ(ReadSetting("SITE", "URL", -1), "aaaa");
     ASSERT_EQ(ReadSetting("SITE", "URL", -1), "aaaa");

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "core/PlayerProtocol.h"
-#include "platform/bus/BusFd.h"
+#include "platform/FileDescriptor.h"
 #include "platform/bus/BusWindow.h"
 #include "platform/HexText.h"
 
@@ -76,7 +76,7 @@ class FakePlayer {
  public:
   FakePlayer(const Options& options) : m_playing(options.playing), m_delayMs(options.answerDelayMs) {
     if (!options.logPath.empty())
-      m_log = BusFd(open(options.logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
+      m_log = FileDescriptor(open(options.logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
   }
 
   std::int64_t Handle(const BusMessage& message) {
@@ -123,7 +123,7 @@ class FakePlayer {
   bool m_playing;
   int m_delayMs;
   std::vector<std::string> m_playlist;
-  BusFd m_log;
+  FileDescriptor m_log;
 };
 
 }  // namespace

@@ -28,7 +28,7 @@ std::unique_ptr<BusWindow> MakeWindow(BusDispatcher* dispatcher = nullptr) {
   return window;
 }
 
-BusFd Connect(BusWindowHandle window) {
+FileDescriptor Connect(BusWindowHandle window) {
   ConnectResult connected = ConnectToSocket(SocketPath(OpenBusFolder().path, window),
                                             BusClock::now() + std::chrono::seconds(5));
   EXPECT_EQ(connected.outcome, ConnectOutcome::Connected);
@@ -36,7 +36,7 @@ BusFd Connect(BusWindowHandle window) {
 }
 
 // True when the receiver has closed `connection` (it reads end of file).
-bool ClosedByPeer(const BusFd& connection) {
+bool ClosedByPeer(const FileDescriptor& connection) {
   pollfd entry{connection.Get(), POLLIN, 0};
   char byte = 0;
   return poll(&entry, 1, 0) == 1 && recv(connection.Get(), &byte, 1, MSG_DONTWAIT) == 0;
@@ -59,7 +59,7 @@ TEST(BusPeer, StalledAndSilentSendersHoldUpOnlyThemselves) {
   auto window = MakeWindow();
   ASSERT_TRUE(window);
   const std::string frame = EncodeRequest(FrameType::Send, BusMessage{WM_USER, 0, 1, 0, {}});
-  std::vector<BusFd> hostile;
+  std::vector<FileDescriptor> hostile;
   for (int i = 0; i < 200; ++i) {
     hostile.push_back(Connect(window->Handle()));
     if (i % 2 == 0) {
@@ -74,10 +74,10 @@ TEST(BusPeer, StalledAndSilentSendersHoldUpOnlyThemselves) {
   // The oldest incomplete connections were closed to make room; at most a
   // bounded number stays open, and those go once their second is up.
   std::size_t closed = 0;
-  for (const BusFd& each : hostile) closed += ClosedByPeer(each);
+  for (const FileDescriptor& each : hostile) closed += ClosedByPeer(each);
   EXPECT_GE(closed, hostile.size() - 32);
   EXPECT_TRUE(WaitUntil([&] {
-    for (const BusFd& each : hostile)
+    for (const FileDescriptor& each : hostile)
       if (!ClosedByPeer(each)) return false;
     return true;
   }));

@@ -118,7 +118,7 @@ TEST(BusReceiver, AListenerThatCannotWaitAnyMoreUnpublishesItsWindow) {
   const std::string socketFile = SocketPath(folder, window->Handle());  // removed after the entry
   sockaddr_un address{};
   ASSERT_TRUE(MakeSocketAddress(socketFile, address));
-  BusFd caller(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  FileDescriptor caller(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   ASSERT_TRUE(caller.IsOpen());
 
   // With a descriptor limit of one, the listener's accept fails and its next

@@ -5,21 +5,21 @@
 
 #include <utility>
 
-class BusFd {
+class FileDescriptor {
  public:
-  BusFd() = default;
-  explicit BusFd(int fd) : m_fd(fd) {}
-  ~BusFd() { Reset(); }
-  BusFd(BusFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-  BusFd& operator=(BusFd&& other) noexcept {
+  FileDescriptor() = default;
+  explicit FileDescriptor(int fd) : m_fd(fd) {}
+  ~FileDescriptor() { Reset(); }
+  FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
     if (this != &other) {
       Reset();
       m_fd = std::exchange(other.m_fd, -1);
     }
     return *this;
   }
-  BusFd(const BusFd&) = delete;
-  BusFd& operator=(const BusFd&) = delete;
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
 
   int Get() const { return m_fd; }
   bool IsOpen() const { return m_fd >= 0; }
