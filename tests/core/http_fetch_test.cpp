@@ -1,6 +1,12 @@
 // One transfer attempt against the local test server: results, status texts,
 // shared fields, the request bytes, and what is left on disk.
 
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -9,13 +15,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
@@ -118,10 +117,13 @@ class HttpFetchTest : public ::testing::Test {
 
   std::string OnlyRequest() const {
     const std::vector<std::string> requests = server.Requests();
-    return requests.size() == 1 ? requests[0] : "(" + std::to_string(requests.size()) + " requests)";
+    return requests.size() == 1 ? requests[0]
+                                : "(" + std::to_string(requests.size()) + " requests)";
   }
 
-  std::string HostLine() const { return "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"; }
+  std::string HostLine() const {
+    return "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n";
+  }
 
   ScratchProgramFolder programFolder;
   ScratchFolder saveFolder;
@@ -148,11 +150,14 @@ TEST_F(HttpFetchTest, StoresBodyOfExactlyTheMinimumSize) {
 
 TEST_F(HttpFetchTest, LargeBodyArrivesIntactWhateverTheServersChunks) {
   const std::uint64_t size = 3 * 1024 * 1024 + 517;
-  server.SetReply(Pattern(size));
-
-  EXPECT_EQ(Fetch(), FETCH_OK);
-  EXPECT_TRUE(ReadFileText(item.m_strLocalPath) == PatternBody(size));
-  EXPECT_EQ(app.m_nBytesReceived, static_cast<std::int32_t>(size));
+  // All at once, and in two arrivals that part in the middle of a block.
+  for (const TestHttpReply& reply : {Pattern(size), Pattern(size, Failure::PauseInBody, 1500)}) {
+    std::filesystem::remove(item.m_strLocalPath);
+    server.SetReply(reply);
+    EXPECT_EQ(Fetch(), FETCH_OK);
+    EXPECT_TRUE(ReadFileText(item.m_strLocalPath) == PatternBody(size));
+    EXPECT_EQ(app.m_nBytesReceived, static_cast<std::int32_t>(size));
+  }
 }
 
 TEST_F(HttpFetchTest, BodyOneByteShortOfTheMinimumIsDeleted) {
@@ -265,6 +270,7 @@ TEST_F(HttpFetchTest, BlockBeginningWithErrorRejectsTheBody) {
     std::size_t offset;  // where the word is put into a 20000-byte body
     const char* word;
     int expected;
+    std::size_t parting = 0;  // when not 0, the body arrives in two parts that meet here
   };
   const Case cases[] = {
       {"first block", 0, "Error: no such file", FETCH_HTTP_ERROR},
@@ -272,13 +278,20 @@ TEST_F(HttpFetchTest, BlockBeginningWithErrorRejectsTheBody) {
       {"last, short block", 19456, "ERROR", FETCH_HTTP_ERROR},
       {"inside a block", 1000, "error", FETCH_OK},
       {"four letters only", 1024, "erro.", FETCH_OK},
+      {"block split between two arrivals", 2048, "error", FETCH_HTTP_ERROR, 2050},
+      {"inside a block split between two arrivals", 2040, "error", FETCH_OK, 2042},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::filesystem::remove(item.m_strLocalPath);
     std::string body = PatternBody(20000);
     body.replace(c.offset, std::char_traits<char>::length(c.word), c.word);
-    server.SetReply(Body(body));
+    TestHttpReply reply = Body(body);
+    if (c.parting != 0) {
+      reply.failure = Failure::PauseInBody;
+      reply.failureOffset = c.parting;
+    }
+    server.SetReply(reply);
 
     EXPECT_EQ(Fetch(), c.expected);
     EXPECT_EQ(SavedFiles().size(), c.expected == FETCH_OK ? 1u : 0u);
@@ -471,11 +484,12 @@ TEST_F(HttpFetchTest, EngineReusesAConnectionOnlyForTheSameServerAndProxy) {
       {&other, false, 1, 1, 0},                              // another port is another server
       {&server, false, 1, 1, 0},                             // the first one is still open
       {&server, true, 1, 1, 1},  {&server, true, 1, 1, 1},   // the proxy's own connection
-      {&other, true, 1, 1, 1},                               // leads to the proxy, whatever the server
-      {&server, false, 1, 1, 1},                             // and the direct one again
+      {&other, true, 1, 1, 1},    // leads to the proxy, whatever the server
+      {&server, false, 1, 1, 1},  // and the direct one again
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << (c.target == &server ? "server" : "other") << (c.viaProxy ? " via proxy" : ""));
+    SCOPED_TRACE(testing::Message()
+                 << (c.target == &server ? "server" : "other") << (c.viaProxy ? " via proxy" : ""));
     WriteSettingInt("SITE", "PROXY_MODE", c.viaProxy ? 2 : 0);
     WriteSetting("SITE", "PROXY", "127.0.0.1:" + std::to_string(proxy.Port()));
     std::filesystem::remove(item.m_strLocalPath);
@@ -503,8 +517,9 @@ TEST_F(HttpFetchTest, EngineStartsAfreshAfterABodyGivenUp) {
     const char* target;
     int expected;
   };
-  const Case cases[] = {{"/ok.mp3", FETCH_OK},   {"/first.mp3", FETCH_HTTP_ERROR}, {"/ok.mp3", FETCH_OK},
-                        {"/later.mp3", FETCH_HTTP_ERROR}, {"/ok.mp3", FETCH_OK}, {"/short.mp3", FETCH_TOO_SHORT},
+  const Case cases[] = {{"/ok.mp3", FETCH_OK}, {"/first.mp3", FETCH_HTTP_ERROR},
+                        {"/ok.mp3", FETCH_OK}, {"/later.mp3", FETCH_HTTP_ERROR},
+                        {"/ok.mp3", FETCH_OK}, {"/short.mp3", FETCH_TOO_SHORT},
                         {"/ok.mp3", FETCH_OK}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.target);

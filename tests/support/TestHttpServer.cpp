@@ -1,15 +1,16 @@
 #include "tests/support/TestHttpServer.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <stdexcept>
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <stdexcept>
 
 namespace {
 
@@ -43,7 +44,8 @@ bool SendAll(int fd, std::string_view bytes, int wakeFd) {
 }
 
 // Sends body bytes [from, to) of `reply`.
-bool SendBody(int fd, const TestHttpReply& reply, std::uint64_t from, std::uint64_t to, int wakeFd) {
+bool SendBody(int fd, const TestHttpReply& reply, std::uint64_t from, std::uint64_t to,
+              int wakeFd) {
   if (reply.patternBytes == 0) {
     return SendAll(fd, std::string_view(reply.body).substr(from, to - from), wakeFd);
   }
@@ -51,7 +53,8 @@ bool SendBody(int fd, const TestHttpReply& reply, std::uint64_t from, std::uint6
   for (std::uint64_t offset = from; offset < to; offset += chunk.size()) {
     const std::uint64_t length = std::min<std::uint64_t>(kSendChunk, to - offset);
     chunk.resize(length);
-    for (std::uint64_t i = 0; i < length; ++i) chunk[i] = static_cast<char>('0' + (offset + i) % 61);
+    for (std::uint64_t i = 0; i < length; ++i)
+      chunk[i] = static_cast<char>('0' + (offset + i) % 61);
     if (!SendAll(fd, chunk, wakeFd)) return false;
   }
   return true;
@@ -195,7 +198,8 @@ void TestHttpServer::Serve(int fd) {
       break;
     }
     const std::uint64_t bodySize = reply.patternBytes > 0 ? reply.patternBytes : reply.body.size();
-    std::string replyHead = "HTTP/1.1 " + std::to_string(reply.status) + " " + reply.reason + "\r\n";
+    std::string replyHead =
+        "HTTP/1.1 " + std::to_string(reply.status) + " " + reply.reason + "\r\n";
     replyHead += "Content-Length: " + std::to_string(bodySize) + "\r\n";
     for (const std::string& line : reply.headers) replyHead += line + "\r\n";
     replyHead += "\r\n";
@@ -205,6 +209,13 @@ void TestHttpServer::Serve(int fd) {
       continue;
     }
     const std::uint64_t sent = std::min(reply.failureOffset, bodySize);
+    if (reply.failure == TestHttpReply::Failure::PauseInBody) {
+      // Long enough for the client to have taken the first part on its own.
+      if (!SendBody(fd, reply, 0, sent, m_wakeFd)) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (!SendBody(fd, reply, sent, bodySize, m_wakeFd)) break;
+      continue;
+    }
     if (SendBody(fd, reply, 0, sent, m_wakeFd) &&
         reply.failure == TestHttpReply::Failure::StallInBody) {
       Stall(fd, m_wakeFd);
@@ -214,7 +225,8 @@ void TestHttpServer::Serve(int fd) {
   close(fd);
 }
 
-TestHttpReply PatternReply(std::uint64_t size, TestHttpReply::Failure failure, std::uint64_t failureOffset) {
+TestHttpReply PatternReply(std::uint64_t size, TestHttpReply::Failure failure,
+                           std::uint64_t failureOffset) {
   TestHttpReply reply;
   reply.patternBytes = size;
   reply.failure = failure;

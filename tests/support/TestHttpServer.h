@@ -22,6 +22,7 @@ struct TestHttpReply {
     StallBeforeHead,  // send nothing and keep the connection open
     StallInBody,      // send the head and `failureOffset` body bytes, then nothing
     CloseInBody,      // send the head and `failureOffset` body bytes, then close
+    PauseInBody,      // send the head and `failureOffset` body bytes, pause a moment, send the rest
   };
 
   int status = 200;
@@ -45,7 +46,8 @@ struct TestHttpReply {
 std::string PatternBody(std::uint64_t size);
 
 // A reply of `size` pattern bytes, failing as `failure` after `failureOffset`.
-TestHttpReply PatternReply(std::uint64_t size, TestHttpReply::Failure failure = TestHttpReply::Failure::None,
+TestHttpReply PatternReply(std::uint64_t size,
+                           TestHttpReply::Failure failure = TestHttpReply::Failure::None,
                            std::uint64_t failureOffset = 4096);
 
 class TestHttpServer {
@@ -85,9 +87,9 @@ class TestHttpServer {
   std::atomic<std::size_t> m_connectionCount{0};
 
   mutable std::mutex m_mutex;
-  TestHttpReply m_defaultReply;                   // guarded by m_mutex
+  TestHttpReply m_defaultReply;                    // guarded by m_mutex
   std::map<std::string, TestHttpReply> m_replies;  // guarded by m_mutex
-  std::vector<std::string> m_requests;            // guarded by m_mutex
+  std::vector<std::string> m_requests;             // guarded by m_mutex
   // One per connection, with its "has ended" mark; the accept thread joins
   // ended ones as it goes, the destructor the rest.
   struct ConnectionThread {
