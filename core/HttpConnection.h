@@ -107,9 +107,12 @@ class CHttpConnection {
 
   std::string m_url;  // the split URL as it is sent, without user and fragment
 
-  // libcurl reads the socket in chunks of kReceiveBufferSize, so a fast
-  // loopback body costs few system calls.
-  static constexpr std::size_t kReceiveBufferSize = 256 * 1024;
+  // libcurl reads the socket up to kReceiveBufferSize at a time. While the
+  // reader keeps up, a read takes what one wake-up brings (about 100 KB on
+  // loopback); once it falls behind, the socket holds more, and a larger
+  // buffer takes it in fewer calls. 1 MiB fetched a 1 GiB loopback file in
+  // 0.7-0.9 of the time 256 KB took; 2 and 4 MiB were no faster.
+  static constexpr std::size_t kReceiveBufferSize = 1024 * 1024;
 
   // Body bytes libcurl delivered before ReceiveBody had a sink for them,
   // together with the reply's head. Capped at one receive chunk: libcurl is
