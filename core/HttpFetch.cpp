@@ -87,10 +87,14 @@ class BodyWriter final : public BodySink {
         return Fail(FETCH_HTTP_ERROR);
       accepted += block.size();
       m_total += static_cast<std::int64_t>(block.size());
-      // The shared counter is 32 bits wide; it stops at its maximum.
-      m_app.m_nBytesReceived = static_cast<std::int32_t>(
-          std::min<std::int64_t>(m_total, std::numeric_limits<std::int32_t>::max()));
-      m_app.m_bDataArrived = true;
+      // The shared counter is 32 bits wide; it stops at its maximum. Both
+      // are only shown (nothing else is published through them), so they
+      // are stored without ordering: a full barrier per block costs more
+      // than judging the block.
+      m_app.m_nBytesReceived.store(static_cast<std::int32_t>(std::min<std::int64_t>(
+                                       m_total, std::numeric_limits<std::int32_t>::max())),
+                                   std::memory_order_relaxed);
+      m_app.m_bDataArrived.store(true, std::memory_order_relaxed);
     }
     if (!m_file.Write(blocks.data(), accepted)) return Fail(FETCH_WRITE_ERROR);
     return accepted == blocks.size();
