@@ -130,18 +130,21 @@ struct ParsedProfileFile {
 
 namespace {
 
-// The file at `path` opened for a look at its stamp without walking the path,
-// when that look will tell every change: it is no link (which could be
-// pointed elsewhere) and the path is its only name, so a file put in its
-// place leaves it with none, and moving it changes its stamp. Closed when the
-// file found is not the one `stamp` describes.
+// True while the open file still has one name and the stamp `stamp`: then
+// nothing was put in its place (that would leave it with no name), and it was
+// neither moved nor changed (either changes its stamp).
+bool IsUnchanged(const FileDescriptor& file, const FileStamp& stamp) {
+  struct stat info {};
+  return fstat(file.Get(), &info) == 0 && info.st_nlink == 1 && StampOfStatus(info) == stamp;
+}
+
+// The file at `path` opened for a look at its stamp without walking the path
+// (IsUnchanged), when that look tells every change: it is no link, which could
+// be pointed elsewhere without the file changing. Not open when the file found
+// is not the one `stamp` describes, or has a second name.
 FileDescriptor OpenToWatch(const std::string& path, const FileStamp& stamp) {
   FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
-  struct stat info {};
-  if (!file.IsOpen() || fstat(file.Get(), &info) != 0 || info.st_nlink != 1 ||
-      !(StampOfStatus(info) == stamp)) {
-    return {};
-  }
+  if (!file.IsOpen() || !IsUnchanged(file, stamp)) return {};
   return file;
 }
 
@@ -159,11 +162,7 @@ class ParsedFileCache {
       std::lock_guard lock(m_mutex);
       auto kept = m_files.find(path);
       if (kept != m_files.end() && kept->second.watched.IsOpen()) {
-        struct stat info {};
-        if (fstat(kept->second.watched.Get(), &info) == 0 && info.st_nlink == 1 &&
-            StampOfStatus(info) == kept->second.stamp) {
-          return kept->second.parsed;
-        }
+        if (IsUnchanged(kept->second.watched, kept->second.stamp)) return kept->second.parsed;
         m_files.erase(kept);
       }
     }
