@@ -92,6 +92,9 @@ class CHttpConnection {
   template <typename Condition>
   Waited WaitFor(Condition ready);
   void CollectFinished();
+  // Hands `data` on to the sink as whole blocks and keeps a trailing part of
+  // a block for the bytes that follow it; false once the sink has declined.
+  bool HandOn(std::span<const char> data);
 
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
@@ -120,9 +123,6 @@ class CHttpConnection {
   std::vector<char>& m_stage;  // the engine's, kept from attempt to attempt
   bool m_paused = false;
 
-  // Hands `data` on as whole blocks and keeps a trailing part of a block
-  // for the bytes that follow it; false once the sink has declined.
-  bool HandOn(std::span<const char> data);
   BodySink* m_sink = nullptr;  // set by ReceiveBody
   bool m_declined = false;     // the sink took no more
   std::array<char, kBlockSize> m_partialBlock{};
