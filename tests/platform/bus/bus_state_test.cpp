@@ -115,21 +115,31 @@ TEST(BusState, AKeptListingStillShowsEveryChangeAtTheNextLook) {
   EXPECT_EQ(FindWindowByTitle("renamed"), window->Handle());  // a replaced entry
 
   // A process that ends leaves the folder as it was: its entry must go all
-  // the same, and with it its files.
-  const pid_t child = fork();
-  if (child == 0) {
+  // the same, and with it its files. The child is ended and reaped however
+  // the test leaves, so it never holds the test's output open.
+  struct PausedChild {
+    pid_t pid = fork();
+    void End() {
+      if (pid <= 0) return;
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      pid = 0;
+    }
+    ~PausedChild() { End(); }
+  } process;
+  if (process.pid == 0) {
     pause();
     _exit(0);
   }
-  ASSERT_GT(child, 0);
+  ASSERT_GT(process.pid, 0);
+  const pid_t child = process.pid;
   const std::string folder = OpenBusFolder().path;
   BusWindowInfo gone{BusWindowHandle{window->Handle().id + 1}, child, WindowVisibility::Shown,
                      "Gone", ""};
   ASSERT_EQ(WriteWindowEntry(folder, gone), BusError::None);
   settle();
   EXPECT_EQ(EnumerateWindows().size(), 2u);
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
+  process.End();
   const std::vector<BusWindowInfo> windows = EnumerateWindows();
   ASSERT_EQ(windows.size(), 1u);
   EXPECT_EQ(windows[0].handle, window->Handle());
