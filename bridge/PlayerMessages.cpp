@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "bridge/FileUri.h"
-#include "core/PlayerProtocol.h"
+#include "platform/bus/PlayerProtocol.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "bridge/JobQueue.h"
 #include "bridge/MprisPlayer.h"
 #include "bridge/PlayerMessages.h"
-#include "core/PlayerProtocol.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "platform/ProgramPath.h"
 #include "platform/bus/BusWindow.h"
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "config/Settings.h"
-#include "core/PlayerProtocol.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "platform/bus/DesktopBus.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/ProgramPath.h"

@@ -8,7 +8,7 @@
 
 #include "bridge/BoundedWait.h"
 #include "bridge/FileUri.h"
-#include "core/PlayerProtocol.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "platform/bus/DesktopBus.h"
 #include "tests/support/AudaciousSession.h"
 #include "tests/support/BridgeProcess.h"

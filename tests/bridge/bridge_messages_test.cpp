@@ -8,7 +8,7 @@
 
 #include "bridge/FileUri.h"
 #include "bridge/PlayerMessages.h"
-#include "core/PlayerProtocol.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {

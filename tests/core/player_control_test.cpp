@@ -11,7 +11,7 @@
 
 #include "config/Settings.h"
 #include "core/PlayerControl.h"
-#include "core/PlayerProtocol.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "platform/bus/DesktopBus.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PlayerDouble.h"

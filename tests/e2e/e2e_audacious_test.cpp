@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "bridge/FileUri.h"
-#include "core/PlayerProtocol.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "platform/bus/DesktopBus.h"
 #include "tests/support/AudaciousSession.h"
 #include "tests/support/ChildProcess.h"

@@ -25,7 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/PlayerProtocol.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "platform/FileDescriptor.h"
 #include "platform/bus/BusWindow.h"
 #include "platform/HexText.h"
