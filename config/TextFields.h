@@ -7,12 +7,7 @@
 #include <string>
 #include <string_view>
 
-// A colour value with red in bits 0-7, green in 8-15 and blue in 16-23.
-using ColorRef = std::uint32_t;
-
-constexpr ColorRef MakeColorRef(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-  return ColorRef{red} | ColorRef{green} << 8 | ColorRef{blue} << 16;
-}
+#include "platform/ColorRef.h"
 
 // Field `index` (from 0) of `text` split at the first character of
 // `separator`, looking at no more than the first 1022 bytes of `text`. A

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "config/TextFields.h"
+#include "platform/ColorRef.h"
 
 // Largest picture we accept, in each direction and in total (64 MB of pixels).
 // Skin pictures are a few hundred pixels wide; anything near this is an error.
