@@ -12,7 +12,7 @@ void MainWndTimer::Tick() {
   StepIndicator();
   m_trayAnimation.Tick(m_core.m_bDataArrived, m_core.m_nPhase, m_showTrayPicture);
   StepProgress();
-  if (!m_core.IsWorkerRunning()) m_core.SetStatusText("----");
+  if (!m_core.IsWorkerRunning()) m_core.SetStatusText(kStatusIdle);
   StepRate();
   m_core.m_bDataArrived = false;
 }

@@ -6,8 +6,8 @@
 // object builds on it.
 //
 // Two threads use it: the GUI thread and at most one worker. Flags and numbers
-// are atomic; the queue has its own mutex; each panel text has a mutex so it is
-// never read while it is being replaced.
+// are atomic; the queue has its own mutex; the two panel texts share one mutex
+// so neither is read while it is being replaced.
 
 #include <atomic>
 #include <chrono>
@@ -25,6 +25,14 @@
 #include "core/TransferLimits.h"
 
 class CTransferEngine;
+
+// The status panel's two idle words. A worker's last step shows
+// kStatusRunEnded (five hyphens), so the end of a run is told apart from a
+// stop or a panel that never ran; the window's timer replaces it with
+// kStatusIdle (four hyphens) at its next tick and keeps that while no worker
+// exists, so the window shows the five only for a moment: both are meant.
+inline constexpr char kStatusIdle[] = "----";
+inline constexpr char kStatusRunEnded[] = "-----";
 
 // Values of m_nPhase.
 enum TransferPhase : std::int32_t {
@@ -122,7 +130,7 @@ class CDownloadCore {
  private:
   mutable std::mutex m_textMutex;
   std::string m_strCurrentFile;      // guarded by m_textMutex
-  std::string m_strStatus = "----";  // guarded by m_textMutex
+  std::string m_strStatus = kStatusIdle;  // guarded by m_textMutex
 
  public:
   std::atomic<std::int32_t> m_nProgress{0};        // percentage 0-100

@@ -153,7 +153,7 @@ void CDownloadCore::DownloadWorkerProc() {
     if (auto observer = Observer()) observer->RequestClose();
   }
   SetCurrentFileText("");
-  SetStatusText("-----");
+  SetStatusText(kStatusRunEnded);
   m_nPhase = PHASE_IDLE;
   m_pCurrentItem = nullptr;
   m_nBytesReceived = 0;
