@@ -1,6 +1,6 @@
 // Reading a download list into the queue: directives set the base URL and
-// the list's credentials, every other line (an empty one included) names a
-// file on the server, and the worker is started at the end.
+// the list's credentials, every other line names a file on the server (an
+// empty line names none and is refused), and the worker is started at the end.
 
 #include <climits>
 #include <memory>
