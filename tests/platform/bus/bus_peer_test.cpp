@@ -15,17 +15,14 @@
 #include "platform/bus/BusWindow.h"
 #include "platform/bus/DesktopBus.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TestBusWindow.h"
 #include "tests/support/ThreadDispatcher.h"
 
 namespace {
 
 std::unique_ptr<BusWindow> MakeWindow(BusDispatcher* dispatcher = nullptr) {
-  BusError error = BusError::None;
-  auto window = BusWindow::Create(
-      "Peer", "peer", WindowVisibility::Shown,
-      [](const BusMessage& message) { return message.lParam + 1; }, dispatcher, error);
-  EXPECT_EQ(error, BusError::None);
-  return window;
+  return MakeTestWindow("peer", [](const BusMessage& message) { return message.lParam + 1; },
+                        dispatcher);
 }
 
 FileDescriptor Connect(BusWindowHandle window) {

@@ -22,24 +22,13 @@
 #include "platform/bus/DesktopBus.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestBusWindow.h"
 #include "tests/support/ThreadDispatcher.h"
-
-namespace {
-
-std::unique_ptr<BusWindow> MakeWindow(std::string_view title, BusHandler handler,
-                                      BusDispatcher* dispatcher = nullptr) {
-  BusError error = BusError::None;
-  auto window = BusWindow::Create("Test", title, WindowVisibility::Shown, std::move(handler), dispatcher, error);
-  EXPECT_EQ(error, BusError::None);
-  return window;
-}
-
-}  // namespace
 
 TEST(BusReceiver, WithADispatcherTheHandlerRunsOnItsThreadAndTheSenderGetsTheResult) {
   ThreadDispatcher gui(ThreadDispatcher::Mode::Run);
   std::thread::id handlerThread;
-  auto window = MakeWindow("gui", [&](const BusMessage& message) {
+  auto window = MakeTestWindow("gui", [&](const BusMessage& message) {
     handlerThread = std::this_thread::get_id();
     return static_cast<std::int64_t>(message.wParam) * 2;
   }, &gui);
@@ -53,7 +42,7 @@ TEST(BusReceiver, WithADispatcherTheHandlerRunsOnItsThreadAndTheSenderGetsTheRes
 
 TEST(BusReceiver, ASendToOnesOwnWindowFromItsHandlerThreadRunsInlineWithoutDeadlock) {
   ThreadDispatcher gui(ThreadDispatcher::Mode::Run);
-  auto window = MakeWindow("self", [](const BusMessage& message) { return message.lParam + 1; }, &gui);
+  auto window = MakeTestWindow("self", [](const BusMessage& message) { return message.lParam + 1; }, &gui);
   ASSERT_TRUE(window);
   BusSendResult fromGui;
   gui.RunThere([&] { fromGui = SendMessage(window->Handle(), WM_USER, 0, 9, std::chrono::seconds(2)); });
@@ -63,7 +52,7 @@ TEST(BusReceiver, ASendToOnesOwnWindowFromItsHandlerThreadRunsInlineWithoutDeadl
   // Without a dispatcher the listener thread is the handler thread: a handler
   // that sends to its own window re-enters itself.
   BusWindowHandle self;
-  auto nested = MakeWindow("nested", [&self](const BusMessage& message) -> std::int64_t {
+  auto nested = MakeTestWindow("nested", [&self](const BusMessage& message) -> std::int64_t {
     if (message.lParam == 0) return 100;
     return SendMessage(self, WM_USER, 0, 0, std::chrono::seconds(2)).value + message.lParam;
   });
@@ -76,7 +65,7 @@ TEST(BusReceiver, ASendToOnesOwnWindowFromItsHandlerThreadRunsInlineWithoutDeadl
 
 TEST(BusReceiver, AHandlerThatNeverRunsTimesOutAndAClosedWindowReleasesItsSenders) {
   ThreadDispatcher stuck(ThreadDispatcher::Mode::Hold);
-  auto window = MakeWindow("stuck", [](const BusMessage&) { return std::int64_t{1}; }, &stuck);
+  auto window = MakeTestWindow("stuck", [](const BusMessage&) { return std::int64_t{1}; }, &stuck);
   ASSERT_TRUE(window);
   EXPECT_EQ(SendMessage(window->Handle(), WM_USER, 0, 0, std::chrono::milliseconds(200)).error,
             BusError::Timeout);
@@ -94,7 +83,7 @@ TEST(BusReceiver, AHandlerThatNeverRunsTimesOutAndAClosedWindowReleasesItsSender
 }
 
 TEST(BusReceiver, TitleChangesAndClosingAreSeenByFinders) {
-  auto window = MakeWindow("before", [](const BusMessage&) { return std::int64_t{0}; });
+  auto window = MakeTestWindow("before", [](const BusMessage&) { return std::int64_t{0}; });
   ASSERT_TRUE(window);
   EXPECT_EQ(FindWindowByTitle("before"), window->Handle());
   EXPECT_EQ(window->SetTitle("after"), BusError::None);
@@ -112,7 +101,7 @@ TEST(BusReceiver, TitleChangesAndClosingAreSeenByFinders) {
 // A regression test: a listener whose wait failed for good left its window
 // published, so every sender waited out its whole time limit.
 TEST(BusReceiver, AListenerThatCannotWaitAnyMoreUnpublishesItsWindow) {
-  auto window = MakeWindow("failing", [](const BusMessage&) { return std::int64_t{0}; });
+  auto window = MakeTestWindow("failing", [](const BusMessage&) { return std::int64_t{0}; });
   ASSERT_TRUE(window);
   const std::string folder = OpenBusFolder().path;
   const std::string socketFile = SocketPath(folder, window->Handle());  // removed after the entry

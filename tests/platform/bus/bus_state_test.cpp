@@ -17,13 +17,12 @@
 #include "platform/bus/BusWindow.h"
 #include "platform/bus/DesktopBus.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestBusWindow.h"
 
 namespace {
 
 std::unique_ptr<BusWindow> MakeWindow(BusError& error) {
-  return BusWindow::Create(
-      "State", "state", WindowVisibility::Shown, [](const BusMessage&) { return std::int64_t{0}; },
-      nullptr, error);
+  return MakeTestWindow("state", {}, nullptr, &error);
 }
 
 std::string SequenceFile() { return OpenBusFolder().path + "/sequence"; }
@@ -104,10 +103,10 @@ TEST(BusState, AKeptListingStillShowsEveryChangeAtTheNextLook) {
   };
   BusError error = BusError::None;
   settle();
-  EXPECT_FALSE(FindWindowByClass("State"));  // an empty listing is kept
+  EXPECT_FALSE(FindWindowByClass("Test"));  // an empty listing is kept
   auto window = MakeWindow(error);
   ASSERT_TRUE(window);
-  EXPECT_EQ(FindWindowByClass("State"), window->Handle());  // an added entry
+  EXPECT_EQ(FindWindowByClass("Test"), window->Handle());  // an added entry
 
   settle();
   EXPECT_EQ(FindWindowByTitle("state"), window->Handle());
