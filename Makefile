@@ -1,8 +1,10 @@
-# make test   installs what is missing, builds, runs every test (window tests
-#             under Xvfb), then builds the display-free tests again with
-#             AddressSanitizer and UndefinedBehaviorSanitizer and runs them.
-#             Last, the tests of the threads that meet in the download core
-#             (worker, list, cli, queue) under ThreadSanitizer.
+# make test   installs what is missing, then runs, in this order: the libFuzzer
+#             targets for about 20 seconds in all (build-fuzz); the
+#             display-free tests built with AddressSanitizer and
+#             UndefinedBehaviorSanitizer (build-sanitize); every test of the
+#             main build, window tests under Xvfb (build); last, the tests of
+#             the threads that meet in the download core (worker, list, cli,
+#             queue) under ThreadSanitizer (build-tsan).
 # make demo   installs what is missing, builds, and runs the program on a
 #             bundled example list served from a loopback lighttpd, with a
 #             demo program folder in build/demo (scripts/demo.sh).
