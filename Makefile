@@ -25,16 +25,20 @@ TSAN_TESTS := worker_download_test list_download_list_test cli_terminal_test que
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
 PREFIX ?= $(HOME)/.local
 
-.PHONY: deps build demo test test-main test-sanitize test-thread test-fuzz fuzz fuzz-build bench clean install uninstall
+.PHONY: deps deps-build deps-test deps-demo deps-bench build demo test test-main test-sanitize test-thread test-fuzz fuzz fuzz-build bench clean install uninstall
 
-deps:
-	@bash scripts/install-deps.sh
+# The packages each kind of work needs (scripts/install-deps.sh): a plain
+# build asks only for the build group, so a user who is not root and has it
+# installed builds without being asked for more.
+deps: deps-build deps-test deps-demo deps-bench
+deps-build deps-test deps-demo deps-bench:
+	@bash scripts/install-deps.sh $(@:deps-%=%)
 
-build: deps
+build: deps-build
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+demo: build deps-demo
 	bash scripts/demo.sh $(BUILD)
 
 test: test-fuzz test-sanitize test-main test-thread
@@ -46,7 +50,7 @@ FUZZ_BUILD := build-fuzz
 FUZZ_TARGETS := sjis bmp ini keystore busframe busfiles skin language list fetch
 FUZZ_SECONDS ?= 300
 
-fuzz-build: deps
+fuzz-build: deps-build deps-test
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DTF_FUZZ=ON -DTF_GUI=OFF -DTF_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
@@ -57,20 +61,20 @@ test-fuzz: fuzz-build
 fuzz: fuzz-build
 	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-test-main: build
+test-main: build deps-test
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
-test-sanitize: deps
+test-sanitize: deps-build deps-test
 	cmake -S . -B $(SANITIZE_BUILD) $(CMAKE_FLAGS) -DTF_GUI=OFF -DTF_SANITIZE=ON -DTF_BENCH=OFF
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test-thread: deps
+test-thread: deps-build deps-test
 	cmake -S . -B $(TSAN_BUILD) $(CMAKE_FLAGS) -DTF_GUI=OFF -DTF_TSAN=ON -DTF_BENCH=OFF
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tunefetch-cli $(TSAN_TESTS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L 'worker|list|cli|queue'
 
-bench: build
+bench: build deps-bench
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; \
 	  case "$$b" in */bench_ui_*) xvfb-run -a -s "-screen 0 1280x1024x24" "$$b";; *) "$$b";; esac; done
 	@echo "== bench/downloaders.sh" && bench/downloaders.sh $(BUILD)

@@ -1,38 +1,77 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, the Debian packages that building and testing need.
-# Only what is missing is installed, so running it again is cheap.
+# Installs, with apt-get, the Debian packages that one or more groups of work
+# need; only what is missing is installed, so running it again is cheap.
+#
+#   scripts/install-deps.sh GROUP...     GROUP: build, test, demo, bench
+#
+# build: the toolchain and libraries that `make build` compiles against (the
+#        program, the tests and the benchmarks).
+# test:  what `make test` runs beside the build: the fuzzing and sanitizer
+#        compiler, displays, servers, peers and tools the tests start.
+# demo:  what `make demo` speaks, encodes, serves and plays.
+# bench: the real server and the downloaders `make bench` races.
+#
+# Nothing is asked of a user who is not root while every package of the named
+# groups is installed; otherwise such a user is told what is missing.
 set -euo pipefail
 
-packages=(
-  # toolchain
-  g++ make cmake pkg-config clang libclang-rt-14-dev
-  # libraries
+group_build=(
+  g++ make cmake pkg-config
   libwxgtk3.2-dev libgtk-3-dev libcurl4-openssl-dev
-  # the player bridge (GIO's D-Bus client) and the real player its tests drive
-  libglib2.0-dev audacious audacious-plugins dbus
-  # the desktop's file association and its tests
-  xdg-utils shared-mime-info desktop-file-utils
-  # tests and benchmarks
+  # the player bridge speaks GIO's D-Bus client
+  libglib2.0-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth curl nkf tinyproxy
-  # make demo: example tracks spoken and encoded from res/demo/tracks.txt
-  espeak-ng lame xxd libglib2.0-bin
-  # the program's own tests: answering its message boxes, a notification area
-  xdotool trayer
-  # the downloader benchmark: a real server, the peers, and its measuring tools
-  lighttpd wget bc
+)
+group_test=(
+  # fuzzing and the sanitizer builds; the runtime is the one clang 14 links
+  clang libclang-rt-14-dev
+  # displays and the window tests' hands: answering message boxes, a notification area
+  xvfb xauth xdotool trayer
+  # servers and peers: the proxy, the real player the bridge drives, a private session bus
+  tinyproxy audacious audacious-plugins dbus
+  # the desktop's file association
+  xdg-utils shared-mime-info desktop-file-utils
+  # a reference converter for the Japanese text tests
+  nkf
   # a Japanese-capable sans-serif for skin fonts whose face is missing
   fonts-ipafont-gothic
 )
+group_demo=(
+  # example tracks spoken and encoded from res/demo/tracks.txt
+  espeak-ng lame xxd
+  # served from a loopback lighttpd, played in Audacious on a session bus
+  lighttpd audacious audacious-plugins dbus libglib2.0-bin
+  xvfb xauth fonts-ipafont-gothic
+)
+group_bench=(
+  # a real server, the peers, and a reference converter
+  lighttpd curl wget bc nkf xvfb xauth
+)
+
+if [ $# -eq 0 ]; then
+  echo "usage: $0 GROUP... (build, test, demo, bench)" >&2
+  exit 2
+fi
+packages=()
+for group in "$@"; do
+  case "$group" in
+    build) packages+=("${group_build[@]}") ;;
+    test) packages+=("${group_test[@]}") ;;
+    demo) packages+=("${group_demo[@]}") ;;
+    bench) packages+=("${group_bench[@]}") ;;
+    *) echo "install-deps: unknown group '$group' (build, test, demo, bench)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
-  echo "install-deps: missing packages: ${missing[*]}; run this script as root" >&2
+  echo "install-deps: missing packages for $*: ${missing[*]}" >&2
+  echo "install-deps: run 'scripts/install-deps.sh $*' as root, or install them with apt" >&2
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
