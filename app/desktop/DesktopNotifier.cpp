@@ -51,8 +51,10 @@ DesktopNotifier::~DesktopNotifier() {
 void DesktopNotifier::Notify(const DesktopNotice& notice) {
   GVariantBuilder actions;
   g_variant_builder_init(&actions, G_VARIANT_TYPE("as"));
-  g_variant_builder_add(&actions, "s", kDefaultAction);
-  g_variant_builder_add(&actions, "s", notice.actionLabel.c_str());
+  if (!notice.actionLabel.empty()) {
+    g_variant_builder_add(&actions, "s", kDefaultAction);
+    g_variant_builder_add(&actions, "s", notice.actionLabel.c_str());
+  }
   GVariantBuilder hints;
   g_variant_builder_init(&hints, G_VARIANT_TYPE("a{sv}"));
   const std::string body = EscapeNotificationMarkup(notice.body);
@@ -76,6 +78,8 @@ void DesktopNotifier::Notify(const DesktopNotice& notice) {
       },
       new Pending{this, notice.actionTarget});
 }
+
+void DesktopNotifier::Flush() { g_dbus_connection_flush_sync(m_pConnection, nullptr, nullptr); }
 
 void DesktopNotifier::OnSent(guint32 id, std::string target) { m_targets[id] = std::move(target); }
 

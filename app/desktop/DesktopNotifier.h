@@ -17,7 +17,7 @@ inline constexpr const char* kNotificationsName = "org.freedesktop.Notifications
 struct DesktopNotice {
   std::string summary;
   std::string body;  // plain text; escaped here for daemons that read markup
-  std::string actionLabel;
+  std::string actionLabel;   // empty: the notice cannot be clicked
   std::string actionTarget;  // handed to the click handler when the notice is clicked
 };
 
@@ -33,6 +33,10 @@ class DesktopNotifier {
   DesktopNotifier& operator=(const DesktopNotifier&) = delete;
 
   void Notify(const DesktopNotice& notice);
+
+  // Waits until what was sent has been written to the bus, for a process
+  // about to end. The bus is a local socket: this waits only on the kernel.
+  void Flush();
 
  private:
   void OnSent(guint32 id, std::string target);

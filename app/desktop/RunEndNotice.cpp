@@ -14,9 +14,10 @@ std::string TextWith(std::string_view key, const std::string& value) {
 
 }  // namespace
 
-DesktopNotice RunEndNotice(int fetched, const std::string& saveFolder) {
+DesktopNotice RunEndNotice(int fetched, const std::string& saveFolder, NoticeClick click) {
+  const bool opens = click == NoticeClick::OpensFolder;
   return {.summary = GetMessageText("3001"),
           .body = TextWith("3002", std::to_string(fetched)) + "\n" + TextWith("3003", saveFolder),
-          .actionLabel = GetMessageText("3004"),
-          .actionTarget = saveFolder};
+          .actionLabel = opens ? GetMessageText("3004") : std::string(),
+          .actionTarget = opens ? saveFolder : std::string()};
 }

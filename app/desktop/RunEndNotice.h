@@ -23,14 +23,21 @@ class RunEndWatch {
     const bool ended = m_bWasRunning && !workerRunning;
     m_bWasRunning = workerRunning;
     if (!ended) return std::nullopt;
-    return m_nFetched.exchange(0);
+    return TakeFetched();
   }
+
+  // The files fetched since the count was last taken; the count starts again.
+  int TakeFetched() { return m_nFetched.exchange(0); }
 
  private:
   std::atomic<int> m_nFetched{0};
   bool m_bWasRunning = false;
 };
 
+// Whether clicking the notice opens the save folder: only a program that
+// still runs can answer the click.
+enum class NoticeClick { OpensFolder, None };
+
 // The notice for a run that fetched `fetched` files into `saveFolder`, in the
-// catalogue's language; clicking it opens `saveFolder`.
-DesktopNotice RunEndNotice(int fetched, const std::string& saveFolder);
+// catalogue's language.
+DesktopNotice RunEndNotice(int fetched, const std::string& saveFolder, NoticeClick click);

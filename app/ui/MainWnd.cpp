@@ -294,6 +294,11 @@ void CMainWnd::SetTrayTip(const std::string& tip) {
 
 void CMainWnd::OnItemDone(ItemOutcome outcome) { m_pRunEndNotifier->OnItemDone(outcome); }
 
+void CMainWnd::CloseAfterRun() {
+  m_pRunEndNotifier->OnRunClosesWindow(m_bMinimized);
+  Close();
+}
+
 void CMainWnd::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
   PaintFace(dc, GetUpdateRegion().GetBox());

@@ -55,6 +55,8 @@ class CMainWnd : public wxFrame {
   void SetTrayTip(const std::string& tip);
   // The worker is done with an item. Any thread.
   void OnItemDone(ItemOutcome outcome);
+  // The worker's run has ended and AUTO_CLOSE closes the window.
+  void CloseAfterRun();
 
   void MinimizeWindow();
   // Marks the window minimised and hides it when minimising goes to the

@@ -65,7 +65,7 @@ void MainWndObserver::RequestClose() {
   // Queued even on the GUI thread: the close must not run inside the call
   // that asked for it.
   std::lock_guard lock(m_mutex);
-  if (m_pWindow) m_pWindow->CallAfter([window = m_pWindow] { window->Close(); });
+  if (m_pWindow) m_pWindow->CallAfter([window = m_pWindow] { window->CloseAfterRun(); });
 }
 
 MessageAnswer MainWndObserver::ShowMessageBox(const std::string& text, MessageButtons buttons) {

@@ -12,8 +12,19 @@ CRunEndNotifier::CRunEndNotifier(GDBusConnection* session) {
 
 CRunEndNotifier::~CRunEndNotifier() = default;
 
+bool CRunEndNotifier::Wanted(bool windowMinimized) const {
+  return windowMinimized && m_pNotifier && IsSettingOn("DISP", "NOTIFY");
+}
+
 void CRunEndNotifier::Tick(bool workerRunning, bool windowMinimized) {
   const std::optional<int> fetched = m_watch.Tick(workerRunning);
-  if (!fetched || !windowMinimized || !m_pNotifier || !IsSettingOn("DISP", "NOTIFY")) return;
-  m_pNotifier->Notify(RunEndNotice(*fetched, ReadSetting("CACHE", "SAVE_DIR", -1)));
+  if (!fetched || !Wanted(windowMinimized)) return;
+  m_pNotifier->Notify(RunEndNotice(*fetched, ReadSetting("CACHE", "SAVE_DIR", -1), NoticeClick::OpensFolder));
+}
+
+void CRunEndNotifier::OnRunClosesWindow(bool windowMinimized) {
+  const int fetched = m_watch.TakeFetched();
+  if (!Wanted(windowMinimized)) return;
+  m_pNotifier->Notify(RunEndNotice(fetched, ReadSetting("CACHE", "SAVE_DIR", -1), NoticeClick::None));
+  m_pNotifier->Flush();
 }

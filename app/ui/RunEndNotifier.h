@@ -23,7 +23,14 @@ class CRunEndNotifier {
   // At every tick of the window's timer. GUI thread.
   void Tick(bool workerRunning, bool windowMinimized);
 
+  // The run has ended and closes the window (AUTO_CLOSE), which ends the
+  // program: the notice is sent at once, written out before the program
+  // ends, and cannot be clicked, since no one is left to answer. GUI thread.
+  void OnRunClosesWindow(bool windowMinimized);
+
  private:
+  bool Wanted(bool windowMinimized) const;
+
   RunEndWatch m_watch;
   std::unique_ptr<DesktopNotifier> m_pNotifier;
 };

@@ -201,7 +201,7 @@ TEST_F(TrayBusTest, TheRunEndNoticeReachesTheDaemonAndItsClickOpensTheFolder) {
   ASSERT_TRUE(daemon.Ready());
   std::vector<std::string> opened;
   DesktopNotifier notifier(session.get(), [&](const std::string& folder) { opened.push_back(folder); });
-  notifier.Notify(RunEndNotice(3, "/home/u/R&B <new>/"));
+  notifier.Notify(RunEndNotice(3, "/home/u/R&B <new>/", NoticeClick::OpensFolder));
   ASSERT_TRUE(PumpUntil([&] { return daemon.Notices().size() == 1; }));
   const auto& notice = daemon.Notices()[0];
   EXPECT_EQ(notice.summary, "Downloads finished");
