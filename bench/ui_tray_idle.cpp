@@ -18,12 +18,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "app/desktop/StatusNotifierItem.h"
+#include "bench/ProcessUsage.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/DesktopPeers.h"
 #include "tests/support/PrivateSessionBus.h"
@@ -74,24 +73,6 @@ class TrickleServer {
   std::thread m_thread;
 };
 
-double CpuSeconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), {});
-  std::istringstream fields(text.substr(text.rfind(')') + 2));
-  std::string field;
-  long ticks = 0;
-  for (int index = 3; fields >> field; ++index)
-    if (index == 14 || index == 15) ticks += std::stol(field);
-  return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-long PeakKib(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  return -1;
-}
-
 struct Measurement {
   double percent = -1;
   long peakKib = -1;
@@ -100,10 +81,12 @@ struct Measurement {
 
 // One start of the program on a slow list; with `watcher`, the panel's part
 // is played: the icon is read again at every NewIcon.
-Measurement Measure(const ScratchFolder& folder, int seconds, StatusNotifierWatcherStandIn* watcher) {
+Measurement Measure(const ScratchFolder& folder, int seconds,
+                    StatusNotifierWatcherStandIn* watcher) {
   TrickleServer server;
   const std::string list = folder / "slow.mpq";
-  WriteFileText(list, "//!baseurl http://127.0.0.1:" + std::to_string(server.Port()) + "/\nslow.mp3\n");
+  WriteFileText(list,
+                "//!baseurl http://127.0.0.1:" + std::to_string(server.Port()) + "/\nslow.mp3\n");
   const pid_t pid = StartProgram(folder / "tunefetch", {list}, folder / "out.txt");
   Measurement result;
   std::size_t signalsRead = 0;
@@ -144,11 +127,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   ScratchFolder folder;
-  std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch", folder / "tunefetch");
+  std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch",
+                                    folder / "tunefetch");
   std::filesystem::create_directory(folder / "save");
   // No player is asked for before the first file is done, and none is.
-  WriteFileText(folder / "tunefetch.ini", "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[CACHE]\nSAVE_DIR=" +
-                                              (folder / "save") + "/\n[DISP]\nAUTO_CLOSE=0\n[PLAY]\nAUTO_CLEAR=0\n");
+  WriteFileText(folder / "tunefetch.ini",
+                "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[CACHE]\nSAVE_DIR=" +
+                    (folder / "save") + "/\n[DISP]\nAUTO_CLOSE=0\n[PLAY]\nAUTO_CLEAR=0\n");
   std::filesystem::create_directory(folder / "bus");
   setenv("TUNEFETCH_BUS", (folder / "bus").c_str(), 1);
   setenv("TUNEFETCH_REGISTRY", (folder / "classes.reg").c_str(), 1);
@@ -160,8 +145,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_ui_tray_idle: no StatusNotifierItem registered or animated\n");
     return 1;
   }
-  std::printf("StatusNotifierItem animating: %.2f %% of one core over %d s, %d icons read by the panel "
-              "(goal under 0.5 %%)\n", with.percent, seconds, with.iconsRead);
+  std::printf(
+      "StatusNotifierItem animating: %.2f %% of one core over %d s, %d icons read by the panel "
+      "(goal under 0.5 %%)\n",
+      with.percent, seconds, with.iconsRead);
   std::printf("the same run without it:      %.2f %% of one core\n", without.percent);
   std::printf("peak memory:                  %.1f MB (goal under 60 MB)\n", with.peakKib / 1024.0);
   return 0;

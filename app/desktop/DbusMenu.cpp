@@ -2,9 +2,13 @@
 
 namespace {
 
-bool IsMenuItem(int itemId) { return itemId >= 1 && itemId <= static_cast<int>(kTrayMenuItems.size()); }
+bool IsMenuItem(int itemId) {
+  return itemId >= 1 && itemId <= static_cast<int>(kTrayMenuItems.size());
+}
 
-const TrayMenuItem& ItemOf(int itemId) { return kTrayMenuItems[static_cast<std::size_t>(itemId - 1)]; }
+const TrayMenuItem& ItemOf(int itemId) {
+  return kTrayMenuItems[static_cast<std::size_t>(itemId - 1)];
+}
 
 GVariant* RootProperties() {
   GVariantBuilder properties;
@@ -46,7 +50,8 @@ std::optional<int> DbusMenuCommand(int itemId) {
   return ItemOf(itemId).command;
 }
 
-GVariant* DbusMenuItemProperties(int itemId, const TrayMenuTexts& texts, const TrayMenuState& state) {
+GVariant* DbusMenuItemProperties(int itemId, const TrayMenuTexts& texts,
+                                 const TrayMenuState& state) {
   if (itemId == kDbusMenuRootId) return RootProperties();
   if (!IsMenuItem(itemId)) return nullptr;
   GVariantBuilder properties;
@@ -65,7 +70,8 @@ GVariant* DbusMenuItemProperties(int itemId, const TrayMenuTexts& texts, const T
   g_variant_builder_add(&properties, "{sv}", "enabled", g_variant_new_boolean(enabled));
   if (command == IDC_OPEN) {
     g_variant_builder_add(&properties, "{sv}", "toggle-type", g_variant_new_string("checkmark"));
-    g_variant_builder_add(&properties, "{sv}", "toggle-state", g_variant_new_int32(state.openChecked ? 1 : 0));
+    g_variant_builder_add(&properties, "{sv}", "toggle-state",
+                          g_variant_new_int32(state.openChecked ? 1 : 0));
   }
   return g_variant_builder_end(&properties);
 }
@@ -79,12 +85,13 @@ GVariant* DbusMenuLayout(int parentId, int depth, unsigned revision, const TrayM
   GVariantBuilder children;
   g_variant_builder_init(&children, G_VARIANT_TYPE("av"));
   for (int itemId = 1; IsMenuItem(itemId); ++itemId)
-    g_variant_builder_add(&children, "v",
-                          LayoutNode(itemId, DbusMenuItemProperties(itemId, texts, state), nullptr));
+    g_variant_builder_add(
+        &children, "v", LayoutNode(itemId, DbusMenuItemProperties(itemId, texts, state), nullptr));
   return g_variant_new("(u@(ia{sv}av))", revision, LayoutNode(parentId, properties, &children));
 }
 
-GVariant* DbusMenuGroupProperties(GVariant* ids, const TrayMenuTexts& texts, const TrayMenuState& state) {
+GVariant* DbusMenuGroupProperties(GVariant* ids, const TrayMenuTexts& texts,
+                                  const TrayMenuState& state) {
   GVariantBuilder group;
   g_variant_builder_init(&group, G_VARIANT_TYPE("a(ia{sv})"));
   const auto add = [&](int itemId) {

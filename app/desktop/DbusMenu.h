@@ -31,7 +31,8 @@ std::optional<int> DbusMenuCommand(int itemId);
 
 // The properties (a{sv}) of item `itemId` in `state`; null for an unknown id.
 // Floating.
-GVariant* DbusMenuItemProperties(int itemId, const TrayMenuTexts& texts, const TrayMenuState& state);
+GVariant* DbusMenuItemProperties(int itemId, const TrayMenuTexts& texts,
+                                 const TrayMenuState& state);
 
 // The reply to GetLayout, (u(ia{sv}av)): the root with every item below it
 // (none when `depth` is 0), or one item alone. Null for an unknown id.
@@ -41,4 +42,5 @@ GVariant* DbusMenuLayout(int parentId, int depth, unsigned revision, const TrayM
 
 // The reply to GetGroupProperties, (a(ia{sv})), for `ids` (all items when
 // empty); unknown ids are left out. Floating.
-GVariant* DbusMenuGroupProperties(GVariant* ids, const TrayMenuTexts& texts, const TrayMenuState& state);
+GVariant* DbusMenuGroupProperties(GVariant* ids, const TrayMenuTexts& texts,
+                                  const TrayMenuState& state);

@@ -2,32 +2,14 @@
 
 #include <cstring>
 
+#include "platform/XmlText.h"
+
 namespace {
 
 constexpr const char* kNotificationsPath = "/org/freedesktop/Notifications";
 constexpr const char* kDefaultAction = "default";
 
 }  // namespace
-
-std::string EscapeNotificationMarkup(const std::string& text) {
-  std::string escaped;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
 
 DesktopNotifier::DesktopNotifier(GDBusConnection* connection, OnClick onClick)
     : m_pConnection(G_DBUS_CONNECTION(g_object_ref(connection))),
@@ -36,7 +18,8 @@ DesktopNotifier::DesktopNotifier(GDBusConnection* connection, OnClick onClick)
   m_nSubscription = g_dbus_connection_signal_subscribe(
       m_pConnection, nullptr, kNotificationsName, nullptr, kNotificationsPath, nullptr,
       G_DBUS_SIGNAL_FLAGS_NONE,
-      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* name, GVariant* parameters,
+      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* name,
+         GVariant* parameters,
          gpointer self) { static_cast<DesktopNotifier*>(self)->OnSignal(name, parameters); },
       this, nullptr);
 }
@@ -57,15 +40,17 @@ void DesktopNotifier::Notify(const DesktopNotice& notice) {
   }
   GVariantBuilder hints;
   g_variant_builder_init(&hints, G_VARIANT_TYPE("a{sv}"));
-  const std::string body = EscapeNotificationMarkup(notice.body);
+  // Daemons that read markup would take a "<" or "&" in a folder name as
+  // markup.
+  const std::string body = XmlEscaped(notice.body);
   struct Pending {
     DesktopNotifier* notifier;
     std::string target;
   };
   g_dbus_connection_call(
       m_pConnection, kNotificationsName, kNotificationsPath, kNotificationsName, "Notify",
-      g_variant_new("(susssasa{sv}i)", "Tunefetch", 0U, "folder-download", notice.summary.c_str(), body.c_str(),
-                    &actions, &hints, -1),
+      g_variant_new("(susssasa{sv}i)", "Tunefetch", 0U, "folder-download", notice.summary.c_str(),
+                    body.c_str(), &actions, &hints, -1),
       G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, m_pCancellable,
       [](GObject* source, GAsyncResult* result, gpointer data) {
         std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
@@ -84,7 +69,8 @@ void DesktopNotifier::Flush() { g_dbus_connection_flush_sync(m_pConnection, null
 void DesktopNotifier::OnSent(guint32 id, std::string target) { m_targets[id] = std::move(target); }
 
 void DesktopNotifier::OnSignal(const char* name, GVariant* parameters) {
-  if (std::strcmp(name, "ActionInvoked") == 0 && g_variant_is_of_type(parameters, G_VARIANT_TYPE("(us)"))) {
+  if (std::strcmp(name, "ActionInvoked") == 0 &&
+      g_variant_is_of_type(parameters, G_VARIANT_TYPE("(us)"))) {
     guint32 id = 0;
     const gchar* action = nullptr;
     g_variant_get(parameters, "(u&s)", &id, &action);

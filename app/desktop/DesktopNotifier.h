@@ -16,7 +16,7 @@ inline constexpr const char* kNotificationsName = "org.freedesktop.Notifications
 
 struct DesktopNotice {
   std::string summary;
-  std::string body;  // plain text; escaped here for daemons that read markup
+  std::string body;          // plain text; escaped here for daemons that read markup
   std::string actionLabel;   // empty: the notice cannot be clicked
   std::string actionTarget;  // handed to the click handler when the notice is clicked
 };
@@ -44,11 +44,7 @@ class DesktopNotifier {
 
   GDBusConnection* m_pConnection;  // referenced
   OnClick m_onClick;
-  GCancellable* m_pCancellable;    // cancelled on destruction, so no answer reaches a dead notifier
+  GCancellable* m_pCancellable;  // cancelled on destruction, so no answer reaches a dead notifier
   guint m_nSubscription = 0;
   std::map<guint32, std::string> m_targets;  // notices shown, by the daemon's id
 };
-
-// `text` with the characters that notification markup gives meaning to
-// written as entities.
-std::string EscapeNotificationMarkup(const std::string& text);

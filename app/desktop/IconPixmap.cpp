@@ -5,11 +5,13 @@ namespace {
 IconPixels Enlarged(const IconPixels& pixels, int scale) {
   IconPixels large{pixels.width * scale, pixels.height * scale, {}, {}};
   large.rgb.reserve(static_cast<std::size_t>(large.width * large.height) * 3);
-  if (!pixels.alpha.empty()) large.alpha.reserve(static_cast<std::size_t>(large.width * large.height));
+  if (!pixels.alpha.empty())
+    large.alpha.reserve(static_cast<std::size_t>(large.width * large.height));
   for (int y = 0; y < large.height; ++y)
     for (int x = 0; x < large.width; ++x) {
       const auto source = static_cast<std::size_t>((y / scale) * pixels.width + x / scale);
-      large.rgb.insert(large.rgb.end(), pixels.rgb.begin() + static_cast<std::ptrdiff_t>(source * 3),
+      large.rgb.insert(large.rgb.end(),
+                       pixels.rgb.begin() + static_cast<std::ptrdiff_t>(source * 3),
                        pixels.rgb.begin() + static_cast<std::ptrdiff_t>(source * 3 + 3));
       if (!pixels.alpha.empty()) large.alpha.push_back(pixels.alpha[source]);
     }
@@ -27,8 +29,10 @@ void AddPixmap(GVariantBuilder& pixmaps, const IconPixels& pixels) {
 
 std::vector<std::uint8_t> IconPixmapBytes(const IconPixels& pixels) {
   if (pixels.width <= 0 || pixels.height <= 0) return {};
-  const auto count = static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.height);
-  if (pixels.rgb.size() != count * 3 || (!pixels.alpha.empty() && pixels.alpha.size() != count)) return {};
+  const auto count =
+      static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.height);
+  if (pixels.rgb.size() != count * 3 || (!pixels.alpha.empty() && pixels.alpha.size() != count))
+    return {};
   std::vector<std::uint8_t> bytes;
   bytes.reserve(count * 4);
   for (std::size_t pixel = 0; pixel < count; ++pixel) {

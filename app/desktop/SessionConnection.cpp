@@ -8,7 +8,8 @@
 namespace {
 
 std::string SessionBusAddress() {
-  if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address) return address;
+  if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address)
+    return address;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (!runtime || !*runtime) return {};
   const std::string socket = std::string(runtime) + "/bus";
@@ -25,8 +26,9 @@ std::string SessionBusAddress() {
 SessionConnection ConnectToSessionBus() {
   const std::string address = SessionBusAddress();
   if (address.empty()) return nullptr;
-  const auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                                       G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+  const auto flags =
+      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
   GDBusConnection* connection =
       g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr, nullptr, nullptr);
   if (connection) g_dbus_connection_set_exit_on_close(connection, FALSE);

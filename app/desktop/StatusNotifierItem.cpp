@@ -92,9 +92,9 @@ std::string NextBusName() {
 
 bool WatcherIsPresent(GDBusConnection* connection) {
   GVariant* reply = g_dbus_connection_call_sync(
-      connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-      g_variant_new("(s)", kStatusNotifierWatcherName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
-      kWatcherQueryTimeoutMs, nullptr, nullptr);
+      connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+      "NameHasOwner", g_variant_new("(s)", kStatusNotifierWatcherName), G_VARIANT_TYPE("(b)"),
+      G_DBUS_CALL_FLAGS_NONE, kWatcherQueryTimeoutMs, nullptr, nullptr);
   if (!reply) return false;
   gboolean owned = FALSE;
   g_variant_get(reply, "(b)", &owned);
@@ -104,12 +104,16 @@ bool WatcherIsPresent(GDBusConnection* connection) {
 
 GVariant* NoIds() { return g_variant_new_array(G_VARIANT_TYPE_INT32, nullptr, 0); }
 
-GVariant* SinkPixmap(const IconPixels& pixels) { return g_variant_ref_sink(IconPixmapVariant(pixels, 2)); }
+GVariant* SinkPixmap(const IconPixels& pixels) {
+  return g_variant_ref_sink(IconPixmapVariant(pixels, 2));
+}
 
 }  // namespace
 
-std::unique_ptr<StatusNotifierItem> StatusNotifierItem::Create(GDBusConnection* connection, const std::string& title,
-                                                               const TrayPictures& pictures, TrayMenuTexts texts,
+std::unique_ptr<StatusNotifierItem> StatusNotifierItem::Create(GDBusConnection* connection,
+                                                               const std::string& title,
+                                                               const TrayPictures& pictures,
+                                                               TrayMenuTexts texts,
                                                                Handlers handlers) {
   if (!connection || !Introspection() || !WatcherIsPresent(connection)) return nullptr;
   std::unique_ptr<StatusNotifierItem> item(
@@ -120,7 +124,8 @@ std::unique_ptr<StatusNotifierItem> StatusNotifierItem::Create(GDBusConnection* 
 }
 
 StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, const std::string& title,
-                                       const TrayPictures& pictures, TrayMenuTexts texts, Handlers handlers)
+                                       const TrayPictures& pictures, TrayMenuTexts texts,
+                                       Handlers handlers)
     : m_pConnection(G_DBUS_CONNECTION(g_object_ref(connection))),
       m_strTitle(title),
       m_menuTexts(std::move(texts)),
@@ -147,30 +152,31 @@ StatusNotifierItem::~StatusNotifierItem() {
 void StatusNotifierItem::Export() {
   static const GDBusInterfaceVTable itemTable = {
       [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method, GVariant*,
-         GDBusMethodInvocation* invocation, gpointer self) {
-        static_cast<StatusNotifierItem*>(self)->OnItemCall(method, invocation);
-      },
-      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* property, GError**,
+         GDBusMethodInvocation* invocation,
+         gpointer self) { static_cast<StatusNotifierItem*>(self)->OnItemCall(method, invocation); },
+      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* property,
+         GError**,
          gpointer self) { return static_cast<StatusNotifierItem*>(self)->ItemProperty(property); },
       nullptr,
       {}};
   static const GDBusInterfaceVTable menuTable = {
-      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method, GVariant* parameters,
-         GDBusMethodInvocation* invocation, gpointer self) {
+      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
+         GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self) {
         static_cast<StatusNotifierItem*>(self)->OnMenuCall(method, parameters, invocation);
       },
-      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* property, GError**,
+      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* property,
+         GError**,
          gpointer self) { return static_cast<StatusNotifierItem*>(self)->MenuProperty(property); },
       nullptr,
       {}};
-  m_nItemObject =
-      g_dbus_connection_register_object(m_pConnection, kStatusNotifierItemPath,
-                                        g_dbus_node_info_lookup_interface(Introspection(), kItemInterface),
-                                        &itemTable, this, nullptr, nullptr);
-  m_nMenuObject =
-      g_dbus_connection_register_object(m_pConnection, kDbusMenuPath,
-                                        g_dbus_node_info_lookup_interface(Introspection(), kMenuInterface),
-                                        &menuTable, this, nullptr, nullptr);
+  m_nItemObject = g_dbus_connection_register_object(
+      m_pConnection, kStatusNotifierItemPath,
+      g_dbus_node_info_lookup_interface(Introspection(), kItemInterface), &itemTable, this, nullptr,
+      nullptr);
+  m_nMenuObject = g_dbus_connection_register_object(
+      m_pConnection, kDbusMenuPath,
+      g_dbus_node_info_lookup_interface(Introspection(), kMenuInterface), &menuTable, this, nullptr,
+      nullptr);
   if (m_nItemObject == 0 || m_nMenuObject == 0) return;
 
   m_nNameOwner = g_bus_own_name_on_connection(
@@ -180,7 +186,9 @@ void StatusNotifierItem::Export() {
         item->m_bNameOwned = true;
         item->RegisterWithWatcher();
       },
-      [](GDBusConnection*, const gchar*, gpointer self) { static_cast<StatusNotifierItem*>(self)->m_bNameOwned = false; },
+      [](GDBusConnection*, const gchar*, gpointer self) {
+        static_cast<StatusNotifierItem*>(self)->m_bNameOwned = false;
+      },
       this, nullptr);
   m_nWatcherWatch = g_bus_watch_name_on_connection(
       m_pConnection, kStatusNotifierWatcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
@@ -203,13 +211,13 @@ void StatusNotifierItem::RegisterWithWatcher() {
   if (!m_bNameOwned || !m_bWatcherSeen) return;
   g_dbus_connection_call(m_pConnection, kStatusNotifierWatcherName, "/StatusNotifierWatcher",
                          kStatusNotifierWatcherName, "RegisterStatusNotifierItem",
-                         g_variant_new("(s)", m_strBusName.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, -1,
-                         m_pCancellable, nullptr, nullptr);
+                         g_variant_new("(s)", m_strBusName.c_str()), nullptr,
+                         G_DBUS_CALL_FLAGS_NONE, -1, m_pCancellable, nullptr, nullptr);
 }
 
 void StatusNotifierItem::EmitItemSignal(const char* name, GVariant* parameters) {
-  g_dbus_connection_emit_signal(m_pConnection, nullptr, kStatusNotifierItemPath, kItemInterface, name, parameters,
-                                nullptr);
+  g_dbus_connection_emit_signal(m_pConnection, nullptr, kStatusNotifierItemPath, kItemInterface,
+                                name, parameters, nullptr);
 }
 
 void StatusNotifierItem::ShowPicture(TrayPicture picture) {
@@ -232,7 +240,8 @@ GVariant* StatusNotifierItem::ItemProperty(const char* name) const {
   if (is("Status")) return g_variant_new_string("Active");
   if (is("WindowId")) return g_variant_new_int32(0);
   if (is("IconPixmap"))
-    return g_variant_ref(m_pictures[m_picture.frame == TrayPicture::kIdle ? 0 : m_picture.frame + 1]);
+    return g_variant_ref(
+        m_pictures[m_picture.frame == TrayPicture::kIdle ? 0 : m_picture.frame + 1]);
   if (is("OverlayIconPixmap") || is("AttentionIconPixmap")) return NoIconPixmap();
   if (is("ToolTip"))
     return g_variant_new("(s@a(iiay)ss)", "", NoIconPixmap(), m_strTip.c_str(), "");
@@ -264,10 +273,12 @@ bool StatusNotifierItem::UpdateMenuState() {
   return true;
 }
 
-void StatusNotifierItem::OnMenuCall(const char* method, GVariant* parameters, GDBusMethodInvocation* invocation) {
+void StatusNotifierItem::OnMenuCall(const char* method, GVariant* parameters,
+                                    GDBusMethodInvocation* invocation) {
   const auto is = [method](const char* wanted) { return std::strcmp(method, wanted) == 0; };
   const auto refuse = [invocation](const char* why) {
-    g_dbus_method_invocation_return_error_literal(invocation, G_DBUS_ERROR, G_DBUS_ERROR_INVALID_ARGS, why);
+    g_dbus_method_invocation_return_error_literal(invocation, G_DBUS_ERROR,
+                                                  G_DBUS_ERROR_INVALID_ARGS, why);
   };
   if (is("GetLayout")) {
     gint32 parent = 0, depth = 0;
@@ -280,7 +291,8 @@ void StatusNotifierItem::OnMenuCall(const char* method, GVariant* parameters, GD
   if (is("GetGroupProperties")) {
     GVariant* ids = g_variant_get_child_value(parameters, 0);
     UpdateMenuState();
-    g_dbus_method_invocation_return_value(invocation, DbusMenuGroupProperties(ids, m_menuTexts, m_menuState));
+    g_dbus_method_invocation_return_value(invocation,
+                                          DbusMenuGroupProperties(ids, m_menuTexts, m_menuState));
     return g_variant_unref(ids);
   }
   if (is("GetProperty")) {
@@ -288,18 +300,23 @@ void StatusNotifierItem::OnMenuCall(const char* method, GVariant* parameters, GD
     const gchar* name = nullptr;
     g_variant_get(parameters, "(i&s)", &itemId, &name);
     GVariant* properties = DbusMenuItemProperties(itemId, m_menuTexts, m_menuState);
-    GVariant* value = properties ? g_variant_lookup_value(g_variant_ref_sink(properties), name, nullptr) : nullptr;
+    GVariant* value = properties
+                          ? g_variant_lookup_value(g_variant_ref_sink(properties), name, nullptr)
+                          : nullptr;
     if (properties) g_variant_unref(properties);
     if (!value) return refuse("no such menu item or property");
-    g_dbus_method_invocation_return_value(invocation, g_variant_new("(@v)", g_variant_new_variant(value)));
+    g_dbus_method_invocation_return_value(invocation,
+                                          g_variant_new("(@v)", g_variant_new_variant(value)));
     return g_variant_unref(value);
   }
   if (is("AboutToShow")) {
     // The host asks before it shows the menu: the moment the states are
     // worked out afresh, as before every showing of the popup.
     const bool changed = UpdateMenuState();
-    if (changed) g_dbus_connection_emit_signal(m_pConnection, nullptr, kDbusMenuPath, kMenuInterface,
-                                               "LayoutUpdated", g_variant_new("(ui)", m_nMenuRevision, 0), nullptr);
+    if (changed)
+      g_dbus_connection_emit_signal(m_pConnection, nullptr, kDbusMenuPath, kMenuInterface,
+                                    "LayoutUpdated", g_variant_new("(ui)", m_nMenuRevision, 0),
+                                    nullptr);
     return g_dbus_method_invocation_return_value(invocation, g_variant_new("(b)", changed));
   }
   if (is("AboutToShowGroup")) {
@@ -307,7 +324,8 @@ void StatusNotifierItem::OnMenuCall(const char* method, GVariant* parameters, GD
     GVariantBuilder updates;
     g_variant_builder_init(&updates, G_VARIANT_TYPE("ai"));
     if (changed) g_variant_builder_add(&updates, "i", kDbusMenuRootId);
-    return g_dbus_method_invocation_return_value(invocation, g_variant_new("(ai@ai)", &updates, NoIds()));
+    return g_dbus_method_invocation_return_value(invocation,
+                                                 g_variant_new("(ai@ai)", &updates, NoIds()));
   }
   if (is("Event")) {
     gint32 itemId = 0;

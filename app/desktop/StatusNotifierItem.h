@@ -43,9 +43,10 @@ class StatusNotifierItem {
   // desktop shows no such icons. The registration itself goes on without
   // waiting, and is made again whenever a watcher appears anew (the panel
   // was restarted).
-  static std::unique_ptr<StatusNotifierItem> Create(GDBusConnection* connection, const std::string& title,
-                                                    const TrayPictures& pictures, TrayMenuTexts texts,
-                                                    Handlers handlers);
+  static std::unique_ptr<StatusNotifierItem> Create(GDBusConnection* connection,
+                                                    const std::string& title,
+                                                    const TrayPictures& pictures,
+                                                    TrayMenuTexts texts, Handlers handlers);
   ~StatusNotifierItem();
   StatusNotifierItem(const StatusNotifierItem&) = delete;
   StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
@@ -59,8 +60,8 @@ class StatusNotifierItem {
   void SetTip(const std::string& tip);
 
  private:
-  StatusNotifierItem(GDBusConnection* connection, const std::string& title, const TrayPictures& pictures,
-                     TrayMenuTexts texts, Handlers handlers);
+  StatusNotifierItem(GDBusConnection* connection, const std::string& title,
+                     const TrayPictures& pictures, TrayMenuTexts texts, Handlers handlers);
   void Export();
   void RegisterWithWatcher();
   void EmitItemSignal(const char* name, GVariant* parameters);

@@ -6,8 +6,9 @@
 
 CRunEndNotifier::CRunEndNotifier(GDBusConnection* session) {
   if (!session) return;
-  m_pNotifier = std::make_unique<DesktopNotifier>(
-      session, [](const std::string& folder) { wxLaunchDefaultApplication(wxString::FromUTF8(folder)); });
+  m_pNotifier = std::make_unique<DesktopNotifier>(session, [](const std::string& folder) {
+    wxLaunchDefaultApplication(wxString::FromUTF8(folder));
+  });
 }
 
 CRunEndNotifier::~CRunEndNotifier() = default;
@@ -19,12 +20,14 @@ bool CRunEndNotifier::Wanted(bool windowMinimized) const {
 void CRunEndNotifier::Tick(bool workerRunning, bool windowMinimized) {
   const std::optional<int> fetched = m_watch.Tick(workerRunning);
   if (!fetched || !Wanted(windowMinimized)) return;
-  m_pNotifier->Notify(RunEndNotice(*fetched, ReadSetting("CACHE", "SAVE_DIR", -1), NoticeClick::OpensFolder));
+  m_pNotifier->Notify(
+      RunEndNotice(*fetched, ReadSetting("CACHE", "SAVE_DIR", -1), NoticeClick::OpensFolder));
 }
 
 void CRunEndNotifier::OnRunClosesWindow(bool windowMinimized) {
   const int fetched = m_watch.TakeFetched();
   if (!Wanted(windowMinimized)) return;
-  m_pNotifier->Notify(RunEndNotice(fetched, ReadSetting("CACHE", "SAVE_DIR", -1), NoticeClick::None));
+  m_pNotifier->Notify(
+      RunEndNotice(fetched, ReadSetting("CACHE", "SAVE_DIR", -1), NoticeClick::None));
   m_pNotifier->Flush();
 }

@@ -12,7 +12,8 @@
 // The classic icon of an X11 notification area (XEmbed).
 class CXEmbedTrayIcon : public wxTaskBarIcon {
  public:
-  explicit CXEmbedTrayIcon(CMainWnd& window) : m_idleIcon(LoadEmbeddedIcon(builtin_art::kTrayIdleIcon)) {
+  explicit CXEmbedTrayIcon(CMainWnd& window)
+      : m_idleIcon(LoadEmbeddedIcon(builtin_art::kTrayIdleIcon)) {
     for (std::size_t frame = 0; frame < m_turnIcons.size(); ++frame)
       m_turnIcons[frame] = LoadEmbeddedIcon(builtin_art::kTrayTurnIcons[frame]);
     // The action is taken on the press, not on the release.
@@ -37,7 +38,8 @@ class CXEmbedTrayIcon : public wxTaskBarIcon {
 
  private:
   void Update() {
-    const wxIcon& icon = m_picture.frame == TrayPicture::kIdle ? m_idleIcon : m_turnIcons[m_picture.frame];
+    const wxIcon& icon =
+        m_picture.frame == TrayPicture::kIdle ? m_idleIcon : m_turnIcons[m_picture.frame];
     SetIcon(wxBitmapBundle(icon), m_tip);
   }
 
@@ -53,7 +55,8 @@ IconPixels EmbeddedIconPixels(std::string_view name) {
   wxImage image = LoadEmbeddedBitmap(name).ConvertToImage();
   if (!image.IsOk()) return {};
   if (!image.HasAlpha()) image.InitAlpha();
-  const auto count = static_cast<std::size_t>(image.GetWidth()) * static_cast<std::size_t>(image.GetHeight());
+  const auto count =
+      static_cast<std::size_t>(image.GetWidth()) * static_cast<std::size_t>(image.GetHeight());
   IconPixels pixels{image.GetWidth(), image.GetHeight(), {}, {}};
   pixels.rgb.assign(image.GetData(), image.GetData() + count * 3);
   if (image.HasAlpha()) pixels.alpha.assign(image.GetAlpha(), image.GetAlpha() + count);
@@ -84,9 +87,11 @@ CTrayIcon::CTrayIcon(CMainWnd& window, GDBusConnection* session, const wxMenu& m
   StatusNotifierItem::Handlers handlers{
       .activate = [&window] { window.ToggleMinimized(); },
       .command = [&window](int command) { window.DoCommand(static_cast<std::uint32_t>(command)); },
-      .menuState = [&window] { return ComputeTrayMenuState(window.m_bMinimized, window.m_bListShown); }};
-  m_pStatusNotifier = StatusNotifierItem::Create(session, window.GetTitle().utf8_string(), BuiltinTrayPictures(),
-                                                 MenuTexts(menu), std::move(handlers));
+      .menuState =
+          [&window] { return ComputeTrayMenuState(window.m_bMinimized, window.m_bListShown); }};
+  m_pStatusNotifier =
+      StatusNotifierItem::Create(session, window.GetTitle().utf8_string(), BuiltinTrayPictures(),
+                                 MenuTexts(menu), std::move(handlers));
   if (!m_pStatusNotifier) m_pXEmbedIcon = std::make_unique<CXEmbedTrayIcon>(window);
 }
 

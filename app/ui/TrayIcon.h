@@ -11,11 +11,10 @@
 // minimises to the taskbar.
 
 #include <gio/gio.h>
+#include <wx/menu.h>
 
 #include <memory>
 #include <string>
-
-#include <wx/menu.h>
 
 #include "app/TrayAnimation.h"
 

@@ -42,12 +42,16 @@ TEST(TrayProtocol, MenuLabelsAndPixmapBytes) {
   const struct {
     const char* text;
     const char* label;
-  } labels[] = {{"&Restore", "_Restore"}, {"Mi&nimize", "Mi_nimize"}, {"A && B", "A & B"}, {"a_b", "a__b"},
+  } labels[] = {{"&Restore", "_Restore"},
+                {"Mi&nimize", "Mi_nimize"},
+                {"A && B", "A & B"},
+                {"a_b", "a__b"},
                 {"元に戻す(&R)", "元に戻す(_R)"}};
   for (const auto& row : labels) EXPECT_EQ(DbusMenuLabel(row.text), row.label) << row.text;
 
   EXPECT_EQ(IconPixmapBytes(Picture(9)), (std::vector<std::uint8_t>{0x80, 9, 2, 3, 0xFF, 4, 5, 6}));
-  EXPECT_EQ(IconPixmapBytes({1, 1, {1, 2, 3}, {}}), (std::vector<std::uint8_t>{0xFF, 1, 2, 3})) << "opaque";
+  EXPECT_EQ(IconPixmapBytes({1, 1, {1, 2, 3}, {}}), (std::vector<std::uint8_t>{0xFF, 1, 2, 3}))
+      << "opaque";
   EXPECT_TRUE(IconPixmapBytes({2, 2, {1, 2, 3}, {}}).empty()) << "data shorter than the size";
   EXPECT_TRUE(IconPixmapBytes({1, 1, {1, 2, 3}, {1, 2}}).empty()) << "alpha of the wrong size";
   GVariant* doubled = g_variant_ref_sink(IconPixmapVariant(Picture(9), 2));
@@ -86,8 +90,9 @@ class TrayBusTest : public ::testing::Test {
   // The menu's (enabled, toggle-state) per item, as GetLayout gives them;
   // toggle-state -1 where there is none.
   std::vector<std::pair<bool, int>> MenuStates(StatusNotifierWatcherStandIn& watcher) {
-    Variant layout = watcher.Call(watcher.Registrations().back().service, kDbusMenuPath, "com.canonical.dbusmenu",
-                                  "GetLayout", g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)),
+    Variant layout = watcher.Call(watcher.Registrations().back().service, kDbusMenuPath,
+                                  "com.canonical.dbusmenu", "GetLayout",
+                                  g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)),
                                   "(u(ia{sv}av))");
     std::vector<std::pair<bool, int>> states;
     if (!layout) return states;
@@ -110,8 +115,9 @@ class TrayBusTest : public ::testing::Test {
   }
 
   void ClickMenuItem(StatusNotifierWatcherStandIn& watcher, int itemId) {
-    watcher.Call(watcher.Registrations().back().service, kDbusMenuPath, "com.canonical.dbusmenu", "Event",
-                 g_variant_new("(isvu)", itemId, "clicked", g_variant_new_int32(0), 0U), nullptr);
+    watcher.Call(watcher.Registrations().back().service, kDbusMenuPath, "com.canonical.dbusmenu",
+                 "Event", g_variant_new("(isvu)", itemId, "clicked", g_variant_new_int32(0), 0U),
+                 nullptr);
   }
 
   PrivateSessionBus bus;
@@ -134,8 +140,10 @@ TEST_F(TrayBusTest, TheWatcherSeesTheIconTipStatusAndClicks) {
   EXPECT_TRUE(item->IsShown());
 
   EXPECT_STREQ(g_variant_get_string(ItemProperty(watcher, "Status").get(), nullptr), "Active");
-  EXPECT_STREQ(g_variant_get_string(ItemProperty(watcher, "Title").get(), nullptr), "QEM - Tunefetch");
-  EXPECT_EQ(FirstPixmap(ItemProperty(watcher, "IconPixmap").get()), IconPixmapBytes(Picture(100))) << "idle note";
+  EXPECT_STREQ(g_variant_get_string(ItemProperty(watcher, "Title").get(), nullptr),
+               "QEM - Tunefetch");
+  EXPECT_EQ(FirstPixmap(ItemProperty(watcher, "IconPixmap").get()), IconPixmapBytes(Picture(100)))
+      << "idle note";
   const auto tip = [&] {
     const gchar* title = nullptr;
     Variant value = ItemProperty(watcher, "ToolTip");
@@ -152,8 +160,8 @@ TEST_F(TrayBusTest, TheWatcherSeesTheIconTipStatusAndClicks) {
   EXPECT_EQ(FirstPixmap(ItemProperty(watcher, "IconPixmap").get()), IconPixmapBytes(Picture(3)));
   EXPECT_EQ(tip(), "Morning Song");
 
-  watcher.Call(watcher.Registrations()[0].service, kStatusNotifierItemPath, "org.kde.StatusNotifierItem",
-               "Activate", g_variant_new("(ii)", 10, 20), nullptr);
+  watcher.Call(watcher.Registrations()[0].service, kStatusNotifierItemPath,
+               "org.kde.StatusNotifierItem", "Activate", g_variant_new("(ii)", 10, 20), nullptr);
   EXPECT_EQ(activations, 1);
 }
 
@@ -165,17 +173,18 @@ TEST_F(TrayBusTest, TheMenuShowsItsStatesBeforeEachShowingAndRunsItsCommands) {
 
   const std::pair<bool, int> on{true, -1}, off{false, -1}, separator{true, -1};
   // Shown in large mode: Restore greyed, Open enabled and checked.
-  EXPECT_EQ(MenuStates(watcher), (std::vector<std::pair<bool, int>>{off, on, on, separator, on,
-                                                                     {true, 1}, separator, on}));
+  EXPECT_EQ(MenuStates(watcher), (std::vector<std::pair<bool, int>>{
+                                     off, on, on, separator, on, {true, 1}, separator, on}));
   minimized = true;
   listShown = false;
-  Variant changed = watcher.Call(watcher.Registrations()[0].service, kDbusMenuPath, "com.canonical.dbusmenu",
-                                 "AboutToShow", g_variant_new("(i)", 0), "(b)");
+  Variant changed =
+      watcher.Call(watcher.Registrations()[0].service, kDbusMenuPath, "com.canonical.dbusmenu",
+                   "AboutToShow", g_variant_new("(i)", 0), "(b)");
   ASSERT_TRUE(changed);
   EXPECT_TRUE(g_variant_get_boolean(g_variant_get_child_value(changed.get(), 0)));
   // Hidden, small mode: Restore enabled; Minimize and Open greyed, no check.
-  EXPECT_EQ(MenuStates(watcher), (std::vector<std::pair<bool, int>>{on, off, on, separator, on,
-                                                                     {false, 0}, separator, on}));
+  EXPECT_EQ(MenuStates(watcher), (std::vector<std::pair<bool, int>>{
+                                     on, off, on, separator, on, {false, 0}, separator, on}));
 
   for (int itemId : {1, 3, 4, 6, 8, 99}) ClickMenuItem(watcher, itemId);
   EXPECT_EQ(commands, (std::vector<int>{IDC_RESTORE, IDC_CLOSE, IDC_OPEN, IDC_CLOSEMENU}))
@@ -200,7 +209,8 @@ TEST_F(TrayBusTest, TheRunEndNoticeReachesTheDaemonAndItsClickOpensTheFolder) {
   NotificationDaemonStandIn daemon;
   ASSERT_TRUE(daemon.Ready());
   std::vector<std::string> opened;
-  DesktopNotifier notifier(session.get(), [&](const std::string& folder) { opened.push_back(folder); });
+  DesktopNotifier notifier(session.get(),
+                           [&](const std::string& folder) { opened.push_back(folder); });
   notifier.Notify(RunEndNotice(3, "/home/u/R&B <new>/", NoticeClick::OpensFolder));
   ASSERT_TRUE(PumpUntil([&] { return daemon.Notices().size() == 1; }));
   const auto& notice = daemon.Notices()[0];
@@ -231,7 +241,8 @@ TEST(RunEndWatch, CountsTheFilesOfARunAndTellsItsEndOnce) {
   RunEndWatch watch;
   EXPECT_EQ(watch.Tick(false), std::nullopt) << "no run yet";
   EXPECT_EQ(watch.Tick(true), std::nullopt);
-  for (ItemOutcome outcome : {ItemOutcome::Fetched, ItemOutcome::Present, ItemOutcome::Dropped, ItemOutcome::Fetched})
+  for (ItemOutcome outcome :
+       {ItemOutcome::Fetched, ItemOutcome::Present, ItemOutcome::Dropped, ItemOutcome::Fetched})
     watch.OnItemDone(outcome);
   EXPECT_EQ(watch.Tick(true), std::nullopt) << "still running";
   EXPECT_EQ(watch.Tick(false), 2);

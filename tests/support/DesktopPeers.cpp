@@ -7,7 +7,8 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
-    if (!g_main_context_iteration(nullptr, FALSE)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!g_main_context_iteration(nullptr, FALSE))
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return true;
 }
@@ -22,21 +23,23 @@ DesktopPeer::DesktopPeer(const char* name, const char* path, const char* interfa
       nullptr, nullptr, nullptr);
   if (!m_pConnection) return;
   g_dbus_connection_set_exit_on_close(m_pConnection, FALSE);
-  m_pInfo = g_dbus_node_info_new_for_xml((std::string("<node>") + interfaceXml + "</node>").c_str(), nullptr);
+  m_pInfo = g_dbus_node_info_new_for_xml((std::string("<node>") + interfaceXml + "</node>").c_str(),
+                                         nullptr);
   static const GDBusInterfaceVTable table = {
-      [](GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar* method, GVariant* parameters,
-         GDBusMethodInvocation* invocation, gpointer self) {
-        g_dbus_method_invocation_return_value(invocation,
-                                              static_cast<DesktopPeer*>(self)->OnCall(sender, method, parameters));
+      [](GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar* method,
+         GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self) {
+        g_dbus_method_invocation_return_value(
+            invocation, static_cast<DesktopPeer*>(self)->OnCall(sender, method, parameters));
       },
       nullptr,
       nullptr,
       {}};
-  m_nObject = g_dbus_connection_register_object(m_pConnection, path, m_pInfo->interfaces[0], &table, this, nullptr,
-                                                nullptr);
-  GVariant* reply = g_dbus_connection_call_sync(m_pConnection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                "org.freedesktop.DBus", "RequestName", g_variant_new("(su)", name, 4U),
-                                                G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+  m_nObject = g_dbus_connection_register_object(m_pConnection, path, m_pInfo->interfaces[0], &table,
+                                                this, nullptr, nullptr);
+  GVariant* reply = g_dbus_connection_call_sync(
+      m_pConnection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+      "RequestName", g_variant_new("(su)", name, 4U), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
+      5000, nullptr, nullptr);
   guint32 result = 0;
   if (reply) {
     g_variant_get(reply, "(u)", &result);
@@ -54,9 +57,9 @@ DesktopPeer::~DesktopPeer() {
   }
 }
 
-Variant DesktopPeer::Call(const std::string& name, const std::string& path, const std::string& interface,
-                          const std::string& method, GVariant* parameters, const char* replyType,
-                          std::string* error) {
+Variant DesktopPeer::Call(const std::string& name, const std::string& path,
+                          const std::string& interface, const std::string& method,
+                          GVariant* parameters, const char* replyType, std::string* error) {
   struct Pending {
     bool done = false;
     GVariant* reply = nullptr;
@@ -83,8 +86,8 @@ Variant DesktopPeer::Call(const std::string& name, const std::string& path, cons
   return Variant(pending.reply);
 }
 
-Variant DesktopPeer::GetProperty(const std::string& name, const std::string& path, const std::string& interface,
-                                 const std::string& property) {
+Variant DesktopPeer::GetProperty(const std::string& name, const std::string& path,
+                                 const std::string& interface, const std::string& property) {
   Variant reply = Call(name, path, "org.freedesktop.DBus.Properties", "Get",
                        g_variant_new("(ss)", interface.c_str(), property.c_str()), "(v)");
   if (!reply) return nullptr;
@@ -101,8 +104,10 @@ StatusNotifierWatcherStandIn::StatusNotifierWatcherStandIn()
       </interface>)xml") {
   if (!Connection()) return;
   m_nSubscription = g_dbus_connection_signal_subscribe(
-      Connection(), nullptr, "org.kde.StatusNotifierItem", nullptr, nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
-      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* signal, GVariant*, gpointer self) {
+      Connection(), nullptr, "org.kde.StatusNotifierItem", nullptr, nullptr, nullptr,
+      G_DBUS_SIGNAL_FLAGS_NONE,
+      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* signal, GVariant*,
+         gpointer self) {
         static_cast<StatusNotifierWatcherStandIn*>(self)->m_itemSignals.emplace_back(signal);
       },
       this, nullptr);
@@ -112,7 +117,8 @@ StatusNotifierWatcherStandIn::~StatusNotifierWatcherStandIn() {
   if (m_nSubscription) g_dbus_connection_signal_unsubscribe(Connection(), m_nSubscription);
 }
 
-GVariant* StatusNotifierWatcherStandIn::OnCall(const char* sender, const char* method, GVariant* parameters) {
+GVariant* StatusNotifierWatcherStandIn::OnCall(const char* sender, const char* method,
+                                               GVariant* parameters) {
   if (std::strcmp(method, "RegisterStatusNotifierItem") == 0) {
     const gchar* service = nullptr;
     g_variant_get(parameters, "(&s)", &service);
@@ -135,12 +141,13 @@ GVariant* NotificationDaemonStandIn::OnCall(const char*, const char*, GVariant* 
   Notice notice;
   const gchar *appName = nullptr, *summary = nullptr, *body = nullptr;
   GVariantIter* actions = nullptr;
-  g_variant_get(parameters, "(&su&s&s&sasa{sv}i)", &appName, nullptr, nullptr, &summary, &body, &actions, nullptr,
-                nullptr);
+  g_variant_get(parameters, "(&su&s&s&sasa{sv}i)", &appName, nullptr, nullptr, &summary, &body,
+                &actions, nullptr, nullptr);
   notice.appName = appName;
   notice.summary = summary;
   notice.body = body;
-  for (const gchar* action = nullptr; g_variant_iter_next(actions, "&s", &action);) notice.actions.emplace_back(action);
+  for (const gchar* action = nullptr; g_variant_iter_next(actions, "&s", &action);)
+    notice.actions.emplace_back(action);
   g_variant_iter_free(actions);
   notice.id = static_cast<guint32>(m_notices.size() + 1);
   m_notices.push_back(notice);

@@ -16,7 +16,8 @@
 #include "bridge/SessionBus.h"
 
 // Runs GLib's default main context until `done` holds, at most `limit`.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10));
+bool PumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 class DesktopPeer {
  public:
@@ -33,9 +34,10 @@ class DesktopPeer {
   // A method call that keeps the default main context turning while it waits
   // (the program's side answers on it). Null with `error` set on failure.
   Variant Call(const std::string& name, const std::string& path, const std::string& interface,
-               const std::string& method, GVariant* parameters, const char* replyType, std::string* error = nullptr);
-  Variant GetProperty(const std::string& name, const std::string& path, const std::string& interface,
-                      const std::string& property);
+               const std::string& method, GVariant* parameters, const char* replyType,
+               std::string* error = nullptr);
+  Variant GetProperty(const std::string& name, const std::string& path,
+                      const std::string& interface, const std::string& property);
 
  protected:
   virtual GVariant* OnCall(const char* sender, const char* method, GVariant* parameters) = 0;

@@ -5,36 +5,23 @@
 // notification daemon stand-in receives the notice.
 
 #include <gtest/gtest.h>
+#include <wx/app.h>
 
 #include <thread>
-
-#include <wx/app.h>
 
 #include "app/RunningInstance.h"
 #include "app/desktop/StatusNotifierItem.h"
 #include "app/ui/MainWnd.h"
-#include "app/ui/MainWndHost.h"
-#include "app/ui/WxBusDispatcher.h"
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
 #include "tests/support/BuiltinSkinTest.h"
 #include "tests/support/DesktopPeers.h"
 #include "tests/support/PrivateSessionBus.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestMainWndHost.h"
 #include "tests/support/WxTestEnvironment.h"
 
 namespace {
-
-class TestHost : public MainWndHost {
- public:
-  BusDispatcher& BusHandlerThread() override { return m_dispatcher; }
-  void RunSetupSheetOnBus() override {}
-  void QuitWhenWorkerEnds() override { quitAsked = true; }
-  bool quitAsked = false;
-
- private:
-  WxBusDispatcher m_dispatcher;
-};
 
 // Turns wxWidgets' event loop, and nothing else, until `done` holds (10 s at most).
 bool YieldUntil(const std::function<bool()>& done) {
@@ -67,9 +54,10 @@ class TrayWindowTest : public BuiltinSkinTest {
     return window;
   }
 
-  void CallItem(StatusNotifierWatcherStandIn& watcher, const char* path, const char* interface, const char* method,
-                GVariant* parameters) {
-    watcher.Call(watcher.Registrations().at(0).service, path, interface, method, parameters, nullptr);
+  void CallItem(StatusNotifierWatcherStandIn& watcher, const char* path, const char* interface,
+                const char* method, GVariant* parameters) {
+    watcher.Call(watcher.Registrations().at(0).service, path, interface, method, parameters,
+                 nullptr);
   }
 
   // A run of the worker that fetches `fetched` files, as the window's timer
@@ -85,7 +73,7 @@ class TrayWindowTest : public BuiltinSkinTest {
   PrivateSessionBus bus;
   ScratchProgramFolder program;
   CDownloadCore core;
-  TestHost host;
+  TestMainWndHost host;
 };
 
 TEST_F(TrayWindowTest, TheDesktopsClicksMinimiseRestoreAndRunTheMenu) {
@@ -96,7 +84,8 @@ TEST_F(TrayWindowTest, TheDesktopsClicksMinimiseRestoreAndRunTheMenu) {
   ASSERT_TRUE(YieldUntil([&] { return !watcher.Registrations().empty(); }));
 
   const auto activate = [&] {
-    CallItem(watcher, kStatusNotifierItemPath, "org.kde.StatusNotifierItem", "Activate", g_variant_new("(ii)", 0, 0));
+    CallItem(watcher, kStatusNotifierItemPath, "org.kde.StatusNotifierItem", "Activate",
+             g_variant_new("(ii)", 0, 0));
   };
   activate();
   EXPECT_TRUE(window->m_bMinimized);
