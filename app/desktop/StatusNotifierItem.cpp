@@ -199,7 +199,9 @@ void StatusNotifierItem::Export() {
       },
       [](GDBusConnection*, const gchar*, gpointer self) {
         auto* item = static_cast<StatusNotifierItem*>(self);
+        const bool wasPresent = item->m_bWatcherPresent;
         item->m_bWatcherPresent = item->m_bWatcherSeen = false;
+        if (wasPresent && item->m_handlers.trayGone) item->m_handlers.trayGone();
       },
       this, nullptr);
 }

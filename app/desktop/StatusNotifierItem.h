@@ -36,6 +36,7 @@ class StatusNotifierItem {
     std::function<void()> activate;            // the icon was clicked (left button)
     std::function<void(int command)> command;  // a menu item was chosen
     std::function<TrayMenuState()> menuState;  // the menu's states as of now
+    std::function<void()> trayGone;            // the watcher left: no panel shows the icon
   };
 
   // The item on `connection` (kept referenced) when a watcher owns its name

@@ -88,7 +88,15 @@ CTrayIcon::CTrayIcon(CMainWnd& window, GDBusConnection* session, const wxMenu& m
       .activate = [&window] { window.ToggleMinimized(); },
       .command = [&window](int command) { window.DoCommand(static_cast<std::uint32_t>(command)); },
       .menuState =
-          [&window] { return ComputeTrayMenuState(window.m_bMinimized, window.m_bListShown); }};
+          [&window] { return ComputeTrayMenuState(window.m_bMinimized, window.m_bListShown); },
+      // A window hidden in a tray that is gone would have no way back: it
+      // goes to the taskbar, minimised, as where there never was a tray.
+      .trayGone =
+          [&window] {
+            if (!window.m_bMinimized || window.IsShown()) return;
+            window.Show();
+            window.Iconize(true);
+          }};
   m_pStatusNotifier =
       StatusNotifierItem::Create(session, window.GetTitle().utf8_string(), BuiltinTrayPictures(),
                                  MenuTexts(menu), std::move(handlers));

@@ -79,7 +79,8 @@ class TrayBusTest : public ::testing::Test {
         session.get(), "QEM - Tunefetch", NumberedPictures(), texts,
         {.activate = [this] { ++activations; },
          .command = [this](int command) { commands.push_back(command); },
-         .menuState = [this] { return ComputeTrayMenuState(minimized, listShown); }});
+         .menuState = [this] { return ComputeTrayMenuState(minimized, listShown); },
+         .trayGone = [this] { ++traysGone; }});
   }
 
   Variant ItemProperty(StatusNotifierWatcherStandIn& watcher, const char* property) {
@@ -123,6 +124,7 @@ class TrayBusTest : public ::testing::Test {
   PrivateSessionBus bus;
   SessionConnection session;
   int activations = 0;
+  int traysGone = 0;
   std::vector<int> commands;
   bool minimized = false;
   bool listShown = true;
@@ -198,6 +200,7 @@ TEST_F(TrayBusTest, AWatcherThatComesBackIsRegisteredWithAgain) {
   ASSERT_TRUE(PumpUntil([&] { return first->Registrations().size() == 1; }));
   first.reset();
   ASSERT_TRUE(PumpUntil([&] { return !item->IsShown(); }));
+  EXPECT_EQ(traysGone, 1);
   StatusNotifierWatcherStandIn second;
   ASSERT_TRUE(PumpUntil([&] { return second.Registrations().size() == 1; }));
   EXPECT_TRUE(item->IsShown());

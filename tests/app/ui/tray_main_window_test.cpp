@@ -104,6 +104,20 @@ TEST_F(TrayWindowTest, TheDesktopsClicksMinimiseRestoreAndRunTheMenu) {
   EXPECT_TRUE(YieldUntil([&] { return host.quitAsked; }));
 }
 
+TEST_F(TrayWindowTest, AWindowHiddenInATrayThatGoesAwayComesBackToTheTaskbar) {
+  WriteSetting("DISP", "TRAY_MINIMIZE", "1");
+  auto watcher = std::make_unique<StatusNotifierWatcherStandIn>();
+  CMainWnd* window = Open();
+  ASSERT_TRUE(YieldUntil([&] { return !watcher->Registrations().empty(); }));
+  window->MinimizeWindow();
+  ASSERT_FALSE(window->IsShown());
+  watcher.reset();  // the panel goes away
+  EXPECT_TRUE(YieldUntil([&] { return window->IsShown(); }));
+  EXPECT_TRUE(window->m_bMinimized);
+  window->Destroy();
+  wxTheApp->Yield(true);
+}
+
 TEST_F(TrayWindowTest, WithoutAWatcherOrANotificationAreaMinimisingGoesToTheTaskbar) {
   WriteSetting("DISP", "TRAY_MINIMIZE", "1");
   CMainWnd* window = Open();
