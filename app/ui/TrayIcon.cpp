@@ -95,7 +95,7 @@ CTrayIcon::CTrayIcon(CMainWnd& window, GDBusConnection* session, const wxMenu& m
           [&window] {
             if (!window.m_bMinimized || window.IsShown()) return;
             window.Show();
-            window.Iconize(true);
+            window.MinimizeWindow();
           }};
   m_pStatusNotifier =
       StatusNotifierItem::Create(session, window.GetTitle().utf8_string(), BuiltinTrayPictures(),
