@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/ProcessUsage.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -72,24 +73,6 @@ double TimeToFirstPaint(Display* display, const std::string& program, const std:
       return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
-  return -1;
-}
-
-double CpuSeconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), {});
-  std::istringstream fields(text.substr(text.rfind(')') + 2));
-  std::string field;
-  long ticks = 0;
-  for (int index = 3; fields >> field; ++index)
-    if (index == 14 || index == 15) ticks += std::stol(field);
-  return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-long PeakKib(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
   return -1;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/ProcessLauncher.h"
 #include "platform/SmallFile.h"
 #include "platform/XdgFolders.h"
+#include "platform/XmlText.h"
 
 namespace {
 
@@ -39,29 +40,6 @@ std::string PackagePath(std::string_view extension) {
     }
   }
   return PackagesFolder() + "/" + name + ".xml";
-}
-
-std::string XmlEscaped(std::string_view text) {
-  std::string escaped;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
 }
 
 std::string PackageText(std::string_view extension) {

@@ -32,6 +32,12 @@ constexpr Message kEnglish[] = {
     {"2004", "S&kip Current File"},
     {"2005", "&Open Download List"},
     {"2006", "Close &Menu"},
+    // Keys of our own: the desktop notification at the end of a run the
+    // window did not show.
+    {"3001", "Downloads finished"},
+    {"3002", "Files fetched: %1"},
+    {"3003", "Saved in: %1"},
+    {"3004", "Open Folder"},
 };
 
 std::string EnglishText(std::string_view key) {

@@ -1,6 +1,7 @@
 #pragma once
-// Numbered message texts: message boxes (0xxx), setup-sheet captions (1xxx)
-// and menu items (2xxx). The language comes from GENERAL/LANGUAGE: "*" or
+// Numbered message texts: message boxes (0xxx), setup-sheet captions (1xxx),
+// menu items (2xxx) and desktop notifications (3xxx). The language comes
+// from GENERAL/LANGUAGE: "*" or
 // "English" (any case) selects the built-in English table, any other name the
 // file <name>.lng in the program folder (section MESSAGE). A key without a
 // text yields "*"; a language file is never completed from English.

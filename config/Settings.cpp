@@ -32,6 +32,9 @@ constexpr DefaultRow kDefaults[] = {
     {"DISP", "POSITION", "100,100"},
     {"DISP", "AUTO_CLOSE", "1"},
     {"DISP", "TRAY_MINIMIZE", "0"},
+    // Ours: a desktop notification when a run ends while the window is hidden
+    // or minimised.
+    {"DISP", "NOTIFY", "1"},
     {"SITE", "URL", ""},
     {"SITE", "USERID", ""},
     {"SITE", "PASSWORD", ""},

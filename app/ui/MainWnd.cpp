@@ -7,6 +7,7 @@
 #include "app/TrayMenu.h"
 #include "app/ui/MainWndHost.h"
 #include "app/ui/MainWndObserver.h"
+#include "app/ui/RunEndNotifier.h"
 #include "app/ui/TrayIcon.h"
 #include "app/ui/WindowMoveDrag.h"
 #include "config/MessageCatalog.h"
@@ -49,10 +50,15 @@ CMainWnd::CMainWnd(CDownloadCore& app, MainWndHost& host, WindowPlace place, boo
   Move(place.left, place.top);
 
   CreateChildren();
-  m_pTrayIcon = std::make_unique<CTrayIcon>(*this);
-  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { m_timerSteps.Tick(); });
+  BuildPopupMenu();  // before the tray icon, which exports its items
+  m_pSession = ConnectToSessionBus();
+  m_pTrayIcon = std::make_unique<CTrayIcon>(*this, m_pSession.get(), m_popupMenu);
+  m_pRunEndNotifier = std::make_unique<CRunEndNotifier>(m_pSession.get());
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+    m_timerSteps.Tick();
+    m_pRunEndNotifier->Tick(m_app.IsWorkerRunning(), m_bMinimized);
+  });
   m_timer.Start(kMainWndTimerMilliseconds);
-  BuildPopupMenu();
 
   Bind(wxEVT_PAINT, &CMainWnd::OnPaint, this);
   Bind(wxEVT_CLOSE_WINDOW, &CMainWnd::OnClose, this);
@@ -139,7 +145,7 @@ void CMainWnd::UpdateTrayMenu() {
 void CMainWnd::ShowPopupMenu(bool fromTray) {
   UpdateTrayMenu();
   if (fromTray && m_pTrayIcon) {
-    m_pTrayIcon->PopupMenu(&m_popupMenu);
+    m_pTrayIcon->PopupMenu(m_popupMenu);
     return;
   }
   PopupMenu(&m_popupMenu, ScreenToClient(wxGetMousePosition()));
@@ -160,7 +166,7 @@ void CMainWnd::MinimizeWindow() {
 
 bool CMainWnd::EnterMinimized() {
   m_bMinimized = true;
-  if (!MinimizeHidesToTray()) return false;
+  if (!MinimizeHidesToTray(m_pTrayIcon.get())) return false;
   Hide();
   return true;
 }
@@ -284,6 +290,13 @@ void CMainWnd::OnHeadItemRemoved() {
 
 void CMainWnd::SetTrayTip(const std::string& tip) {
   if (m_pTrayIcon) m_pTrayIcon->SetTip(tip);
+}
+
+void CMainWnd::OnItemDone(ItemOutcome outcome) { m_pRunEndNotifier->OnItemDone(outcome); }
+
+void CMainWnd::CloseAfterRun() {
+  m_pRunEndNotifier->OnRunClosesWindow(m_bMinimized);
+  Close();
 }
 
 void CMainWnd::OnPaint(wxPaintEvent&) {

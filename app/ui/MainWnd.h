@@ -20,6 +20,8 @@
 #include "app/MainWndCommands.h"
 #include "app/MainWndGeometry.h"
 #include "app/MainWndTimer.h"
+#include "app/desktop/SessionConnection.h"
+#include "core/DownloadObserver.h"
 #include "platform/bus/BusWindow.h"
 #include "skin/PanelGeometry.h"
 
@@ -27,6 +29,7 @@ class CDownloadCore;
 class CDownloadListWnd;
 class MainWndHost;
 class CTrayIcon;
+class CRunEndNotifier;
 class MainWndObserver;
 
 class CMainWnd : public wxFrame {
@@ -50,6 +53,10 @@ class CMainWnd : public wxFrame {
   void OnHeadItemRemoved();
 
   void SetTrayTip(const std::string& tip);
+  // The worker is done with an item. Any thread.
+  void OnItemDone(ItemOutcome outcome);
+  // The worker's run has ended and AUTO_CLOSE closes the window.
+  void CloseAfterRun();
 
   void MinimizeWindow();
   // Marks the window minimised and hides it when minimising goes to the
@@ -96,7 +103,9 @@ class CMainWnd : public wxFrame {
   CDownloadCore& m_app;
   MainWndHost& m_host;
   CDownloadListWnd* m_pListView = nullptr;  // child window, owned by wxWidgets
+  SessionConnection m_pSession;  // null without a session bus
   std::unique_ptr<CTrayIcon> m_pTrayIcon;
+  std::unique_ptr<CRunEndNotifier> m_pRunEndNotifier;
   wxMenu m_popupMenu;
   wxTimer m_timer;
   MainWndTimer m_timerSteps;

@@ -55,11 +55,17 @@ void MainWndObserver::OnHeadItemRemoved() {
 void MainWndObserver::SetTrayTip(const std::string& tip) {
   OnGuiThread([tip](CMainWnd& window) { window.SetTrayTip(tip); });
 }
+// Counted at once, on the worker thread: queued, the count could trail the
+// worker's end, which the window's timer sees.
+void MainWndObserver::OnItemDone(const CDownloadItem&, ItemOutcome outcome) {
+  std::lock_guard lock(m_mutex);
+  if (m_pWindow) m_pWindow->OnItemDone(outcome);
+}
 void MainWndObserver::RequestClose() {
   // Queued even on the GUI thread: the close must not run inside the call
   // that asked for it.
   std::lock_guard lock(m_mutex);
-  if (m_pWindow) m_pWindow->CallAfter([window = m_pWindow] { window->Close(); });
+  if (m_pWindow) m_pWindow->CallAfter([window = m_pWindow] { window->CloseAfterRun(); });
 }
 
 MessageAnswer MainWndObserver::ShowMessageBox(const std::string& text, MessageButtons buttons) {

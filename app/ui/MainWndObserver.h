@@ -30,6 +30,7 @@ class MainWndObserver : public DownloadObserver {
   MessageAnswer ShowMessageBox(const std::string& text, MessageButtons buttons) override;
   void SetTrayTip(const std::string& tip) override;
   void RequestClose() override;
+  void OnItemDone(const CDownloadItem& item, ItemOutcome outcome) override;
 
  private:
   // Runs `call` with the window on the GUI thread: at once when called there,

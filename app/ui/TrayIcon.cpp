@@ -1,39 +1,129 @@
 #include "app/ui/TrayIcon.h"
 
+#include <wx/image.h>
+#include <wx/taskbar.h>
+
+#include "app/desktop/StatusNotifierItem.h"
 #include "app/ui/MainWnd.h"
 #include "config/Settings.h"
 #include "skin/BuiltinArtwork.h"
 #include "skin/ui/EmbeddedIcon.h"
 
-bool MinimizeHidesToTray() {
-  return IsSettingOn("DISP", "TRAY_MINIMIZE") && wxTaskBarIcon::IsAvailable();
+// The classic icon of an X11 notification area (XEmbed).
+class CXEmbedTrayIcon : public wxTaskBarIcon {
+ public:
+  explicit CXEmbedTrayIcon(CMainWnd& window)
+      : m_idleIcon(LoadEmbeddedIcon(builtin_art::kTrayIdleIcon)) {
+    for (std::size_t frame = 0; frame < m_turnIcons.size(); ++frame)
+      m_turnIcons[frame] = LoadEmbeddedIcon(builtin_art::kTrayTurnIcons[frame]);
+    // The action is taken on the press, not on the release.
+    Bind(wxEVT_TASKBAR_LEFT_DOWN, [&window](wxTaskBarIconEvent&) { window.ToggleMinimized(); });
+    Bind(wxEVT_TASKBAR_RIGHT_DOWN, [&window](wxTaskBarIconEvent&) { window.ShowPopupMenu(true); });
+    // Choices of the popup shown from the tray arrive here, not at the window.
+    Bind(wxEVT_MENU, [&window](wxCommandEvent& event) { window.OnMenuChoice(event.GetId()); });
+    Update();  // failures to add or change the icon are ignored
+  }
+  ~CXEmbedTrayIcon() override { RemoveIcon(); }
+
+  void ShowPicture(TrayPicture picture) {
+    if (picture == m_picture) return;
+    m_picture = picture;
+    Update();
+  }
+
+  void SetTip(const std::string& tip) {
+    m_tip = wxString::FromUTF8(tip);
+    Update();
+  }
+
+ private:
+  void Update() {
+    const wxIcon& icon =
+        m_picture.frame == TrayPicture::kIdle ? m_idleIcon : m_turnIcons[m_picture.frame];
+    SetIcon(wxBitmapBundle(icon), m_tip);
+  }
+
+  wxIcon m_idleIcon;
+  std::array<wxIcon, 8> m_turnIcons;
+  TrayPicture m_picture;
+  wxString m_tip = "QEM";
+};
+
+namespace {
+
+IconPixels EmbeddedIconPixels(std::string_view name) {
+  wxImage image = LoadEmbeddedBitmap(name).ConvertToImage();
+  if (!image.IsOk()) return {};
+  if (!image.HasAlpha()) image.InitAlpha();
+  const auto count =
+      static_cast<std::size_t>(image.GetWidth()) * static_cast<std::size_t>(image.GetHeight());
+  IconPixels pixels{image.GetWidth(), image.GetHeight(), {}, {}};
+  pixels.rgb.assign(image.GetData(), image.GetData() + count * 3);
+  if (image.HasAlpha()) pixels.alpha.assign(image.GetAlpha(), image.GetAlpha() + count);
+  return pixels;
 }
 
-CTrayIcon::CTrayIcon(CMainWnd& window) : m_window(window), m_idleIcon(LoadEmbeddedIcon(builtin_art::kTrayIdleIcon)) {
-  for (std::size_t frame = 0; frame < m_turnIcons.size(); ++frame)
-    m_turnIcons[frame] = LoadEmbeddedIcon(builtin_art::kTrayTurnIcons[frame]);
-  // The action is taken on the press, not on the release.
-  Bind(wxEVT_TASKBAR_LEFT_DOWN, [this](wxTaskBarIconEvent&) { m_window.ToggleMinimized(); });
-  Bind(wxEVT_TASKBAR_RIGHT_DOWN, [this](wxTaskBarIconEvent&) { m_window.ShowPopupMenu(true); });
-  // Choices of the popup shown from the tray arrive here, not at the window.
-  Bind(wxEVT_MENU, [this](wxCommandEvent& event) { m_window.OnMenuChoice(event.GetId()); });
-  Update();  // failures to add or change the icon are ignored
+TrayPictures BuiltinTrayPictures() {
+  TrayPictures pictures;
+  pictures.idle = EmbeddedIconPixels(builtin_art::kTrayIdleIcon);
+  for (std::size_t frame = 0; frame < pictures.turn.size(); ++frame)
+    pictures.turn[frame] = EmbeddedIconPixels(builtin_art::kTrayTurnIcons[frame]);
+  return pictures;
 }
 
-CTrayIcon::~CTrayIcon() { RemoveIcon(); }
+// The menu's texts as built, in the order of its items.
+TrayMenuTexts MenuTexts(const wxMenu& menu) {
+  TrayMenuTexts texts;
+  const wxMenuItemList& items = menu.GetMenuItems();
+  std::size_t index = 0;
+  for (auto node = items.GetFirst(); node && index < texts.size(); node = node->GetNext(), ++index)
+    texts[index] = node->GetData()->GetItemLabel().utf8_string();
+  return texts;
+}
+
+}  // namespace
+
+CTrayIcon::CTrayIcon(CMainWnd& window, GDBusConnection* session, const wxMenu& menu) {
+  StatusNotifierItem::Handlers handlers{
+      .activate = [&window] { window.ToggleMinimized(); },
+      .command = [&window](int command) { window.DoCommand(static_cast<std::uint32_t>(command)); },
+      .menuState =
+          [&window] { return ComputeTrayMenuState(window.m_bMinimized, window.m_bListShown); },
+      // A window hidden in a tray that is gone would have no way back: it
+      // goes to the taskbar, minimised, as where there never was a tray.
+      .trayGone =
+          [&window] {
+            if (!window.m_bMinimized || window.IsShown()) return;
+            window.Show();
+            window.MinimizeWindow();
+          }};
+  m_pStatusNotifier =
+      StatusNotifierItem::Create(session, window.GetTitle().utf8_string(), BuiltinTrayPictures(),
+                                 MenuTexts(menu), std::move(handlers));
+  if (!m_pStatusNotifier) m_pXEmbedIcon = std::make_unique<CXEmbedTrayIcon>(window);
+}
+
+CTrayIcon::~CTrayIcon() = default;
+
+bool CTrayIcon::IsShown() const {
+  if (m_pStatusNotifier) return m_pStatusNotifier->IsShown();
+  return wxTaskBarIcon::IsAvailable();
+}
 
 void CTrayIcon::ShowPicture(TrayPicture picture) {
-  if (picture == m_picture) return;
-  m_picture = picture;
-  Update();
+  if (m_pStatusNotifier) m_pStatusNotifier->ShowPicture(picture);
+  if (m_pXEmbedIcon) m_pXEmbedIcon->ShowPicture(picture);
 }
 
 void CTrayIcon::SetTip(const std::string& tip) {
-  m_tip = wxString::FromUTF8(tip);
-  Update();
+  if (m_pStatusNotifier) m_pStatusNotifier->SetTip(tip);
+  if (m_pXEmbedIcon) m_pXEmbedIcon->SetTip(tip);
 }
 
-void CTrayIcon::Update() {
-  const wxIcon& icon = m_picture.frame == TrayPicture::kIdle ? m_idleIcon : m_turnIcons[m_picture.frame];
-  SetIcon(wxBitmapBundle(icon), m_tip);
+void CTrayIcon::PopupMenu(wxMenu& menu) {
+  if (m_pXEmbedIcon) m_pXEmbedIcon->PopupMenu(&menu);
+}
+
+bool MinimizeHidesToTray(const CTrayIcon* tray) {
+  return IsSettingOn("DISP", "TRAY_MINIMIZE") && tray && tray->IsShown();
 }

@@ -2,37 +2,50 @@
 // The main window's icon in the notification area: the idle note with the tip
 // "QEM" at first, the turning note while data arrives, the worker's current
 // file as its tip. A left press toggles the window between restored and
-// minimised, a right press opens the popup menu.
+// minimised; the popup menu opens from it.
+//
+// Which icon: a StatusNotifierItem where the session bus has a
+// StatusNotifierWatcher (KDE, GNOME with the AppIndicator extension, the
+// Wayland desktops that show tray icons), else the XEmbed icon of
+// wxTaskBarIcon where an X11 notification area is, else none, and the window
+// minimises to the taskbar.
 
-#include <array>
+#include <gio/gio.h>
+#include <wx/menu.h>
+
+#include <memory>
 #include <string>
-
-#include <wx/icon.h>
-#include <wx/taskbar.h>
 
 #include "app/TrayAnimation.h"
 
 class CMainWnd;
+class CXEmbedTrayIcon;
+class StatusNotifierItem;
 
-// True when a minimised window leaves the taskbar and lives in the tray alone:
-// DISP/TRAY_MINIMIZE is set and the desktop has a notification area to come
-// back from. Many desktops have none, and there hiding would leave no way back.
-bool MinimizeHidesToTray();
-
-class CTrayIcon : public wxTaskBarIcon {
+class CTrayIcon {
  public:
-  explicit CTrayIcon(CMainWnd& window);
-  ~CTrayIcon() override;
+  // `session` (null when there is no session bus) is used only while the
+  // icon lives.
+  CTrayIcon(CMainWnd& window, GDBusConnection* session, const wxMenu& menu);
+  ~CTrayIcon();
+
+  // True while a notification area shows the icon, so a window hidden in the
+  // tray can come back.
+  bool IsShown() const;
 
   void ShowPicture(TrayPicture picture);
   void SetTip(const std::string& tip);
 
- private:
-  void Update();
+  // Pops `menu` up at the XEmbed icon. A StatusNotifierItem's host shows the
+  // menu itself, from what the item exports.
+  void PopupMenu(wxMenu& menu);
 
-  CMainWnd& m_window;
-  wxIcon m_idleIcon;
-  std::array<wxIcon, 8> m_turnIcons;
-  TrayPicture m_picture;
-  wxString m_tip = "QEM";
+ private:
+  std::unique_ptr<StatusNotifierItem> m_pStatusNotifier;
+  std::unique_ptr<CXEmbedTrayIcon> m_pXEmbedIcon;
 };
+
+// True when a minimised window leaves the taskbar and lives in the tray alone:
+// DISP/TRAY_MINIMIZE is set and `tray` is shown. Many desktops have no
+// notification area, and there hiding would leave no way back.
+bool MinimizeHidesToTray(const CTrayIcon* tray);

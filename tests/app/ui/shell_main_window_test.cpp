@@ -10,8 +10,6 @@
 
 #include "app/RunningInstance.h"
 #include "app/ui/MainWnd.h"
-#include "app/ui/MainWndHost.h"
-#include "app/ui/WxBusDispatcher.h"
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
 #include "platform/bus/DesktopBus.h"
@@ -20,20 +18,10 @@
 #include "skin/ui/SkinBitmaps.h"
 #include "tests/support/BuiltinSkinTest.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestMainWndHost.h"
 #include "tests/support/WxTestEnvironment.h"
 
 namespace {
-
-class TestHost : public MainWndHost {
- public:
-  BusDispatcher& BusHandlerThread() override { return m_dispatcher; }
-  void RunSetupSheetOnBus() override {}
-  void QuitWhenWorkerEnds() override { quitAsked = true; }
-  bool quitAsked = false;
-
- private:
-  WxBusDispatcher m_dispatcher;
-};
 
 class MainWindowTest : public BuiltinSkinTest {
  protected:
@@ -72,7 +60,7 @@ class MainWindowTest : public BuiltinSkinTest {
 
   ScratchProgramFolder program;
   CDownloadCore core;
-  TestHost host;
+  TestMainWndHost host;
 };
 
 TEST_F(MainWindowTest, LargeAndSmallModeAndTheSmallModesBottomEdge) {
