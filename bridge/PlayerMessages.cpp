@@ -28,6 +28,9 @@ PlayerAnswer Answered(const PlayerOutcome& outcome) {
   return {outcome.Done() ? 1 : 0, outcome.failure};
 }
 
+// The record is the path followed by one NUL byte; the path ends at the first NUL.
+std::string PathOfRecord(const std::string& data) { return data.substr(0, data.find('\0')); }
+
 PlayerOutcome AddFile(PlayerBackend& player, const std::string& path) {
   const std::optional<std::string> uri = FileUriFromPath(path);
   if (!uri) return PlayerOutcome::Failed("cannot add \"" + path + "\": not an absolute path");
@@ -62,7 +65,7 @@ PlayerAnswer AnswerPlayerMessage(PlayerBackend& player, const BusMessage& messag
     case Command::AddFile: {
       if (PlayerOutcome running = RequireRunning(player); !running.Done()) return Answered(running);
       return Answered(command == Command::Play ? player.Play()
-                                               : AddFile(player, message.data.c_str()));
+                                               : AddFile(player, PathOfRecord(message.data)));
     }
   }
   return {};

@@ -70,6 +70,7 @@ std::string ReplaceNonAscii(std::string_view text) {
 std::string Cp932ToUtf8(std::string_view text) {
   if (IsAscii(text)) return std::string(text);
   iconv_t converter = iconv_open("UTF-8", "CP932");
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open reports failure as (iconv_t)-1
   if (converter == reinterpret_cast<iconv_t>(-1)) return ReplaceNonAscii(text);
 
   std::string result;

@@ -176,7 +176,7 @@ class ShiftJisConverter {
       m_kanaShift = KanaShift::ShiftOut;
     } else if (x == kEscape) {
       ReadEscapeSequence();
-    } else if (x <= 0x20 || x == 0x7F) {
+    } else if (x <= 0x20 || x == 0x7F) {  // NOLINT(bugprone-branch-clone): before the shifts, on purpose
       Send(0, x);
     } else if (m_kanaShift != KanaShift::Off) {
       int kana = x + 0x80;

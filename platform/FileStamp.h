@@ -25,7 +25,7 @@ struct FileStamp {
 std::optional<FileStamp> StampOfFile(const std::string& path);
 
 // The stamp in a status a caller has already taken (stat, lstat, fstat).
-FileStamp StampOfStatus(const struct stat& status);
+FileStamp StampOfStatus(const struct stat& info);
 
 // True when what was read under `stamp` at time `readAt` may be trusted for
 // as long as the stamp stays the same. A file changed within the last

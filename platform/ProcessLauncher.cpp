@@ -47,6 +47,7 @@ int RunProgram(const std::vector<std::string>& arguments, std::chrono::milliseco
   if (arguments.empty() || arguments.front().empty()) return -1;
   std::vector<std::string> words = arguments;  // argv wants writable text
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;

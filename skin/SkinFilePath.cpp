@@ -12,7 +12,7 @@ std::string MatchPart(const std::filesystem::path& folder, const std::string& pa
   std::error_code error;
   if (std::filesystem::exists(folder / part, error)) return part;
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
+    std::string name = it->path().filename().string();
     if (EqualsIgnoringCase(name, part)) return name;
   }
   return part;
