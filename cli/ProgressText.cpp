@@ -25,6 +25,16 @@ std::string FormatBytes(std::int64_t bytes) {
   return text;
 }
 
+std::string FormatCount(std::size_t count) {
+  const std::string digits = std::to_string(count);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
 std::string ProgressLine(std::string_view name, std::int64_t bytes, std::int64_t expectedSize,
                          double bytesPerSecond) {
   std::string line(Utf8Prefix(name, kNameBytes));

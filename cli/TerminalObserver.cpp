@@ -30,6 +30,15 @@ TerminalObserver::TerminalObserver(CDownloadCore& core, Style style) : m_core(co
 void TerminalObserver::SetListName(std::string name) {
   std::lock_guard lock(m_outputMutex);
   m_listName = std::move(name);
+  m_nRefusedInList = 0;
+}
+
+void TerminalObserver::EndOfList() {
+  std::lock_guard lock(m_outputMutex);
+  if (m_nRefusedInList <= kRefusalsShown) return;
+  ClearProgressLine();
+  std::fprintf(stderr, "tunefetch-cli: %s: … and %s more lines not queued\n", m_listName.c_str(),
+               FormatCount(m_nRefusedInList - kRefusalsShown).c_str());
 }
 
 void TerminalObserver::ClearProgressLine() {
@@ -113,6 +122,7 @@ void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome
 
 void TerminalObserver::OnLineRefused(std::size_t lineNumber, RefusedLine why) {
   std::lock_guard lock(m_outputMutex);
+  if (++m_nRefusedInList > kRefusalsShown) return;
   ClearProgressLine();
   std::fprintf(stderr, "tunefetch-cli: %s:%zu: %s; line not queued\n", m_listName.c_str(), lineNumber,
                RefusalText(why));

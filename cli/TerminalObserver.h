@@ -20,10 +20,17 @@ class TerminalObserver : public DownloadObserver {
     bool answerYes;      // --yes
   };
 
+  // Refused lines of one list reported one by one; the rest are counted.
+  static constexpr std::size_t kRefusalsShown = 10;
+
   TerminalObserver(CDownloadCore& core, Style style);
 
-  // The list being loaded, named in reports of refused lines.
+  // The list about to be loaded, named in reports of refused lines.
   void SetListName(std::string name);
+
+  // The list named by SetListName has been read: reports how many refused
+  // lines were not reported one by one.
+  void EndOfList();
 
   // Redraws the progress line; the main thread calls it about four times a
   // second. Does nothing without a progress line or a current transfer.
@@ -60,6 +67,7 @@ class TerminalObserver : public DownloadObserver {
   std::mutex m_outputMutex;  // one writer at a time on standard output and error
   // Guarded by m_outputMutex:
   std::string m_listName;
+  std::size_t m_nRefusedInList = 0;
   std::string m_currentName;
   bool m_progressShown = false;
   std::int64_t m_lastBytes = 0;

@@ -1,16 +1,16 @@
 // tunefetch-cli as a user runs it: a copy of the program folder with its own
 // settings file, a real list, the local test server and the player double;
-// its output, exit statuses and Ctrl-C.
+// its output, exit statuses and Ctrl-C in every phase.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PlayerDouble.h"
@@ -44,6 +44,15 @@ class CliTest : public ::testing::Test {
   }
   int Run(const std::vector<std::string>& arguments) { return WaitForChildExit(Start(arguments), 20s); }
   std::string Output() const { return ReadFileText(save / "out.txt"); }
+
+  // True once process `pid` holds `path` open.
+  static bool HoldsOpen(pid_t pid, const std::string& path) {
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error))
+      if (std::filesystem::read_symlink(entry.path(), error) == path) return true;
+    return false;
+  }
 
   ScratchFolder program;
   ScratchFolder save;
@@ -85,6 +94,8 @@ TEST_F(CliTest, ExitStatuses) {
       {{}, 2},
       {{"--frobnicate", List("a.mp3\n")}, 2},
       {{"--help"}, 0},
+      {{"\"" + List("a.mp3\n", "my list.mpq") + "\""}, 0},  // quoted as a file manager passes it
+      {{"/dev/zero"}, 2},                                   // a device is no list: it never ends
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Run(c.arguments), c.status) << (c.arguments.empty() ? "" : c.arguments[0]) << "\n" << Output();
@@ -100,6 +111,40 @@ TEST_F(CliTest, InterruptStopsAtOnceAndLeavesNoPartFile) {
     EXPECT_EQ(WaitForChildExit(pid, 5s), 128 + signal);
     EXPECT_FALSE(FileExists(save / "slow.mp3.part"));
     EXPECT_FALSE(FileExists(save / "slow.mp3"));
+  }
+}
+
+// A list is read until it ends, which a pipe may never do: Ctrl-C and
+// SIGTERM end the reading as they end a transfer, and endless refused lines
+// are counted rather than printed.
+TEST_F(CliTest, SignalsEndTheReadingOfAList) {
+  const std::string fifo = save / "list.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  struct Case {
+    bool endlessWriter;  // or no writer at all
+    int signal;
+  };
+  for (const Case& c : {Case{false, SIGINT}, Case{false, SIGTERM}, Case{true, SIGTERM}}) {
+    const pid_t pid = Start({fifo});
+    EXPECT_TRUE(WaitUntil([&] { return HoldsOpen(pid, fifo); })) << Output();
+    pid_t writer = -1;
+    if (c.endlessWriter) {
+      writer = StartProgram("/bin/sh", {"-c", "exec yes '' > " + fifo}, save / "writer.txt");
+      EXPECT_TRUE(
+          WaitUntil([&] { return Output().find(":10: names no file") != std::string::npos; }));
+    }
+    kill(pid, c.signal);
+    EXPECT_EQ(WaitForChildExit(pid, 5s), 128 + c.signal) << Output();
+    if (c.endlessWriter) {
+      WaitForChildExit(writer, 5s);
+      const std::string output = Output();
+      std::size_t reported = 0;
+      for (std::size_t at = output.find("names no file"); at != std::string::npos;
+           at = output.find("names no file", at + 1))
+        ++reported;
+      EXPECT_EQ(reported, 10u) << output.substr(0, 2000);
+      EXPECT_NE(output.find("more lines not queued"), std::string::npos) << output.substr(0, 2000);
+    }
   }
 }
 
