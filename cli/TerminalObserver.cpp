@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/ProgressText.h"
+#include "cli/TerminalText.h"
 
 namespace {
 
@@ -29,16 +30,15 @@ TerminalObserver::TerminalObserver(CDownloadCore& core, Style style) : m_core(co
 
 void TerminalObserver::SetListName(std::string name) {
   std::lock_guard lock(m_outputMutex);
-  m_listName = std::move(name);
+  m_listName = TerminalSafe(name);
   m_nRefusedInList = 0;
 }
 
 void TerminalObserver::EndOfList() {
   std::lock_guard lock(m_outputMutex);
   if (m_nRefusedInList <= kRefusalsShown) return;
-  ClearProgressLine();
-  std::fprintf(stderr, "tunefetch-cli: %s: … and %s more lines not queued\n", m_listName.c_str(),
-               FormatCount(m_nRefusedInList - kRefusalsShown).c_str());
+  PrintMessageLocked(m_listName + ": … and " + FormatCount(m_nRefusedInList - kRefusalsShown) +
+                     " more lines not queued");
 }
 
 void TerminalObserver::ClearProgressLine() {
@@ -47,9 +47,20 @@ void TerminalObserver::ClearProgressLine() {
   m_progressShown = false;
 }
 
+void TerminalObserver::PrintMessage(const std::string& text) {
+  std::lock_guard lock(m_outputMutex);
+  PrintMessageLocked(TerminalSafe(text, LineFeeds::Keep));
+}
+
+void TerminalObserver::PrintMessageLocked(const std::string& text) {
+  ClearProgressLine();
+  std::fprintf(stderr, "tunefetch-cli: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
 void TerminalObserver::DrawCurrentFilePanel() {
   std::lock_guard lock(m_outputMutex);
-  m_currentName = m_core.GetCurrentFileText();
+  m_currentName = TerminalSafe(m_core.GetCurrentFileText());
   m_lastBytes = 0;
   m_rate = 0;
   m_lastTick = std::chrono::steady_clock::now();
@@ -77,12 +88,7 @@ void TerminalObserver::Finish() {
 }
 
 MessageAnswer TerminalObserver::ShowMessageBox(const std::string& text, MessageButtons buttons) {
-  {
-    std::lock_guard lock(m_outputMutex);
-    ClearProgressLine();
-    std::fprintf(stderr, "tunefetch-cli: %s\n", text.c_str());
-    std::fflush(stderr);
-  }
+  PrintMessage(text);
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   if (m_style.askOnTerminal && !m_cancelled) return AskYesNo();
   return m_style.answerYes ? MessageAnswer::Yes : MessageAnswer::No;
@@ -110,11 +116,11 @@ void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome
   std::lock_guard lock(m_outputMutex);
   if (m_style.progressLine) {
     ClearProgressLine();
-    std::string line = std::string(ItemOutcomeWord(outcome)) + "  " + item.GetDisplayName();
+    std::string line = std::string(ItemOutcomeWord(outcome)) + "  " + TerminalSafe(item.GetDisplayName());
     if (outcome == ItemOutcome::Fetched) line += "  " + FormatBytes(m_core.m_nBytesReceived);
     std::fprintf(stderr, "%s\n", line.c_str());
   } else {
-    std::printf("%s %s\n", ItemOutcomeWord(outcome), item.m_strLocalPath.c_str());
+    std::printf("%s %s\n", ItemOutcomeWord(outcome), TerminalSafe(item.m_strLocalPath).c_str());
     std::fflush(stdout);
   }
   m_currentName.clear();
@@ -123,7 +129,6 @@ void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome
 void TerminalObserver::OnLineRefused(std::size_t lineNumber, RefusedLine why) {
   std::lock_guard lock(m_outputMutex);
   if (++m_nRefusedInList > kRefusalsShown) return;
-  ClearProgressLine();
-  std::fprintf(stderr, "tunefetch-cli: %s:%zu: %s; line not queued\n", m_listName.c_str(), lineNumber,
-               RefusalText(why));
+  PrintMessageLocked(m_listName + ":" + std::to_string(lineNumber) + ": " + RefusalText(why) +
+                     "; line not queued");
 }

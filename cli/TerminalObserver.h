@@ -3,6 +3,7 @@
 // lines on standard error (the player question is asked on the terminal
 // when standard input is one), finished items become lines, and the progress
 // of the current transfer is drawn on one line of a terminal, in place.
+// Every text that came from outside is printed through TerminalSafe.
 
 #include <atomic>
 #include <chrono>
@@ -44,6 +45,10 @@ class TerminalObserver : public DownloadObserver {
   // a line of its own.
   void Finish();
 
+  // Prints "tunefetch-cli: <text>" on a line of its own on standard error,
+  // made safe for the terminal: the one way a message reaches the user.
+  void PrintMessage(const std::string& text);
+
   void DrawCurrentFilePanel() override;
   void DrawStatusPanel() override {}
   void DrawProgressPanel() override {}
@@ -58,7 +63,8 @@ class TerminalObserver : public DownloadObserver {
 
  private:
   MessageAnswer AskYesNo();
-  void ClearProgressLine();  // with m_outputMutex held
+  void ClearProgressLine();                          // with m_outputMutex held
+  void PrintMessageLocked(const std::string& text);  // with m_outputMutex held
 
   CDownloadCore& m_core;
   const Style m_style;
@@ -66,9 +72,9 @@ class TerminalObserver : public DownloadObserver {
 
   std::mutex m_outputMutex;  // one writer at a time on standard output and error
   // Guarded by m_outputMutex:
-  std::string m_listName;
+  std::string m_listName;  // made safe
   std::size_t m_nRefusedInList = 0;
-  std::string m_currentName;
+  std::string m_currentName;  // made safe
   bool m_progressShown = false;
   std::int64_t m_lastBytes = 0;
   std::chrono::steady_clock::time_point m_lastTick;

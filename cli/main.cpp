@@ -16,6 +16,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/TerminalObserver.h"
+#include "cli/TerminalText.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
   for (const std::string& list : options->lists) {
     if (!CanOpen(list)) {
       std::fprintf(stderr, "tunefetch-cli: %s: %s\n", GetMessageText("0002").c_str(),
-                   list.c_str());
+                   TerminalSafe(list).c_str());
       return kExitUsage;
     }
   }
@@ -145,7 +146,7 @@ int main(int argc, char** argv) {
   if (!allLoaded) return kExitUsage;  // a list vanished between the check and the reading
   if (const CDownloadItem* head = core.GetHeadItem()) {
     std::fprintf(stderr, "tunefetch-cli: %zu file(s) left, first %s\n", core.m_queue.GetCount(),
-                 head->m_strUrl.c_str());
+                 TerminalSafe(head->m_strUrl).c_str());
     return kExitLeftOrFailed;
   }
   return core.m_nLastResult == 0 ? kExitDone : kExitLeftOrFailed;
