@@ -1,8 +1,10 @@
 #include "cli/TerminalObserver.h"
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/ProgressText.h"
@@ -11,6 +13,7 @@
 namespace {
 
 constexpr int kAnswerPollMs = 100;
+constexpr std::size_t kDefaultColumns = 80;  // when the terminal does not say
 
 const char* RefusalText(RefusedLine why) {
   switch (why) {
@@ -22,6 +25,13 @@ const char* RefusalText(RefusedLine why) {
       return "local path or file name too long";
   }
   return "";
+}
+
+// Asked at every redraw, so a resized terminal is followed within a tick.
+std::size_t StandardErrorColumns() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return kDefaultColumns;
+  return size.ws_col;
 }
 
 }  // namespace
@@ -61,22 +71,39 @@ void TerminalObserver::PrintMessageLocked(const std::string& text) {
 void TerminalObserver::DrawCurrentFilePanel() {
   std::lock_guard lock(m_outputMutex);
   m_currentName = TerminalSafe(m_core.GetCurrentFileText());
-  m_lastBytes = 0;
-  m_rate = 0;
-  m_lastTick = std::chrono::steady_clock::now();
+  m_rate.Restart(RateMeter::Clock::now());
+}
+
+void TerminalObserver::OnItemAppended() {
+  // Only the thread that appends reads the tail, so it is the item just added.
+  const std::int32_t size = m_core.m_queue.Read(
+      [](const CDownloadQueue::Items& items) { return items.empty() ? 0 : items.back()->m_nSize; });
+  std::lock_guard lock(m_outputMutex);
+  ++m_nRunFiles;
+  if (size > 0) {
+    m_nRunSize += size;
+  } else {
+    ++m_nRunFilesWithoutSize;
+  }
 }
 
 void TerminalObserver::Tick() {
   if (!m_style.progressLine) return;
   std::lock_guard lock(m_outputMutex);
   if (m_currentName.empty()) return;
-  const auto now = std::chrono::steady_clock::now();
   const std::int64_t bytes = m_core.m_nBytesReceived;
-  const double seconds = std::chrono::duration<double>(now - m_lastTick).count();
-  if (seconds > 0 && bytes >= m_lastBytes) m_rate = static_cast<double>(bytes - m_lastBytes) / seconds;
-  m_lastBytes = bytes;
-  m_lastTick = now;
-  std::fprintf(stderr, "\r%s\x1b[K", ProgressLine(m_currentName, bytes, m_core.GetCurrentItemSize(), m_rate).c_str());
+  const std::int64_t expectedSize = m_core.GetCurrentItemSize();
+  const ProgressFigures figures{
+      .name = m_currentName,
+      .bytes = bytes,
+      .expectedSize = expectedSize,
+      .bytesPerSecond = m_rate.Add(RateMeter::Clock::now(), bytes),
+      .fileNumber = m_nDoneFiles + 1,
+      .fileCount = std::max(m_nRunFiles, m_nDoneFiles + 1),
+      .runBytes = m_nDoneSize + (expectedSize > 0 ? std::min(bytes, expectedSize) : bytes),
+      .runSize = m_nRunFilesWithoutSize == 0 ? m_nRunSize : 0,
+  };
+  std::fprintf(stderr, "\r%s\x1b[K", ProgressLine(figures, StandardErrorColumns()).c_str());
   std::fflush(stderr);
   m_progressShown = true;
 }
@@ -114,9 +141,12 @@ MessageAnswer TerminalObserver::AskYesNo() {
 
 void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome) {
   std::lock_guard lock(m_outputMutex);
+  ++m_nDoneFiles;
+  m_nDoneSize += std::max(0, item.m_nSize);
   if (m_style.progressLine) {
     ClearProgressLine();
-    std::string line = std::string(ItemOutcomeWord(outcome)) + "  " + TerminalSafe(item.GetDisplayName());
+    std::string line =
+        std::string(ItemOutcomeWord(outcome)) + "  " + TerminalSafe(item.GetDisplayName());
     if (outcome == ItemOutcome::Fetched) line += "  " + FormatBytes(m_core.m_nBytesReceived);
     std::fprintf(stderr, "%s\n", line.c_str());
   } else {

@@ -2,15 +2,16 @@
 // The terminal front end's side of the download core: message boxes become
 // lines on standard error (the player question is asked on the terminal
 // when standard input is one), finished items become lines, and the progress
-// of the current transfer is drawn on one line of a terminal, in place.
-// Every text that came from outside is printed through TerminalSafe.
+// of the current transfer and of the whole run is drawn on one line of a
+// terminal, in place, fitted to the terminal's width. Every text that came
+// from outside is printed through TerminalSafe.
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
 
+#include "cli/RateMeter.h"
 #include "core/DownloadCore.h"
 
 class TerminalObserver : public DownloadObserver {
@@ -53,7 +54,7 @@ class TerminalObserver : public DownloadObserver {
   void DrawStatusPanel() override {}
   void DrawProgressPanel() override {}
   void DrawIndicatorPanel() override {}
-  void OnItemAppended() override {}
+  void OnItemAppended() override;
   void OnHeadItemRemoved() override {}
   MessageAnswer ShowMessageBox(const std::string& text, MessageButtons buttons) override;
   void SetTrayTip(const std::string&) override {}
@@ -76,7 +77,11 @@ class TerminalObserver : public DownloadObserver {
   std::size_t m_nRefusedInList = 0;
   std::string m_currentName;  // made safe
   bool m_progressShown = false;
-  std::int64_t m_lastBytes = 0;
-  std::chrono::steady_clock::time_point m_lastTick;
-  double m_rate = 0;
+  RateMeter m_rate;
+  // The run's files: all queued so far, those done, and their size fields.
+  std::size_t m_nRunFiles = 0;
+  std::size_t m_nRunFilesWithoutSize = 0;
+  std::int64_t m_nRunSize = 0;
+  std::size_t m_nDoneFiles = 0;
+  std::int64_t m_nDoneSize = 0;
 };
