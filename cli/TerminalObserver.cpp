@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "cli/ProgressText.h"
 #include "cli/TerminalText.h"
@@ -75,10 +76,16 @@ void TerminalObserver::DrawCurrentFilePanel() {
 }
 
 void TerminalObserver::OnItemAppended() {
-  // Only the thread that appends reads the tail, so it is the item just added.
-  const std::int32_t size = m_core.m_queue.Read(
-      [](const CDownloadQueue::Items& items) { return items.empty() ? 0 : items.back()->m_nSize; });
+  // Only this thread appends and the worker removes at the head, so the tail
+  // is the item just added, or the queue is empty because the worker has
+  // already finished it: it was the last item done (OnItemDone comes first).
+  const std::optional<std::int32_t> queuedSize =
+      m_core.m_queue.Read([](const CDownloadQueue::Items& items) -> std::optional<std::int32_t> {
+        if (items.empty()) return std::nullopt;
+        return items.back()->m_nSize;
+      });
   std::lock_guard lock(m_outputMutex);
+  const std::int32_t size = queuedSize.value_or(m_nLastDoneSize);
   ++m_nRunFiles;
   if (size > 0) {
     m_nRunSize += size;
@@ -143,6 +150,7 @@ void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome
   std::lock_guard lock(m_outputMutex);
   ++m_nDoneFiles;
   m_nDoneSize += std::max(0, item.m_nSize);
+  m_nLastDoneSize = item.m_nSize;
   if (m_style.progressLine) {
     ClearProgressLine();
     std::string line =

@@ -84,4 +84,5 @@ class TerminalObserver : public DownloadObserver {
   std::int64_t m_nRunSize = 0;
   std::size_t m_nDoneFiles = 0;
   std::int64_t m_nDoneSize = 0;
+  std::int32_t m_nLastDoneSize = 0;  // the size field of the item done last
 };
