@@ -1,15 +1,20 @@
 #include "cli/TerminalObserver.h"
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "cli/ProgressText.h"
+#include "cli/TerminalText.h"
 
 namespace {
 
 constexpr int kAnswerPollMs = 100;
+constexpr std::size_t kDefaultColumns = 80;  // when the terminal does not say
 
 const char* RefusalText(RefusedLine why) {
   switch (why) {
@@ -23,13 +28,28 @@ const char* RefusalText(RefusedLine why) {
   return "";
 }
 
+// Asked at every redraw, so a resized terminal is followed within a tick.
+std::size_t StandardErrorColumns() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return kDefaultColumns;
+  return size.ws_col;
+}
+
 }  // namespace
 
 TerminalObserver::TerminalObserver(CDownloadCore& core, Style style) : m_core(core), m_style(style) {}
 
 void TerminalObserver::SetListName(std::string name) {
   std::lock_guard lock(m_outputMutex);
-  m_listName = std::move(name);
+  m_listName = TerminalSafe(name);
+  m_nRefusedInList = 0;
+}
+
+void TerminalObserver::EndOfList() {
+  std::lock_guard lock(m_outputMutex);
+  if (m_nRefusedInList <= kRefusalsShown) return;
+  PrintMessageLocked(m_listName + ": … and " + FormatCount(m_nRefusedInList - kRefusalsShown) +
+                     " more lines not queued");
 }
 
 void TerminalObserver::ClearProgressLine() {
@@ -38,25 +58,59 @@ void TerminalObserver::ClearProgressLine() {
   m_progressShown = false;
 }
 
+void TerminalObserver::PrintMessage(const std::string& text) {
+  std::lock_guard lock(m_outputMutex);
+  PrintMessageLocked(TerminalSafe(text, LineFeeds::Keep));
+}
+
+void TerminalObserver::PrintMessageLocked(const std::string& text) {
+  ClearProgressLine();
+  std::fprintf(stderr, "tunefetch-cli: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
 void TerminalObserver::DrawCurrentFilePanel() {
   std::lock_guard lock(m_outputMutex);
-  m_currentName = m_core.GetCurrentFileText();
-  m_lastBytes = 0;
-  m_rate = 0;
-  m_lastTick = std::chrono::steady_clock::now();
+  m_currentName = TerminalSafe(m_core.GetCurrentFileText());
+  m_rate.Restart(RateMeter::Clock::now());
+}
+
+void TerminalObserver::OnItemAppended() {
+  // Only this thread appends and the worker removes at the head, so the tail
+  // is the item just added, or the queue is empty because the worker has
+  // already finished it: it was the last item done (OnItemDone comes first).
+  const std::optional<std::int32_t> queuedSize =
+      m_core.m_queue.Read([](const CDownloadQueue::Items& items) -> std::optional<std::int32_t> {
+        if (items.empty()) return std::nullopt;
+        return items.back()->m_nSize;
+      });
+  std::lock_guard lock(m_outputMutex);
+  const std::int32_t size = queuedSize.value_or(m_nLastDoneSize);
+  ++m_nRunFiles;
+  if (size > 0) {
+    m_nRunSize += size;
+  } else {
+    ++m_nRunFilesWithoutSize;
+  }
 }
 
 void TerminalObserver::Tick() {
   if (!m_style.progressLine) return;
   std::lock_guard lock(m_outputMutex);
   if (m_currentName.empty()) return;
-  const auto now = std::chrono::steady_clock::now();
   const std::int64_t bytes = m_core.m_nBytesReceived;
-  const double seconds = std::chrono::duration<double>(now - m_lastTick).count();
-  if (seconds > 0 && bytes >= m_lastBytes) m_rate = static_cast<double>(bytes - m_lastBytes) / seconds;
-  m_lastBytes = bytes;
-  m_lastTick = now;
-  std::fprintf(stderr, "\r%s\x1b[K", ProgressLine(m_currentName, bytes, m_core.GetCurrentItemSize(), m_rate).c_str());
+  const std::int64_t expectedSize = m_core.GetCurrentItemSize();
+  const ProgressFigures figures{
+      .name = m_currentName,
+      .bytes = bytes,
+      .expectedSize = expectedSize,
+      .bytesPerSecond = m_rate.Add(RateMeter::Clock::now(), bytes),
+      .fileNumber = m_nDoneFiles + 1,
+      .fileCount = std::max(m_nRunFiles, m_nDoneFiles + 1),
+      .runBytes = m_nDoneSize + (expectedSize > 0 ? std::min(bytes, expectedSize) : bytes),
+      .runSize = m_nRunFilesWithoutSize == 0 ? m_nRunSize : 0,
+  };
+  std::fprintf(stderr, "\r%s\x1b[K", ProgressLine(figures, StandardErrorColumns()).c_str());
   std::fflush(stderr);
   m_progressShown = true;
 }
@@ -68,12 +122,7 @@ void TerminalObserver::Finish() {
 }
 
 MessageAnswer TerminalObserver::ShowMessageBox(const std::string& text, MessageButtons buttons) {
-  {
-    std::lock_guard lock(m_outputMutex);
-    ClearProgressLine();
-    std::fprintf(stderr, "tunefetch-cli: %s\n", text.c_str());
-    std::fflush(stderr);
-  }
+  PrintMessage(text);
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   if (m_style.askOnTerminal && !m_cancelled) return AskYesNo();
   return m_style.answerYes ? MessageAnswer::Yes : MessageAnswer::No;
@@ -99,13 +148,17 @@ MessageAnswer TerminalObserver::AskYesNo() {
 
 void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome) {
   std::lock_guard lock(m_outputMutex);
+  ++m_nDoneFiles;
+  m_nDoneSize += std::max(0, item.m_nSize);
+  m_nLastDoneSize = item.m_nSize;
   if (m_style.progressLine) {
     ClearProgressLine();
-    std::string line = std::string(ItemOutcomeWord(outcome)) + "  " + item.GetDisplayName();
+    std::string line =
+        std::string(ItemOutcomeWord(outcome)) + "  " + TerminalSafe(item.GetDisplayName());
     if (outcome == ItemOutcome::Fetched) line += "  " + FormatBytes(m_core.m_nBytesReceived);
     std::fprintf(stderr, "%s\n", line.c_str());
   } else {
-    std::printf("%s %s\n", ItemOutcomeWord(outcome), item.m_strLocalPath.c_str());
+    std::printf("%s %s\n", ItemOutcomeWord(outcome), TerminalSafe(item.m_strLocalPath).c_str());
     std::fflush(stdout);
   }
   m_currentName.clear();
@@ -113,7 +166,7 @@ void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome
 
 void TerminalObserver::OnLineRefused(std::size_t lineNumber, RefusedLine why) {
   std::lock_guard lock(m_outputMutex);
-  ClearProgressLine();
-  std::fprintf(stderr, "tunefetch-cli: %s:%zu: %s; line not queued\n", m_listName.c_str(), lineNumber,
-               RefusalText(why));
+  if (++m_nRefusedInList > kRefusalsShown) return;
+  PrintMessageLocked(m_listName + ":" + std::to_string(lineNumber) + ": " + RefusalText(why) +
+                     "; line not queued");
 }

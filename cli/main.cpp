@@ -16,9 +16,11 @@
 
 #include "cli/CliOptions.h"
 #include "cli/TerminalObserver.h"
+#include "cli/TerminalText.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
+#include "core/ListLineReader.h"
 #include "platform/ProgramPath.h"
 
 namespace {
@@ -37,35 +39,63 @@ void UseProgramFolderOf(const char* argument0) {
 }
 
 // Checked without opening, so a pipe given as a list (a shell's "<(...)")
-// is not consumed or broken before it is read.
-bool CanOpen(const std::string& path) {
+// is not consumed or broken before it is read. The argument is taken as the
+// list reader takes it, quotes and all.
+bool CanOpen(const std::string& argument) {
+  const std::string path = UnquotedListPath(argument);
   struct stat info {};
-  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) && access(path.c_str(), R_OK) == 0;
+  return stat(path.c_str(), &info) == 0 && IsListFileType(info.st_mode) &&
+         access(path.c_str(), R_OK) == 0;
 }
 
-// Waits for the worker to end, drawing progress, and turns SIGINT and SIGTERM
-// into Stop. Returns the signal that stopped the run, or 0. The signals are
-// waited for on a thread of their own, so that the end of the run is seen the
-// moment the worker clears itself rather than at the next progress tick.
-int RunToEnd(CDownloadCore& core, TerminalObserver& observer, const sigset_t& stopSignals) {
-  std::atomic<int> stoppedBy{0};
-  std::atomic<bool> runOver{false};
-  std::thread signalWaiter([&] {
-    int signal = 0;
-    while (sigwait(&stopSignals, &signal) == 0 && !runOver) {
-      int none = 0;
-      if (!stoppedBy.compare_exchange_strong(none, signal)) continue;  // the first one counts
-      observer.Cancel();
-      core.Stop();
-    }
-  });
+// Turns SIGINT and SIGTERM into the end of the run, from the first list read
+// to the last transfer: the core is closed (a list being read ends at its
+// next line, no worker starts any more) and stopped. The signals are blocked
+// in every thread and taken here alone.
+class StopSignals {
+ public:
+  StopSignals(CDownloadCore& core, TerminalObserver& observer) {
+    sigemptyset(&m_signals);
+    sigaddset(&m_signals, SIGINT);
+    sigaddset(&m_signals, SIGTERM);
+    // Blocked before any other thread starts, so that every thread inherits
+    // the mask.
+    pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
+    m_waiter = std::thread([this, &core, &observer] {
+      int signal = 0;
+      while (sigwait(&m_signals, &signal) == 0 && !m_over) {
+        int none = 0;
+        if (!m_stoppedBy.compare_exchange_strong(none, signal)) continue;  // the first one counts
+        observer.Cancel();
+        core.m_bClosing = true;
+        core.Stop();
+      }
+    });
+  }
+  ~StopSignals() {
+    m_over = true;
+    pthread_kill(m_waiter.native_handle(), SIGTERM);  // ends the waiter's sigwait
+    m_waiter.join();
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  // The signal that stopped the run, or 0.
+  int StoppedBy() const { return m_stoppedBy; }
+
+ private:
+  sigset_t m_signals;
+  std::atomic<int> m_stoppedBy{0};
+  std::atomic<bool> m_over{false};
+  std::thread m_waiter;
+};
+
+// Waits for the worker to end, drawing progress. The end of the run is seen
+// the moment the worker clears itself rather than at the next progress tick.
+void RunToEnd(CDownloadCore& core, TerminalObserver& observer) {
   while (!core.WaitForWorkerEnd(kTick)) observer.Tick();
-  runOver = true;
-  pthread_kill(signalWaiter.native_handle(), SIGTERM);  // ends the waiter's sigwait
-  signalWaiter.join();
   core.JoinWorker();
   observer.Finish();
-  return stoppedBy;
 }
 
 }  // namespace
@@ -86,38 +116,37 @@ int main(int argc, char** argv) {
 
   for (const std::string& list : options->lists) {
     if (!CanOpen(list)) {
-      std::fprintf(stderr, "tunefetch-cli: %s: %s\n", GetMessageText("0002").c_str(), list.c_str());
+      std::fprintf(stderr, "tunefetch-cli: %s: %s\n", GetMessageText("0002").c_str(),
+                   TerminalSafe(list).c_str());
       return kExitUsage;
     }
   }
-
-  // Blocked before any thread starts, so that every thread inherits the mask
-  // and the signals wait for RunToEnd.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   CDownloadCore core;
   const TerminalObserver::Style style{isatty(STDERR_FILENO) && !options->quiet, isatty(STDIN_FILENO) != 0,
                                       options->answerYes};
   auto observer = std::make_shared<TerminalObserver>(core, style);
-  core.SetObserver(observer);
-
+  int stoppedBy = 0;
   bool allLoaded = true;
-  for (const std::string& list : options->lists) {
-    observer->SetListName(list);
-    allLoaded &= core.LoadDownloadList(list);
+  {
+    StopSignals stopSignals(core, *observer);
+    core.SetObserver(observer);
+    for (const std::string& list : options->lists) {
+      if (stopSignals.StoppedBy() != 0) break;
+      observer->SetListName(list);
+      allLoaded &= core.LoadDownloadList(list);
+      observer->EndOfList();
+    }
+    RunToEnd(core, *observer);
+    stoppedBy = stopSignals.StoppedBy();
   }
-  const int stoppedBy = RunToEnd(core, *observer, stopSignals);
   core.SetObserver(nullptr);
 
   if (stoppedBy != 0) return 128 + stoppedBy;
   if (!allLoaded) return kExitUsage;  // a list vanished between the check and the reading
   if (const CDownloadItem* head = core.GetHeadItem()) {
     std::fprintf(stderr, "tunefetch-cli: %zu file(s) left, first %s\n", core.m_queue.GetCount(),
-                 head->m_strUrl.c_str());
+                 TerminalSafe(head->m_strUrl).c_str());
     return kExitLeftOrFailed;
   }
   return core.m_nLastResult == 0 ? kExitDone : kExitLeftOrFailed;

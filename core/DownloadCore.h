@@ -54,12 +54,15 @@ class CDownloadCore {
 
   // Reads the download list at `path` (quoted or not) into the queue and
   // starts the worker; false, after message "0002", when the file cannot be
-  // opened. GUI thread (or the terminal front end's main thread).
+  // opened or is no list (ListLineReader::Open). Setting m_bClosing on
+  // another thread ends the reading early. GUI thread (or the terminal front
+  // end's main thread).
   bool LoadDownloadList(std::string_view path);
 
-  // Starts the worker unless one exists: 0 when one exists or was started, 1
-  // when the thread could not be made (the run flag is then cleared). Called
-  // on one thread only (the one that loads lists).
+  // Starts the worker unless one exists or the program is closing: 0 when one
+  // exists, was started or is not wanted any more, 1 when the thread could
+  // not be made (the run flag is then cleared). Called on one thread only
+  // (the one that loads lists).
   int StartWorker();
 
   // The worker's last act: from here on IsWorkerRunning is false and
@@ -120,7 +123,10 @@ class CDownloadCore {
   // The item being fetched, or none; set by the worker around each attempt.
   // Other threads read it through GetCurrentItemSize, never directly.
   std::atomic<CDownloadItem*> m_pCurrentItem{nullptr};
-  std::atomic<bool> m_bClosing{false};             // set once by the window's close handler
+  // Set once when the program ends (the window's close, a signal to the
+  // terminal front end), before Stop: from then on the panel setters do
+  // nothing, a list being read ends at its next line and no worker starts.
+  std::atomic<bool> m_bClosing{false};
   std::atomic<std::int32_t> m_nBytesReceived{0};   // bytes of the current transfer
   std::atomic<bool> m_bDataArrived{false};         // set per block, cleared by the timer
   std::atomic<bool> m_bRunning{false};             // the worker's run flag

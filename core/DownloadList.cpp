@@ -40,12 +40,6 @@ struct ListContext {
   std::string lastFolder;
 };
 
-// A quoted command-line argument loses its first and last character.
-std::string UnquotedPath(std::string_view path) {
-  if (!path.starts_with('"')) return std::string(path);
-  return path.size() >= 2 ? std::string(path.substr(1, path.size() - 2)) : std::string();
-}
-
 // True for a directive or a comment; the directives change `context`.
 bool HandleDirective(const std::string& line, ListContext& context) {
   if (!line.starts_with("//")) return false;
@@ -108,7 +102,9 @@ std::variant<std::unique_ptr<CDownloadItem>, RefusedLine> MakeItem(const std::st
 }  // namespace
 
 bool CDownloadCore::LoadDownloadList(std::string_view path) {
-  std::optional<ListLineReader> reader = ListLineReader::Open(UnquotedPath(path));
+  // Closing (the window, or a signal to the terminal front end) ends the
+  // reading at the next line, or within a slice of waiting for a pipe.
+  std::optional<ListLineReader> reader = ListLineReader::Open(UnquotedListPath(path), &m_bClosing);
   if (!reader) {
     ShowMessageBox(GetMessageText("0002"), MessageButtons::Ok);
     return false;
@@ -116,7 +112,7 @@ bool CDownloadCore::LoadDownloadList(std::string_view path) {
   // Each list starts from the configured site, taken as stored.
   ListContext context{ReadSetting("SITE", "URL", -1), {}, {}};
   std::string line;
-  for (std::size_t lineNumber = 1; reader->Next(line); ++lineNumber) {
+  for (std::size_t lineNumber = 1; !m_bClosing && reader->Next(line); ++lineNumber) {
     StripLineEnd(line);
     if (HandleDirective(line, context)) continue;
     auto made = MakeItem(line, context);

@@ -36,9 +36,15 @@ CDownloadCore::~CDownloadCore() {
 }
 
 int CDownloadCore::StartWorker() {
-  if (IsWorkerRunning()) return 0;
+  if (IsWorkerRunning() || m_bClosing) return 0;
   JoinWorker();  // the previous worker has cleared itself; let its thread go
   m_bRunning = true;
+  // A close on another thread sets m_bClosing before it stops: either it is
+  // seen here, or its Stop comes after the store above.
+  if (m_bClosing) {
+    m_bRunning = false;
+    return 0;
+  }
   m_bSkipRequested = false;
   if (++m_nWorkerGeneration == 0) ++m_nWorkerGeneration;
   // The id is set before the thread exists, so the worker's ClearWorker can

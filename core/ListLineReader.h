@@ -5,6 +5,9 @@
 // of at most kMaxListLineBytes bytes, each piece a line of its own (only the
 // last one carries the line feed).
 
+#include <sys/types.h>
+
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -12,12 +15,26 @@
 #include <vector>
 
 inline constexpr std::size_t kMaxListLineBytes = 1023;
+// How long a read from a pipe waits before it looks at the stop flag again.
+inline constexpr int kStopCheckMs = 50;
+
+// The file a command-line argument names: a quoted argument (as the file
+// manager passes it) loses its first and its last character.
+std::string UnquotedListPath(std::string_view argument);
+
+// True for the kinds of file read as lists: regular files and pipes (a FIFO,
+// or a shell's "<(...)"). Devices, sockets and folders are no lists; a device
+// such as /dev/zero would never end.
+bool IsListFileType(mode_t mode);
 
 class ListLineReader {
  public:
-  // Opens `path` for reading; nullopt when it cannot be opened or is a
-  // folder. Pipes and other streams are read like files.
-  static std::optional<ListLineReader> Open(const std::string& path);
+  // Opens `path` for reading; nullopt when it cannot be opened or is not a
+  // kind of file read as a list (IsListFileType). A pipe is opened without
+  // waiting for a writer. While `stop` (if given) is set, Next ends the
+  // input: a pipe is waited for in slices of kStopCheckMs, never without end.
+  static std::optional<ListLineReader> Open(const std::string& path,
+                                            const std::atomic<bool>* stop = nullptr);
 
   ~ListLineReader();
   ListLineReader(ListLineReader&& other) noexcept;
@@ -31,12 +48,13 @@ class ListLineReader {
   bool Next(std::string& line);
 
  private:
-  explicit ListLineReader(int fd);
+  ListLineReader(int fd, const std::atomic<bool>* stop);
   int Get();   // the next byte after the CR LF rule, or -1 at the end
   int Peek();  // the next raw byte without taking it, or -1
   bool Fill();
 
   int m_fd = -1;
+  const std::atomic<bool>* m_pStop;  // not owned; may be null
   bool m_ended = false;  // a 0x1A byte, the end of the file, or a read error was met
   std::vector<char> m_buffer;
   std::size_t m_position = 0;  // next unread byte of m_buffer

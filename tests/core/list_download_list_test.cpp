@@ -3,10 +3,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/Settings.h"
@@ -169,8 +171,27 @@ TEST_F(ListTest, QuotedPathLargeListAndUnopenableList) {
 
   EXPECT_FALSE(core.LoadDownloadList(save / "missing.mpq"));
   EXPECT_FALSE(core.LoadDownloadList(save.Path()));  // a folder is no list
-  EXPECT_THAT(log->EventsStartingWith("box:Could not open"), ::testing::SizeIs(2));
+  EXPECT_FALSE(core.LoadDownloadList("/dev/zero"));  // nor is a device that never ends
+  EXPECT_THAT(log->EventsStartingWith("box:Could not open"), ::testing::SizeIs(3));
   EXPECT_FALSE(core.IsWorkerRunning());
+}
+
+// A pipe may never get a writer, or never end: closing ends its reading, and
+// no worker starts. In a child, so that a reading that never ends fails the
+// test instead of hanging it.
+TEST_F(ListTest, ClosingEndsTheReadingOfAPipe) {
+  const std::string fifo = save / "list.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(RunInChild([&] {
+              std::thread closer([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                core.m_bClosing = true;
+              });
+              const bool loaded = core.LoadDownloadList(fifo);
+              closer.join();
+              return loaded && !core.IsWorkerRunning() ? 0 : 1;
+            }),
+            0);
 }
 
 }  // namespace
