@@ -92,6 +92,8 @@ void CDownloaderApp::RunSetupSheetOnBus(StartLock* startLock) {
         const bool raise = message.message == kBringToFrontMessage ||
                            (message.message == WM_HANDOVER && message.lParam == kHandOverSetup);
         if (raise && m_pSetupSheet) m_pSetupSheet->Raise();
+        // Closed as Escape and the window manager's close do: cancelled.
+        if (message.message == WM_CLOSE && m_pSetupSheet) m_pSetupSheet->Close();
         return 0;
       },
       &m_busDispatcher, error);

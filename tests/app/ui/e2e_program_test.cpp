@@ -1,9 +1,9 @@
 // The program as a user starts it, under a display: a program folder of its
 // own, the local test server, the player double, the desktop bus. A list
 // downloads, plays and closes the program; second starts hand over or show
-// "0001"; the setup sheet runs alone and ignores lists; closing during a
-// transfer and over a shown question; small mode; a start hidden in the
-// tray; two starts at once.
+// "0001"; the setup sheet runs alone, ignores lists and closes on WM_CLOSE;
+// closing during a transfer and over a shown question; small mode; a start
+// hidden in the tray; two starts at once.
 
 #include <signal.h>
 #include <unistd.h>
@@ -194,6 +194,15 @@ TEST_F(ProgramTest, ClosingDuringATransferRemovesTheWindowAtOnceAndKeepsModeAndP
   EXPECT_EQ(Setting("POSITION"), "12,34");
   EXPECT_FALSE(FileExists(save / "big.mp3"));
   EXPECT_FALSE(FileExists(save / "big.mp3.part"));
+}
+
+TEST_F(ProgramTest, TheSetupSheetClosesOnWmCloseAsOnEscape) {
+  Settings("");
+  const pid_t sheet = Start({});
+  ASSERT_TRUE(WaitForTitle(kSetupSheetTitle));
+  PostMessage(FindWindowByTitle(kSetupSheetTitle), WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForChildExit(sheet, 10s), 0);
+  EXPECT_FALSE(FindWindowByTitle(kSetupSheetTitle));
 }
 
 // The box used to outlive its parent window and crash the program when it
