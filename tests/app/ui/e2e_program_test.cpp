@@ -2,8 +2,8 @@
 // own, the local test server, the player double, the desktop bus. A list
 // downloads, plays and closes the program; second starts hand over or show
 // "0001"; the setup sheet runs alone, ignores lists and closes on WM_CLOSE;
-// closing during a transfer and over a shown question; small mode; a start
-// hidden in the tray; two starts at once.
+// closing during a transfer, over a shown question and on a signal; small
+// mode; a start hidden in the tray; two starts at once.
 
 #include <signal.h>
 #include <unistd.h>
@@ -229,6 +229,27 @@ TEST_F(ProgramTest, ClosingOverAShownQuestionAnswersItAndEndsNormally) {
     EXPECT_EQ(WaitForChildExit(pid, 10s), 0) << c.box;
     EXPECT_EQ(Setting("POSITION"), "12,34") << c.box;
   }
+}
+
+// Logout (SIGHUP), Ctrl-C and SIGTERM used to kill the program before its
+// close steps ran.
+TEST_F(ProgramTest, QuitSignalsCloseTheProgramAsItsCloseButtonDoes) {
+  Settings("[DISP]\nSMALL_START=1\n");
+  PlayerDouble player({});
+  server.SetReply(PatternReply(1 << 24, TestHttpReply::Failure::StallInBody, 100000));
+  for (const int quitSignal : {SIGTERM, SIGINT, SIGHUP}) {
+    const std::size_t requests = server.RequestCount();
+    const pid_t pid = Start({List("one.mpq", "big.mp3\n")});
+    ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() > requests; }, 10s));
+    kill(pid, quitSignal);
+    EXPECT_EQ(WaitForChildExit(pid, 10s), 0) << quitSignal;
+    EXPECT_EQ(Setting("SMALL_START"), "1") << quitSignal;
+    EXPECT_FALSE(FileExists(save / "big.mp3.part")) << quitSignal;
+  }
+  const pid_t sheet = Start({});
+  ASSERT_TRUE(WaitForTitle(kSetupSheetTitle));
+  kill(sheet, SIGTERM);
+  EXPECT_EQ(WaitForChildExit(sheet, 10s), 0) << "the setup sheet";
 }
 
 TEST_F(ProgramTest, SmallStartOpensAtThePanelHeight) {
