@@ -103,7 +103,8 @@ std::string SettingsSnapshot::Read(std::string_view section, std::string_view ke
   if (text.starts_with(kAbsentMarker)) {
     // Written back only where the file still lacks the key: a value another
     // writer has put there since is read instead, never overwritten.
-    text = WriteProfileStringIfAbsent(SettingsPath(), section, key, DefaultSetting(section, key), kAbsentMarker);
+    text = WriteProfileStringIfAbsent(SettingsPath(), section, key, DefaultSetting(section, key),
+                                      kAbsentMarker);
   }
   if (field >= 0) return std::string(TrimWhiteSpace(GetField(text, field, ",")));
   return text;

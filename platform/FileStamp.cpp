@@ -36,10 +36,12 @@ std::vector<OwnReplacement> g_ownReplacements;  // guarded by g_ownMutex
 // is left out.
 bool IsOwnReplacement(const std::string& path, const FileStamp& stamp) {
   std::lock_guard lock(g_ownMutex);
-  return std::any_of(g_ownReplacements.begin(), g_ownReplacements.end(), [&](const OwnReplacement& own) {
-    return own.path == path && own.stamp.device == stamp.device && own.stamp.inode == stamp.inode &&
-           own.stamp.size == stamp.size && SameTime(own.stamp.modified, stamp.modified);
-  });
+  return std::any_of(g_ownReplacements.begin(), g_ownReplacements.end(),
+                     [&](const OwnReplacement& own) {
+                       return own.path == path && own.stamp.device == stamp.device &&
+                              own.stamp.inode == stamp.inode && own.stamp.size == stamp.size &&
+                              SameTime(own.stamp.modified, stamp.modified);
+                     });
 }
 
 timespec Now() {
@@ -75,7 +77,8 @@ bool IsSettled(const FileStamp& stamp, const timespec& readAt) {
 void NoteOwnReplacement(const std::string& path, const FileStamp& stamp) {
   std::lock_guard lock(g_ownMutex);
   std::erase_if(g_ownReplacements, [&](const OwnReplacement& own) { return own.path == path; });
-  if (g_ownReplacements.size() >= kMaxOwnReplacements) g_ownReplacements.erase(g_ownReplacements.begin());
+  if (g_ownReplacements.size() >= kMaxOwnReplacements)
+    g_ownReplacements.erase(g_ownReplacements.begin());
   g_ownReplacements.push_back({path, stamp});
 }
 
@@ -88,6 +91,7 @@ std::optional<FileStamp> StampOnceSettled(const std::string& path, timespec& loo
         IsOwnReplacement(path, *stamp))
       return stamp;
     const std::int64_t settledAt = Nanoseconds(stamp->changed) + kSettleTimeNanoseconds + 1;
-    std::this_thread::sleep_for(std::chrono::nanoseconds(std::min(settledAt, giveUpAt) - Nanoseconds(lookedAt)));
+    std::this_thread::sleep_for(
+        std::chrono::nanoseconds(std::min(settledAt, giveUpAt) - Nanoseconds(lookedAt)));
   }
 }

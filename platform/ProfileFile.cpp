@@ -238,8 +238,8 @@ namespace {
 // The text of the file split into `lines` with `key` in `section` set to
 // `value` at `place` (FindKey): the key line replaced, or added after the
 // section's last key, or added with its section at the end of the file.
-std::string WithKeyLine(const std::vector<ProfileLine>& lines, const Place& place, std::string_view section,
-                        std::string_view key, std::string_view value) {
+std::string WithKeyLine(const std::vector<ProfileLine>& lines, const Place& place,
+                        std::string_view section, std::string_view key, std::string_view value) {
   // New lines follow the file's own line ends, so a file brought from
   // Windows keeps its CR LF throughout.
   std::string_view newline = !lines.empty() && lines.front().end == "\r\n" ? "\r\n" : "\n";
@@ -279,11 +279,13 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
     content = WithKeyLine(lines, FindKey(lines, section, key), section, key, value);
     return FileChange::Replace;
   };
-  return UpdateSmallFile(path, kMaxProfileFileSize, change, ReadWhen::Settled) == UpdateResult::Replaced;
+  return UpdateSmallFile(path, kMaxProfileFileSize, change, ReadWhen::Settled) ==
+         UpdateResult::Replaced;
 }
 
-std::string WriteProfileStringIfAbsent(const std::string& path, std::string_view section, std::string_view key,
-                                       std::string_view value, std::string_view absentPrefix) {
+std::string WriteProfileStringIfAbsent(const std::string& path, std::string_view section,
+                                       std::string_view key, std::string_view value,
+                                       std::string_view absentPrefix) {
   std::string held(value.substr(0, kMaxProfileValueLength));
   const auto change = [&](FileReadResult read, std::string& content) {
     if (read != FileReadResult::Read && read != FileReadResult::Missing) return FileChange::Keep;
@@ -315,5 +317,6 @@ bool DeleteProfileKey(const std::string& path, std::string_view section, std::st
     content = std::move(result);
     return FileChange::Replace;
   };
-  return UpdateSmallFile(path, kMaxProfileFileSize, change, ReadWhen::Settled) != UpdateResult::Failed;
+  return UpdateSmallFile(path, kMaxProfileFileSize, change, ReadWhen::Settled) !=
+         UpdateResult::Failed;
 }

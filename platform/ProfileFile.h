@@ -60,8 +60,9 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
 // begins with `absentPrefix`: a value put there by another writer since the
 // caller looked is kept. Returns the value the key holds afterwards; `value`
 // (cut as a read cuts it) also when the file could not be written.
-std::string WriteProfileStringIfAbsent(const std::string& path, std::string_view section, std::string_view key,
-                                       std::string_view value, std::string_view absentPrefix);
+std::string WriteProfileStringIfAbsent(const std::string& path, std::string_view section,
+                                       std::string_view key, std::string_view value,
+                                       std::string_view absentPrefix);
 
 // Removes the line of `key` in `section` of the file at `path`, keeping every
 // other line (the section too, even when it is left empty). Nothing to

@@ -85,9 +85,10 @@ bool ReplaceFile(const std::string& path, std::string_view content) {
   return ok;
 }
 
-UpdateResult UpdateSmallFile(const std::string& path, std::size_t maxBytes,
-                             const std::function<FileChange(FileReadResult read, std::string& text)>& change,
-                             ReadWhen when) {
+UpdateResult UpdateSmallFile(
+    const std::string& path, std::size_t maxBytes,
+    const std::function<FileChange(FileReadResult read, std::string& text)>& change,
+    ReadWhen when) {
   const std::string folder = GetDirectoryPart(path);
   FolderLock lock(folder.empty() ? std::string(".") : folder);
   if (!lock.Held()) return UpdateResult::Failed;

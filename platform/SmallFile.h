@@ -58,6 +58,7 @@ enum class ReadWhen { AtOnce, Settled };
 // may edit the text. When it answers Replace, the edited text replaces the
 // file. Failed when the folder cannot be locked or the file not replaced;
 // Kept when `change` answered Keep.
-UpdateResult UpdateSmallFile(const std::string& path, std::size_t maxBytes,
-                             const std::function<FileChange(FileReadResult read, std::string& text)>& change,
-                             ReadWhen when = ReadWhen::AtOnce);
+UpdateResult UpdateSmallFile(
+    const std::string& path, std::size_t maxBytes,
+    const std::function<FileChange(FileReadResult read, std::string& text)>& change,
+    ReadWhen when = ReadWhen::AtOnce);

@@ -20,7 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::string_view kUserFile = "[DISP]\nPOSITION=7,8\n[CACHE]\nSAVE_DIR=/srv/music/\n[PLAY]\nAUTO_CLEAR=0\n";
+constexpr std::string_view kUserFile =
+    "[DISP]\nPOSITION=7,8\n[CACHE]\nSAVE_DIR=/srv/music/\n[PLAY]\nAUTO_CLEAR=0\n";
 
 enum class Writer { InPlace, Rename };
 

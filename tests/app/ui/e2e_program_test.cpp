@@ -224,7 +224,8 @@ TEST_F(ProgramTest, ClosingOverAShownQuestionAnswersItAndEndsNormally) {
     const pid_t pid = Start({list});
     ASSERT_TRUE(WaitForMessageBox()) << c.box;
     PostMessage(FindWindowByTitle(kMainWindowTitle), c.message, c.wParam, 0);
-    EXPECT_TRUE(WaitUntil([] { return Shell("xdotool search --onlyvisible --name '^Tunefetch$'").empty(); }, 5s))
+    EXPECT_TRUE(WaitUntil(
+        [] { return Shell("xdotool search --onlyvisible --name '^Tunefetch$'").empty(); }, 5s))
         << c.box << ": the box stays";
     EXPECT_EQ(WaitForChildExit(pid, 10s), 0) << c.box;
     EXPECT_EQ(Setting("POSITION"), "12,34") << c.box;
