@@ -104,8 +104,10 @@ std::string SettingsSnapshot::Read(std::string_view section, std::string_view ke
   std::string text;
   if (!ReadOverride(section, key, text)) text = m_file.Get(section, key, kAbsentMarker);
   if (text.starts_with(kAbsentMarker)) {
-    text = DefaultSetting(section, key);
-    WriteSetting(section, key, text);
+    // Written back only where the file still lacks the key: a value another
+    // writer has put there since is read instead, never overwritten.
+    text = WriteProfileStringIfAbsent(SettingsPath(), section, key, DefaultSetting(section, key),
+                                      kAbsentMarker);
   }
   if (field >= 0) return std::string(TrimWhiteSpace(GetField(text, field, ",")));
   return text;

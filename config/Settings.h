@@ -24,7 +24,8 @@ std::string DefaultSetting(std::string_view section, std::string_view key);
 // The setting as text, at most 1023 bytes. `field` < 0 asks for the whole
 // value; 0 or more for that comma-separated field, trimmed of white space.
 // A key that is absent, or whose value begins with a backslash, reads as its
-// default, which is written back first (even "*" or empty text). A key
+// default, which is written back first (even "*" or empty text); a value
+// another writer has put there meanwhile is read instead and kept. A key
 // present with an empty value reads as empty text and is not rewritten.
 std::string ReadSetting(std::string_view section, std::string_view key, int field);
 

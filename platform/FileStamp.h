@@ -35,3 +35,16 @@ FileStamp StampOfStatus(const struct stat& info);
 // change would go unseen.
 bool IsSettled(const FileStamp& stamp, const timespec& readAt);
 inline constexpr std::int64_t kSettleTimeNanoseconds = 100'000'000;
+
+// Notes that this process has just put the file with `stamp` at `path` in
+// place whole, by renaming a file it wrote: that file needs no settling.
+void NoteOwnReplacement(const std::string& path, const FileStamp& stamp);
+
+// The stamp of the file at `path` once it may be read whole. A file changed
+// within the settle time by another program may be half written - some
+// rewrite a file in place, truncating it first - so this waits until it has
+// been left alone for the settle time, at most about a second (a file changed
+// all the time is then taken as it is). A file this process put in place
+// itself (NoteOwnReplacement) is taken at once. `lookedAt` is set to the time
+// of the last look. None when the file cannot be looked at.
+std::optional<FileStamp> StampOnceSettled(const std::string& path, timespec& lookedAt);

@@ -110,6 +110,13 @@ Place FindKey(const std::vector<ProfileLine>& lines, std::string_view section,
   return place;
 }
 
+// The value of the key line found at `place`, as a read returns it.
+std::string ValueAt(const std::vector<ProfileLine>& lines, const Place& place) {
+  std::string_view lineKey, value;
+  KeyValue(lines[place.index].text, lineKey, value);
+  return std::string(Unquote(value).substr(0, kMaxProfileValueLength));
+}
+
 std::string_view FirstLine(std::string_view text) {
   return text.substr(0, text.find_first_of("\r\n"));
 }
@@ -166,9 +173,10 @@ class ParsedFileCache {
         m_files.erase(kept);
       }
     }
-    const std::optional<FileStamp> stamp = StampOfFile(path);
+    // A file another program is rewriting in place is not taken half
+    // written: the stamp is taken once it has settled.
     timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
+    const std::optional<FileStamp> stamp = StampOnceSettled(path, now);
     if (stamp) {
       std::lock_guard lock(m_mutex);
       auto kept = m_files.find(path);
@@ -217,9 +225,7 @@ std::string ProfileSnapshot::Get(std::string_view section, std::string_view key,
   if (!m_file) return capped(defaultValue);
   Place place = FindKey(m_file->lines, section, key);
   if (!place.keyFound) return capped(defaultValue);
-  std::string_view lineKey, value;
-  KeyValue(m_file->lines[place.index].text, lineKey, value);
-  return capped(Unquote(value));
+  return ValueAt(m_file->lines, place);
 }
 
 std::string ReadProfileString(const std::string& path, std::string_view section,
@@ -227,42 +233,76 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
   return ProfileSnapshot(path).Get(section, key, defaultValue);
 }
 
+namespace {
+
+// The text of the file split into `lines` with `key` in `section` set to
+// `value` at `place` (FindKey): the key line replaced, or added after the
+// section's last key, or added with its section at the end of the file.
+std::string WithKeyLine(const std::vector<ProfileLine>& lines, const Place& place,
+                        std::string_view section, std::string_view key, std::string_view value) {
+  // New lines follow the file's own line ends, so a file brought from
+  // Windows keeps its CR LF throughout.
+  std::string_view newline = !lines.empty() && lines.front().end == "\r\n" ? "\r\n" : "\n";
+  std::string keyLine = std::string(FirstLine(key)) + "=" + std::string(FirstLine(value));
+
+  std::string result;
+  // Only the last line can lack its LF; it gets a whole line end, as a
+  // lone CR left there would glue the next line onto it.
+  auto appendLine = [&](std::string_view text, std::string_view end) {
+    result += text;
+    result += end.ends_with('\n') ? end : newline;
+  };
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (place.sectionFound && !place.keyFound && i == place.index) appendLine(keyLine, newline);
+    if (place.keyFound && i == place.index)
+      appendLine(keyLine, lines[i].end);
+    else
+      appendLine(lines[i].text, lines[i].end);
+  }
+  if (place.sectionFound && !place.keyFound && place.index == lines.size())
+    appendLine(keyLine, newline);
+  if (!place.sectionFound) {
+    appendLine("[" + std::string(FirstLine(section)) + "]", newline);
+    appendLine(keyLine, newline);
+  }
+  return result;
+}
+
+}  // namespace
+
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value) {
   const auto change = [&](FileReadResult read, std::string& content) {
     // A file that cannot be read whole is left alone rather than replaced.
     if (read != FileReadResult::Read && read != FileReadResult::Missing) return FileChange::Keep;
-    std::vector<ProfileLine> lines = SplitLines(content);
-    // New lines follow the file's own line ends, so a file brought from
-    // Windows keeps its CR LF throughout.
-    std::string_view newline = !lines.empty() && lines.front().end == "\r\n" ? "\r\n" : "\n";
-    std::string keyLine = std::string(FirstLine(key)) + "=" + std::string(FirstLine(value));
-
-    Place place = FindKey(lines, section, key);
-    std::string result;
-    // Only the last line can lack its LF; it gets a whole line end, as a
-    // lone CR left there would glue the next line onto it.
-    auto appendLine = [&](std::string_view text, std::string_view end) {
-      result += text;
-      result += end.ends_with('\n') ? end : newline;
-    };
-    for (size_t i = 0; i < lines.size(); ++i) {
-      if (place.sectionFound && !place.keyFound && i == place.index) appendLine(keyLine, newline);
-      if (place.keyFound && i == place.index)
-        appendLine(keyLine, lines[i].end);
-      else
-        appendLine(lines[i].text, lines[i].end);
-    }
-    if (place.sectionFound && !place.keyFound && place.index == lines.size())
-      appendLine(keyLine, newline);
-    if (!place.sectionFound) {
-      appendLine("[" + std::string(FirstLine(section)) + "]", newline);
-      appendLine(keyLine, newline);
-    }
-    content = std::move(result);
+    const std::vector<ProfileLine> lines = SplitLines(content);
+    content = WithKeyLine(lines, FindKey(lines, section, key), section, key, value);
     return FileChange::Replace;
   };
-  return UpdateSmallFile(path, kMaxProfileFileSize, change) == UpdateResult::Replaced;
+  return UpdateSmallFile(path, kMaxProfileFileSize, change, ReadWhen::Settled) ==
+         UpdateResult::Replaced;
+}
+
+std::string WriteProfileStringIfAbsent(const std::string& path, std::string_view section,
+                                       std::string_view key, std::string_view value,
+                                       std::string_view absentPrefix) {
+  std::string held(value.substr(0, kMaxProfileValueLength));
+  const auto change = [&](FileReadResult read, std::string& content) {
+    if (read != FileReadResult::Read && read != FileReadResult::Missing) return FileChange::Keep;
+    const std::vector<ProfileLine> lines = SplitLines(content);
+    const Place place = FindKey(lines, section, key);
+    if (place.keyFound) {
+      std::string current = ValueAt(lines, place);
+      if (!current.starts_with(absentPrefix)) {
+        held = std::move(current);
+        return FileChange::Keep;
+      }
+    }
+    content = WithKeyLine(lines, place, section, key, value);
+    return FileChange::Replace;
+  };
+  UpdateSmallFile(path, kMaxProfileFileSize, change, ReadWhen::Settled);
+  return held;
 }
 
 bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key) {
@@ -277,5 +317,6 @@ bool DeleteProfileKey(const std::string& path, std::string_view section, std::st
     content = std::move(result);
     return FileChange::Replace;
   };
-  return UpdateSmallFile(path, kMaxProfileFileSize, change) != UpdateResult::Failed;
+  return UpdateSmallFile(path, kMaxProfileFileSize, change, ReadWhen::Settled) !=
+         UpdateResult::Failed;
 }

@@ -13,7 +13,9 @@
 // either the old or the new file, never a half-written one.
 // A read looks at the file's stamp first (platform/FileStamp.h) and splits
 // the file again only when it has changed since the last read of that path,
-// so a change made by any process is seen by the next read.
+// so a change made by any process is seen by the next read. Reads and writes
+// wait for a file another program changed within the last moment to settle
+// (StampOnceSettled), so one rewritten in place is not taken half written.
 
 #include <cstddef>
 #include <memory>
@@ -52,6 +54,15 @@ class ProfileSnapshot {
 // when the file cannot be written; the old file is then left unchanged.
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
+
+// Stores `value` under `key` in `section`, as WriteProfileString does, only
+// where the file has no such key or one whose value (as a read gives it)
+// begins with `absentPrefix`: a value put there by another writer since the
+// caller looked is kept. Returns the value the key holds afterwards; `value`
+// (cut as a read cuts it) also when the file could not be written.
+std::string WriteProfileStringIfAbsent(const std::string& path, std::string_view section,
+                                       std::string_view key, std::string_view value,
+                                       std::string_view absentPrefix);
 
 // Removes the line of `key` in `section` of the file at `path`, keeping every
 // other line (the section too, even when it is left empty). Nothing to

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FileStamp.h"
 #include "platform/PathParts.h"
 
 FileReadResult ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content) {
@@ -73,17 +74,28 @@ bool ReplaceFile(const std::string& path, std::string_view content) {
   // Every one of these files may hold something private (a password, the
   // path of a list), so the new one is 0600 whatever mode the old one had.
   bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, content) && fsync(fd) == 0;
+  struct stat written {};
+  ok = ok && fstat(fd, &written) == 0;
   ok = close(fd) == 0 && ok;
   ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temporary.c_str());
+  if (ok)
+    NoteOwnReplacement(path, StampOfStatus(written));
+  else
+    unlink(temporary.c_str());
   return ok;
 }
 
-UpdateResult UpdateSmallFile(const std::string& path, std::size_t maxBytes,
-                             const std::function<FileChange(FileReadResult read, std::string& text)>& change) {
+UpdateResult UpdateSmallFile(
+    const std::string& path, std::size_t maxBytes,
+    const std::function<FileChange(FileReadResult read, std::string& text)>& change,
+    ReadWhen when) {
   const std::string folder = GetDirectoryPart(path);
   FolderLock lock(folder.empty() ? std::string(".") : folder);
   if (!lock.Held()) return UpdateResult::Failed;
+  if (when == ReadWhen::Settled) {
+    timespec lookedAt{};
+    StampOnceSettled(path, lookedAt);
+  }
   std::string text;
   const FileReadResult read = ReadSmallFile(path, maxBytes, text);
   if (change(read, text) == FileChange::Keep) return UpdateResult::Kept;

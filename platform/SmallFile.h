@@ -41,11 +41,16 @@ class FolderLock {
 // Replaces the file at `path` with `content`: writes a temporary file beside
 // it, flushes it to disk and renames it over the old one. The file has mode
 // 0600 afterwards, whatever mode it had. On failure the old file is left whole
-// and the temporary file is removed.
+// and the temporary file is removed. The new file is noted as this process's
+// own (NoteOwnReplacement), so it is read without settling.
 bool ReplaceFile(const std::string& path, std::string_view content);
 
 enum class FileChange { Keep, Replace };
 enum class UpdateResult { Replaced, Kept, Failed };
+
+// When the file is read: at once, or once it has settled (StampOnceSettled in
+// platform/FileStamp.h), for a file that other programs may rewrite in place.
+enum class ReadWhen { AtOnce, Settled };
 
 // The whole "lock, read, change, replace" step: holds the lock on the folder
 // of `path` (as GetDirectoryPart names it; "." for none), reads the file as
@@ -53,5 +58,7 @@ enum class UpdateResult { Replaced, Kept, Failed };
 // may edit the text. When it answers Replace, the edited text replaces the
 // file. Failed when the folder cannot be locked or the file not replaced;
 // Kept when `change` answered Keep.
-UpdateResult UpdateSmallFile(const std::string& path, std::size_t maxBytes,
-                             const std::function<FileChange(FileReadResult read, std::string& text)>& change);
+UpdateResult UpdateSmallFile(
+    const std::string& path, std::size_t maxBytes,
+    const std::function<FileChange(FileReadResult read, std::string& text)>& change,
+    ReadWhen when = ReadWhen::AtOnce);

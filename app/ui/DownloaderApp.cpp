@@ -1,5 +1,6 @@
 #include "app/ui/DownloaderApp.h"
 
+#include <signal.h>
 #include <stdlib.h>
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include "app/ui/TrayIcon.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
+#include "config/ui/CatalogMessageBox.h"
 #include "config/ui/SetupSheet.h"
 #include "platform/ProgramPath.h"
 #include "platform/bus/BusWindow.h"
@@ -35,6 +37,11 @@ CDownloaderApp::CDownloaderApp() {
 
 bool CDownloaderApp::InitInstance() {
   SetProgramArgument0(argc > 0 ? argv[0].utf8_string() : std::string());
+  // Logout, a terminal closing and Ctrl-C close the program as its Close
+  // button does, so its close steps run. wxWidgets only notes the signal in
+  // its handler and calls ours from the message loop, on the GUI thread.
+  for (const int quitSignal : {SIGTERM, SIGINT, SIGHUP})
+    SetSignalHandler(quitSignal, [](int) { wxGetApp().CloseOnQuitSignal(); });
   const bool listNamed = argc >= 2;
 
   // Held until this start's own window is findable, so two starts at one
@@ -92,11 +99,32 @@ void CDownloaderApp::RunSetupSheetOnBus(StartLock* startLock) {
         const bool raise = message.message == kBringToFrontMessage ||
                            (message.message == WM_HANDOVER && message.lParam == kHandOverSetup);
         if (raise && m_pSetupSheet) m_pSetupSheet->Raise();
+        // Closed as Escape and the window manager's close do: cancelled.
+        if (message.message == WM_CLOSE && m_pSetupSheet) m_pSetupSheet->Close();
         return 0;
       },
       &m_busDispatcher, error);
   if (startLock) startLock->Release();
   RunSetupSheet(m_pSetupSheet, SETUP_PAGE_GENERAL);
+  if (m_bQuitSignalled) CloseMainWindow();
+}
+
+void CDownloaderApp::CloseOnQuitSignal() {
+  m_bQuitSignalled = true;
+  // A sheet over the main window goes first; the window follows once the
+  // sheet has returned (RunSetupSheetOnBus).
+  if (m_pSetupSheet)
+    m_pSetupSheet->Close();
+  else
+    CloseMainWindow();
+}
+
+void CDownloaderApp::CloseMainWindow() {
+  wxWindow* window = GetTopWindow();
+  if (window && !window->IsBeingDeleted())
+    window->Close();  // a second close while closing is ignored by the window
+  else
+    AnswerShownMessageBoxes([] {});  // a box shown with no window, as "0001"
 }
 
 void CDownloaderApp::QuitWhenWorkerEnds() {

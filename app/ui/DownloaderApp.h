@@ -44,6 +44,10 @@ class CDownloaderApp : public wxApp, public CDownloadCore, public MainWndHost {
 
   BusDispatcher& BusHandlerThread() override { return m_busDispatcher; }
 
+  // SIGTERM, SIGINT or SIGHUP arrived: the setup sheet is cancelled and the
+  // main window closed. GUI thread.
+  void CloseOnQuitSignal();
+
   // The setup sheet while it is shown, so a second request only raises it.
   // Used on the GUI thread only.
   wxPropertySheetDialog* m_pSetupSheet = nullptr;
@@ -51,7 +55,10 @@ class CDownloaderApp : public wxApp, public CDownloadCore, public MainWndHost {
  private:
   void StartDownloader(const std::string& listPath, StartLock& startLock);
 
+  void CloseMainWindow();
+
   bool m_bDoneAtStart = false;
+  bool m_bQuitSignalled = false;
   wxTimer m_exitPoll;
   // Runs the handlers of this program's bus windows on the GUI thread.
   WxBusDispatcher m_busDispatcher;

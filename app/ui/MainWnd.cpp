@@ -12,6 +12,7 @@
 #include "app/ui/WindowMoveDrag.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
+#include "config/ui/CatalogMessageBox.h"
 #include "core/DownloadCore.h"
 #include "skin/BuiltinArtwork.h"
 #include "skin/PanelGeometry.h"
@@ -361,6 +362,10 @@ void CMainWnd::OnClose(wxCloseEvent&) {
   m_pBusWindow.reset();
   m_timer.Stop();
   m_pTrayIcon.reset();
-  Destroy();
-  m_host.QuitWhenWorkerEnds();
+  // A question shown over the window (the worker's, or one asked here) is
+  // answered No or OK and goes first: the box must not outlive its parent.
+  AnswerShownMessageBoxes([this] {
+    Destroy();
+    m_host.QuitWhenWorkerEnds();
+  });
 }

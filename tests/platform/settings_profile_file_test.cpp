@@ -144,4 +144,23 @@ TEST_F(ProfileFileTest, TwoProcessesWritingDifferentKeysLoseNothing) {
   ExpectAllKeys(path, "parent");
 }
 
+// The write-back of a default: a value the file holds is kept and returned.
+TEST_F(ProfileFileTest, WriteIfAbsentKeepsAHeldValue) {
+  const struct {
+    const char* before;
+    const char* returned;
+    const char* after;
+  } cases[] = {
+      {"[A]\nk=held\n", "held", "[A]\nk=held\n"},
+      {"[A]\nk=\n", "", "[A]\nk=\n"},
+      {"[A]\nk=\\marker\n", "new", "[A]\nK=new\n"},
+      {"[A]\nother=1\n", "new", "[A]\nother=1\nK=new\n"},
+  };
+  for (const auto& c : cases) {
+    WriteFileText(path, c.before);
+    EXPECT_EQ(WriteProfileStringIfAbsent(path, "a", "K", "new", "\\"), c.returned) << c.before;
+    EXPECT_EQ(ReadFileText(path), c.after) << c.before;
+  }
+}
+
 }  // namespace

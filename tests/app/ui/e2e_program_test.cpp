@@ -1,8 +1,9 @@
 // The program as a user starts it, under a display: a program folder of its
 // own, the local test server, the player double, the desktop bus. A list
 // downloads, plays and closes the program; second starts hand over or show
-// "0001"; the setup sheet runs alone and ignores lists; closing during a
-// transfer; small mode; a start hidden in the tray; two starts at once.
+// "0001"; the setup sheet runs alone, ignores lists and closes on WM_CLOSE;
+// closing during a transfer, over a shown question and on a signal; small
+// mode; a start hidden in the tray; two starts at once.
 
 #include <signal.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/MainWndCommands.h"
 #include "app/RunningInstance.h"
 #include "platform/bus/DesktopBus.h"
 #include "tests/support/ChildProcess.h"
@@ -43,6 +45,11 @@ bool PressReturnIn(const std::string& title) {
   return !Shell("timeout 10 xdotool search --sync --onlyvisible --name '^" + title +
                 "$' windowfocus --sync key Return 2>/dev/null; echo $?")
               .starts_with("124");
+}
+
+// True once a message box (titled "Tunefetch") is visible, within 10 s.
+bool WaitForMessageBox() {
+  return !Shell("timeout 10 xdotool search --sync --onlyvisible --name '^Tunefetch$'").empty();
 }
 
 int MainWindowCount() {
@@ -187,6 +194,63 @@ TEST_F(ProgramTest, ClosingDuringATransferRemovesTheWindowAtOnceAndKeepsModeAndP
   EXPECT_EQ(Setting("POSITION"), "12,34");
   EXPECT_FALSE(FileExists(save / "big.mp3"));
   EXPECT_FALSE(FileExists(save / "big.mp3.part"));
+}
+
+TEST_F(ProgramTest, TheSetupSheetClosesOnWmCloseAsOnEscape) {
+  Settings("");
+  const pid_t sheet = Start({});
+  ASSERT_TRUE(WaitForTitle(kSetupSheetTitle));
+  PostMessage(FindWindowByTitle(kSetupSheetTitle), WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForChildExit(sheet, 10s), 0);
+  EXPECT_FALSE(FindWindowByTitle(kSetupSheetTitle));
+}
+
+// The box used to outlive its parent window and crash the program when it
+// was answered.
+TEST_F(ProgramTest, ClosingOverAShownQuestionAnswersItAndEndsNormally) {
+  const struct {
+    const char* box;
+    const char* settings;
+    std::uint32_t message;
+    std::int64_t wParam;
+  } cases[] = {
+      {"0004", "[PLAY]\nAUTO_CLEAR=1\nWINAMP_PATH=/nonexistent/player\n", WM_CLOSE, 0},
+      {"0005", "[PLAY]\nAUTO_CLEAR=0\n", kCommandMessage, IDC_CLOSE},
+  };
+  for (const auto& c : cases) {
+    Settings(std::string("[DISP]\nPOSITION=12,34\n") + c.settings);
+    const std::string list = lists / "closed.mpq";
+    WriteFileText(list, "//!baseurl http://127.0.0.1:1/\na.mp3\n");  // nothing listens on port 1
+    const pid_t pid = Start({list});
+    ASSERT_TRUE(WaitForMessageBox()) << c.box;
+    PostMessage(FindWindowByTitle(kMainWindowTitle), c.message, c.wParam, 0);
+    EXPECT_TRUE(WaitUntil(
+        [] { return Shell("xdotool search --onlyvisible --name '^Tunefetch$'").empty(); }, 5s))
+        << c.box << ": the box stays";
+    EXPECT_EQ(WaitForChildExit(pid, 10s), 0) << c.box;
+    EXPECT_EQ(Setting("POSITION"), "12,34") << c.box;
+  }
+}
+
+// Logout (SIGHUP), Ctrl-C and SIGTERM used to kill the program before its
+// close steps ran.
+TEST_F(ProgramTest, QuitSignalsCloseTheProgramAsItsCloseButtonDoes) {
+  Settings("[DISP]\nSMALL_START=1\n");
+  PlayerDouble player({});
+  server.SetReply(PatternReply(1 << 24, TestHttpReply::Failure::StallInBody, 100000));
+  for (const int quitSignal : {SIGTERM, SIGINT, SIGHUP}) {
+    const std::size_t requests = server.RequestCount();
+    const pid_t pid = Start({List("one.mpq", "big.mp3\n")});
+    ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() > requests; }, 10s));
+    kill(pid, quitSignal);
+    EXPECT_EQ(WaitForChildExit(pid, 10s), 0) << quitSignal;
+    EXPECT_EQ(Setting("SMALL_START"), "1") << quitSignal;
+    EXPECT_FALSE(FileExists(save / "big.mp3.part")) << quitSignal;
+  }
+  const pid_t sheet = Start({});
+  ASSERT_TRUE(WaitForTitle(kSetupSheetTitle));
+  kill(sheet, SIGTERM);
+  EXPECT_EQ(WaitForChildExit(sheet, 10s), 0) << "the setup sheet";
 }
 
 TEST_F(ProgramTest, SmallStartOpensAtThePanelHeight) {
