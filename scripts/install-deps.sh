@@ -19,6 +19,8 @@ packages=(
   espeak-ng lame xxd libglib2.0-bin
   # the program's own tests: answering its message boxes, a notification area
   xdotool trayer
+  # the same tests under a real Wayland compositor (headless), and its screenshots
+  weston
   # the downloader benchmark: a real server, the peers, and its measuring tools
   lighttpd wget bc
   # a Japanese-capable sans-serif for skin fonts whose face is missing

@@ -52,6 +52,10 @@ class CDownloaderApp : public wxApp, public CDownloadCore, public MainWndHost {
   void StartDownloader(const std::string& listPath, StartLock& startLock);
 
   bool m_bDoneAtStart = false;
+  // This start's activation token (RunningInstance.h), read before GTK starts.
+  const std::string m_strActivationToken;
+  // A token handed to the setup sheet's bus window, for its next raise.
+  std::string m_strSheetActivationToken;
   wxTimer m_exitPoll;
   // Runs the handlers of this program's bus windows on the GUI thread.
   WxBusDispatcher m_busDispatcher;

@@ -1,5 +1,6 @@
 #include "app/ui/TrayIcon.h"
 
+#include "app/ui/DesktopDisplay.h"
 #include "app/ui/MainWnd.h"
 #include "config/Settings.h"
 #include "skin/BuiltinArtwork.h"
@@ -34,6 +35,9 @@ void CTrayIcon::SetTip(const std::string& tip) {
 }
 
 void CTrayIcon::Update() {
+  // The XEmbed icon exists only on X11: elsewhere (Wayland) GTK's status icon
+  // has no widget to draw on and complains at every change.
+  if (!DisplayIsX11()) return;
   const wxIcon& icon = m_picture.frame == TrayPicture::kIdle ? m_idleIcon : m_turnIcons[m_picture.frame];
   SetIcon(wxBitmapBundle(icon), m_tip);
 }

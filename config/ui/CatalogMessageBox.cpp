@@ -1,12 +1,11 @@
 #include "config/ui/CatalogMessageBox.h"
 
-#include <wx/msgdlg.h>
-
 #include "config/MessageCatalog.h"
+#include "config/ui/ModalRun.h"
 #include "config/ui/SetupPage.h"
 
 int ShowMessageText(wxWindow* parent, const wxString& text, long buttons) {
-  return wxMessageDialog(parent, text, kMessageBoxTitle, buttons | wxICON_EXCLAMATION).ShowModal();
+  return RunMessageBoxModal(parent, text, kMessageBoxTitle, buttons);
 }
 
 void ShowCatalogMessage(wxWindow* parent, std::string_view key, const wxString& detail) {

@@ -1,0 +1,189 @@
+// The program's window at GTK's window scales 2 and 3 (GDK_SCALE), and with
+// text scaling (GDK_DPI_SCALE), against the same window at scale 1, on the
+// test's X display: outside its text boxes the window is the scale-1 window
+// with every pixel enlarged to a block, and the text in each box is the
+// scale-1 text enlarged, so it fits its box as at scale 1. The screenshots
+// are kept in test-output/scale/ for a reviewer.
+
+#include <signal.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/image.h>
+
+#include "app/RunningInstance.h"
+#include "platform/bus/DesktopBus.h"
+#include "skin/SkinLoader.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/PlayerDouble.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestHttpServer.h"
+
+// Last: Xlib defines short macros (None, Status) that clash with other headers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A box of the window in the skin's pixels (those of scale 1).
+struct Box {
+  int x, y, w, h;
+  bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+};
+
+Window FindTopLevel(Display* display, const std::string& title) {
+  Window root = DefaultRootWindow(display), parent, *children = nullptr;
+  unsigned count = 0;
+  Window found = 0;
+  if (!XQueryTree(display, root, &root, &parent, &children, &count)) return 0;
+  for (unsigned index = 0; index < count && !found; ++index) {
+    char* name = nullptr;
+    if (XFetchName(display, children[index], &name) && name && title == name) found = children[index];
+    if (name) XFree(name);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+wxImage Capture(Display* display, Window window) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return {};
+  XImage* shot = XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+  if (!shot) return {};
+  wxImage image(attributes.width, attributes.height, false);
+  for (int y = 0; y < attributes.height; ++y)
+    for (int x = 0; x < attributes.width; ++x) {
+      const unsigned long pixel = XGetPixel(shot, x, y);
+      image.SetRGB(x, y, (pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+    }
+  XDestroyImage(shot);
+  return image;
+}
+
+bool SameImage(const wxImage& a, const wxImage& b) {
+  return a.IsOk() && b.IsOk() && a.GetSize() == b.GetSize() &&
+         std::equal(a.GetData(), a.GetData() + a.GetWidth() * a.GetHeight() * 3, b.GetData());
+}
+
+// The bounding box, in `scale`'s pixels, of the pixels inside `box` (skin
+// pixels) that differ from the box's top-left pixel, its background.
+Box InkOf(const wxImage& image, const Box& box, int scale) {
+  const int bx = box.x * scale, by = box.y * scale;
+  const auto background = std::make_tuple(image.GetRed(bx, by), image.GetGreen(bx, by), image.GetBlue(bx, by));
+  int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+  for (int y = by; y < (box.y + box.h) * scale; ++y)
+    for (int x = bx; x < (box.x + box.w) * scale; ++x)
+      if (std::make_tuple(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)) != background) {
+        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+      }
+  return right < 0 ? Box{0, 0, 0, 0} : Box{left, top, right - left + 1, bottom - top + 1};
+}
+
+class ScaleTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { wxImage::AddHandler(new wxPNGHandler); }
+
+  void SetUp() override {
+    m_pDisplay = XOpenDisplay(nullptr);
+    if (!m_pDisplay) GTEST_SKIP() << "no X display";
+    ASSERT_TRUE(SetDefaultSkin(m_skin, 96));
+    std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch", program / "tunefetch");
+    WriteFileText(program / "tunefetch.ini", "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[CACHE]\nWITH_DIR=0\n"
+                                             "SAVE_DIR=" + save.Path() + "/\n[DISP]\nAUTO_CLOSE=0\n");
+    // The transfers wait for a head that never comes: the panels and rows hold still.
+    TestHttpReply stall;
+    stall.failure = TestHttpReply::Failure::StallBeforeHead;
+    server.SetReply(stall);
+    WriteFileText(lists / "one.mpq", "//!baseurl " + server.Url("/") +
+                                         "\nA rather long file name that runs past the panel.mp3\nsecond.mp3\nthird.mp3\n");
+    std::filesystem::create_directories(std::string(TF_TEST_OUTPUT_DIR) + "/scale");
+  }
+
+  void TearDown() override {
+    FreeSkin(m_skin);
+    if (m_pDisplay) XCloseDisplay(m_pDisplay);
+  }
+
+  // The window of a start with `environment` set, once two looks 300 ms
+  // apart show the same picture; saved as test-output/scale/<name>.png.
+  wxImage Screenshot(const std::vector<std::pair<const char*, const char*>>& environment, const std::string& name) {
+    for (const auto& [key, value] : environment) setenv(key, value, 1);
+    const pid_t pid = StartProgram(program / "tunefetch", {lists / "one.mpq"}, lists / (name + ".txt"));
+    for (const auto& [key, value] : environment) unsetenv(key);
+    wxImage last, image;
+    WaitUntil(
+        [&] {
+          last = image;
+          const Window window = FindTopLevel(m_pDisplay, std::string(kMainWindowTitle));
+          image = window ? Capture(m_pDisplay, window) : wxImage();
+          if (!SameImage(last, image)) {
+            usleep(300000);
+            return false;
+          }
+          return server.RequestCount() > 0;
+        },
+        20s);
+    PostMessage(FindWindowByTitle(kMainWindowTitle), WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForChildExit(pid, 10s), 0) << name;
+    if (image.IsOk()) image.SaveFile(std::string(TF_TEST_OUTPUT_DIR) + "/scale/" + name + ".png", wxBITMAP_TYPE_PNG);
+    return image;
+  }
+
+  std::vector<Box> TextBoxes() const {
+    const SkinDownloadList& list = m_skin.downloadList;
+    return {{m_skin.currentFile.x, m_skin.currentFile.y, m_skin.currentFile.w, m_skin.currentFile.h},
+            {m_skin.status.x, m_skin.status.y, m_skin.status.w, m_skin.status.h},
+            {list.x, list.y, list.w - list.sliderBitmap.Width(), list.h}};
+  }
+
+  Display* m_pDisplay = nullptr;
+  Skin m_skin;
+  ScratchFolder program, save, lists;
+  TestHttpServer server;
+  PlayerDouble player{{}};
+};
+
+TEST_F(ScaleTest, EveryScaleShowsTheScaleOneWindowEnlargedWithItsTextInsideItsBoxes) {
+  const wxImage one = Screenshot({{"GDK_SCALE", "1"}}, "scale1");
+  ASSERT_TRUE(one.IsOk()) << "no window at scale 1";
+  const std::vector<Box> boxes = TextBoxes();
+  struct Case {
+    const char* name;
+    const char* gdkScale;
+    const char* dpiScale;
+    int factor;
+  };
+  for (const Case& c : {Case{"scale2", "2", "1", 2}, Case{"scale3", "3", "1", 3},
+                        Case{"scale1-text1.25", "1", "1.25", 1}, Case{"scale2-text1.5", "2", "1.5", 2}}) {
+    const wxImage image = Screenshot({{"GDK_SCALE", c.gdkScale}, {"GDK_DPI_SCALE", c.dpiScale}}, c.name);
+    ASSERT_TRUE(image.IsOk()) << c.name;
+    ASSERT_EQ(image.GetWidth(), one.GetWidth() * c.factor) << c.name;
+    ASSERT_EQ(image.GetHeight(), one.GetHeight() * c.factor) << c.name;
+    int differing = 0;
+    for (int y = 0; y < image.GetHeight(); ++y)
+      for (int x = 0; x < image.GetWidth(); ++x) {
+        const int sx = x / c.factor, sy = y / c.factor;
+        if (std::any_of(boxes.begin(), boxes.end(), [&](const Box& box) { return box.Contains(sx, sy); })) continue;
+        if (image.GetRed(x, y) != one.GetRed(sx, sy) || image.GetGreen(x, y) != one.GetGreen(sx, sy) ||
+            image.GetBlue(x, y) != one.GetBlue(sx, sy))
+          ++differing;
+      }
+    EXPECT_EQ(differing, 0) << c.name << ": pixels outside the text boxes that are not the scale-1 window's";
+    // Text drawn at the scale's resolution differs in its pixels, not in its
+    // size: its ink covers the enlarged scale-1 ink within a pixel or two.
+    for (const Box& box : boxes) {
+      const Box inkOne = InkOf(one, box, 1), ink = InkOf(image, box, c.factor);
+      EXPECT_GT(inkOne.h, 0) << "box at " << box.x << "," << box.y << " shows text";
+      EXPECT_NEAR(ink.y - box.y * c.factor, (inkOne.y - box.y) * c.factor, 2 * c.factor) << c.name;
+      EXPECT_NEAR(ink.h, inkOne.h * c.factor, 2 * c.factor) << c.name << " box at " << box.x << "," << box.y;
+      EXPECT_NEAR(ink.w, inkOne.w * c.factor, std::max(3, inkOne.w * c.factor / 8)) << c.name;
+    }
+  }
+}
+
+}  // namespace
