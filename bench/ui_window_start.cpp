@@ -5,8 +5,6 @@
 // GTK's window scale 2 (GDK_SCALE=2) against scale 1.
 //   bench_ui_window_start [STARTS]
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +22,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/X11TopLevel.h"  // last: see there
 
 namespace {
 
@@ -48,28 +47,12 @@ bool LooksPainted(Display* display, Window window) {
   return colours.size() > 1;
 }
 
-// A mapped top-level window titled "QEM - Tunefetch", or 0.
-Window FindMainWindow(Display* display) {
-  Window root = DefaultRootWindow(display), parent, *children = nullptr;
-  unsigned count = 0;
-  Window found = 0;
-  if (!XQueryTree(display, root, &root, &parent, &children, &count)) return 0;
-  for (unsigned index = 0; index < count && !found; ++index) {
-    char* name = nullptr;
-    if (XFetchName(display, children[index], &name) && name && std::string(name) == "QEM - Tunefetch")
-      found = children[index];
-    if (name) XFree(name);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
 // Milliseconds from the start until the window is painted, or -1 after 10 s.
 double TimeToFirstPaint(Display* display, const std::string& program, const std::string& list, pid_t& pid) {
   const auto start = Clock::now();
   pid = StartProgram(program, {list}, "/dev/null");
   while (Clock::now() - start < std::chrono::seconds(10)) {
-    if (Window window = FindMainWindow(display); window && LooksPainted(display, window))
+    if (Window window = FindTopLevelByTitle(display, "QEM - Tunefetch"); window && LooksPainted(display, window))
       return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }

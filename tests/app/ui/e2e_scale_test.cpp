@@ -2,13 +2,16 @@
 // text scaling (GDK_DPI_SCALE), against the same window at scale 1, on the
 // test's X display: outside its text boxes the window is the scale-1 window
 // with every pixel enlarged to a block, and the text in each box is the
-// scale-1 text enlarged, so it fits its box as at scale 1. The screenshots
-// are kept in test-output/scale/ for a reviewer.
+// scale-1 text enlarged, so it fits its box as at scale 1; the same for the
+// small mode with its bottom edge. The screenshots are kept in
+// test-output/scale/ for a reviewer.
 
-#include <signal.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,9 +25,7 @@
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHttpServer.h"
 
-// Last: Xlib defines short macros (None, Status) that clash with other headers.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "tests/support/X11TopLevel.h"  // last: see there
 
 namespace {
 
@@ -35,20 +36,6 @@ struct Box {
   int x, y, w, h;
   bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
 };
-
-Window FindTopLevel(Display* display, const std::string& title) {
-  Window root = DefaultRootWindow(display), parent, *children = nullptr;
-  unsigned count = 0;
-  Window found = 0;
-  if (!XQueryTree(display, root, &root, &parent, &children, &count)) return 0;
-  for (unsigned index = 0; index < count && !found; ++index) {
-    char* name = nullptr;
-    if (XFetchName(display, children[index], &name) && name && title == name) found = children[index];
-    if (name) XFree(name);
-  }
-  if (children) XFree(children);
-  return found;
-}
 
 wxImage Capture(Display* display, Window window) {
   XWindowAttributes attributes;
@@ -119,7 +106,7 @@ class ScaleTest : public ::testing::Test {
     WaitUntil(
         [&] {
           last = image;
-          const Window window = FindTopLevel(m_pDisplay, std::string(kMainWindowTitle));
+          const Window window = FindTopLevelByTitle(m_pDisplay, std::string(kMainWindowTitle));
           image = window ? Capture(m_pDisplay, window) : wxImage();
           if (!SameImage(last, image)) {
             usleep(300000);
@@ -141,6 +128,35 @@ class ScaleTest : public ::testing::Test {
             {list.x, list.y, list.w - list.sliderBitmap.Width(), list.h}};
   }
 
+  // `image` is `one` enlarged `factor` times outside the text boxes, and the
+  // text in each box is the same size enlarged, within a pixel or two.
+  void ExpectEnlarged(const wxImage& one, const wxImage& image, int factor, const std::string& name) {
+    ASSERT_TRUE(image.IsOk()) << name;
+    ASSERT_EQ(image.GetWidth(), one.GetWidth() * factor) << name;
+    ASSERT_EQ(image.GetHeight(), one.GetHeight() * factor) << name;
+    std::vector<Box> boxes = TextBoxes();
+    std::erase_if(boxes, [&](const Box& box) { return box.y + box.h > one.GetHeight(); });  // hidden in small mode
+    int differing = 0;
+    for (int y = 0; y < image.GetHeight(); ++y)
+      for (int x = 0; x < image.GetWidth(); ++x) {
+        const int sx = x / factor, sy = y / factor;
+        if (std::any_of(boxes.begin(), boxes.end(), [&](const Box& box) { return box.Contains(sx, sy); })) continue;
+        if (image.GetRed(x, y) != one.GetRed(sx, sy) || image.GetGreen(x, y) != one.GetGreen(sx, sy) ||
+            image.GetBlue(x, y) != one.GetBlue(sx, sy))
+          ++differing;
+      }
+    EXPECT_EQ(differing, 0) << name << ": pixels outside the text boxes that are not the scale-1 window's";
+    // Text drawn at the scale's resolution differs in its pixels, not in its
+    // size: its ink covers the enlarged scale-1 ink within a pixel or two.
+    for (const Box& box : boxes) {
+      const Box inkOne = InkOf(one, box, 1), ink = InkOf(image, box, factor);
+      EXPECT_GT(inkOne.h, 0) << "box at " << box.x << "," << box.y << " shows text";
+      EXPECT_NEAR(ink.y - box.y * factor, (inkOne.y - box.y) * factor, 2 * factor) << name;
+      EXPECT_NEAR(ink.h, inkOne.h * factor, 2 * factor) << name << " box at " << box.x << "," << box.y;
+      EXPECT_NEAR(ink.w, inkOne.w * factor, std::max(3, inkOne.w * factor / 8)) << name;
+    }
+  }
+
   Display* m_pDisplay = nullptr;
   Skin m_skin;
   ScratchFolder program, save, lists;
@@ -151,7 +167,6 @@ class ScaleTest : public ::testing::Test {
 TEST_F(ScaleTest, EveryScaleShowsTheScaleOneWindowEnlargedWithItsTextInsideItsBoxes) {
   const wxImage one = Screenshot({{"GDK_SCALE", "1"}}, "scale1");
   ASSERT_TRUE(one.IsOk()) << "no window at scale 1";
-  const std::vector<Box> boxes = TextBoxes();
   struct Case {
     const char* name;
     const char* gdkScale;
@@ -159,31 +174,17 @@ TEST_F(ScaleTest, EveryScaleShowsTheScaleOneWindowEnlargedWithItsTextInsideItsBo
     int factor;
   };
   for (const Case& c : {Case{"scale2", "2", "1", 2}, Case{"scale3", "3", "1", 3},
-                        Case{"scale1-text1.25", "1", "1.25", 1}, Case{"scale2-text1.5", "2", "1.5", 2}}) {
-    const wxImage image = Screenshot({{"GDK_SCALE", c.gdkScale}, {"GDK_DPI_SCALE", c.dpiScale}}, c.name);
-    ASSERT_TRUE(image.IsOk()) << c.name;
-    ASSERT_EQ(image.GetWidth(), one.GetWidth() * c.factor) << c.name;
-    ASSERT_EQ(image.GetHeight(), one.GetHeight() * c.factor) << c.name;
-    int differing = 0;
-    for (int y = 0; y < image.GetHeight(); ++y)
-      for (int x = 0; x < image.GetWidth(); ++x) {
-        const int sx = x / c.factor, sy = y / c.factor;
-        if (std::any_of(boxes.begin(), boxes.end(), [&](const Box& box) { return box.Contains(sx, sy); })) continue;
-        if (image.GetRed(x, y) != one.GetRed(sx, sy) || image.GetGreen(x, y) != one.GetGreen(sx, sy) ||
-            image.GetBlue(x, y) != one.GetBlue(sx, sy))
-          ++differing;
-      }
-    EXPECT_EQ(differing, 0) << c.name << ": pixels outside the text boxes that are not the scale-1 window's";
-    // Text drawn at the scale's resolution differs in its pixels, not in its
-    // size: its ink covers the enlarged scale-1 ink within a pixel or two.
-    for (const Box& box : boxes) {
-      const Box inkOne = InkOf(one, box, 1), ink = InkOf(image, box, c.factor);
-      EXPECT_GT(inkOne.h, 0) << "box at " << box.x << "," << box.y << " shows text";
-      EXPECT_NEAR(ink.y - box.y * c.factor, (inkOne.y - box.y) * c.factor, 2 * c.factor) << c.name;
-      EXPECT_NEAR(ink.h, inkOne.h * c.factor, 2 * c.factor) << c.name << " box at " << box.x << "," << box.y;
-      EXPECT_NEAR(ink.w, inkOne.w * c.factor, std::max(3, inkOne.w * c.factor / 8)) << c.name;
-    }
-  }
+                        Case{"scale1-text1.25", "1", "1.25", 1}, Case{"scale2-text1.5", "2", "1.5", 2}})
+    ExpectEnlarged(one, Screenshot({{"GDK_SCALE", c.gdkScale}, {"GDK_DPI_SCALE", c.dpiScale}}, c.name), c.factor,
+                   c.name);
+}
+
+TEST_F(ScaleTest, TheSmallModeKeepsItsBottomEdgeAtScaleTwo) {
+  WriteFileText(program / "tunefetch.ini", ReadFileText(program / "tunefetch.ini") + "SMALL_START=1\n");
+  const wxImage one = Screenshot({{"GDK_SCALE", "1"}}, "small-scale1");
+  ASSERT_TRUE(one.IsOk());
+  EXPECT_EQ(one.GetHeight(), m_skin.main.panelHeight);
+  ExpectEnlarged(one, Screenshot({{"GDK_SCALE", "2"}}, "small-scale2"), 2, "small-scale2");
 }
 
 }  // namespace
