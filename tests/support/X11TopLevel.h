@@ -9,6 +9,13 @@
 
 #include <string>
 
+// Makes X errors harmless: a window of another process may go between
+// listing it and reading its name, which Xlib's default handler would make
+// fatal. Call once, before the first lookup.
+inline void IgnoreXErrors() {
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+}
+
 // A top-level window of `display` titled exactly `title`, or 0.
 inline Window FindTopLevelByTitle(Display* display, const std::string& title) {
   Window root = DefaultRootWindow(display), parent, *children = nullptr;

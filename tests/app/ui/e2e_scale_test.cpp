@@ -76,6 +76,7 @@ class ScaleTest : public ::testing::Test {
   static void SetUpTestSuite() { wxImage::AddHandler(new wxPNGHandler); }
 
   void SetUp() override {
+    IgnoreXErrors();
     m_pDisplay = XOpenDisplay(nullptr);
     if (!m_pDisplay) GTEST_SKIP() << "no X display";
     ASSERT_TRUE(SetDefaultSkin(m_skin, 96));
