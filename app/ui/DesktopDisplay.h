@@ -3,9 +3,9 @@
 // X11 tells a program where its windows are and shows XEmbed tray icons;
 // Wayland does neither.
 
-#include <optional>
-
 #include <wx/gdicmn.h>
+
+#include <optional>
 
 class wxTopLevelWindow;
 

@@ -1,7 +1,6 @@
 #include "config/ui/ModalRun.h"
 
 #include <gtk/gtk.h>
-
 #include <wx/dialog.h>
 #include <wx/evtloop.h>
 #include <wx/msgdlg.h>
@@ -39,14 +38,17 @@ void RunDialogModal(wxDialog& dialog) {
   dialog.Unbind(wxEVT_SHOW, &LoopEndOnHide::OnShow, &end);
 }
 
-int RunMessageBoxModal(wxWindow* parent, const wxString& text, const wxString& title, long buttons) {
+int RunMessageBoxModal(wxWindow* parent, const wxString& text, const wxString& title,
+                       long buttons) {
   const bool yesNo = (buttons & wxYES_NO) != 0;
-  if (DisplayHasSeat()) return wxMessageDialog(parent, text, title, buttons | wxICON_EXCLAMATION).ShowModal();
+  if (DisplayHasSeat())
+    return wxMessageDialog(parent, text, title, buttons | wxICON_EXCLAMATION).ShowModal();
   GtkWindow* owner = parent && parent->GetHandle() && GTK_IS_WINDOW(parent->GetHandle())
                          ? GTK_WINDOW(parent->GetHandle())
                          : nullptr;
   GtkWidget* box = gtk_message_dialog_new(owner, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING,
-                                          yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s", text.utf8_str().data());
+                                          yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",
+                                          text.utf8_str().data());
   gtk_window_set_title(GTK_WINDOW(box), title.utf8_str().data());
   const gint response = gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);

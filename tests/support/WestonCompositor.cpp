@@ -41,10 +41,11 @@ WestonCompositor::WestonCompositor() {
   const std::string socket = "tf-weston-" + std::to_string(getpid());
   std::filesystem::remove(RuntimeFolder() + "/" + socket);
   m_pid = StartProgram(weston,
-                       {"--backend=headless-backend.so", "--use-pixman", "--socket=" + socket, "--idle-time=0",
-                        "--debug", "--no-config"},
+                       {"--backend=headless-backend.so", "--use-pixman", "--socket=" + socket,
+                        "--idle-time=0", "--debug", "--no-config"},
                        m_folder / "weston.log");
-  m_bRunning = WaitUntil([&] { return std::filesystem::exists(RuntimeFolder() + "/" + socket); }, 10s);
+  m_bRunning =
+      WaitUntil([&] { return std::filesystem::exists(RuntimeFolder() + "/" + socket); }, 10s);
   m_display = std::make_unique<ScopedEnvironment>("WAYLAND_DISPLAY", socket);
   m_backend = std::make_unique<ScopedEnvironment>("GDK_BACKEND", "wayland");
   m_noX11 = std::make_unique<ScopedEnvironment>("DISPLAY", "");
@@ -77,7 +78,8 @@ bool WestonCompositor::Screenshot(const std::string& pngPath) const {
   }
   if (WaitForChildExit(pid, 10s) != 0) return false;
   for (const auto& entry : std::filesystem::directory_iterator(shots)) {
-    std::filesystem::copy_file(entry.path(), pngPath, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(entry.path(), pngPath,
+                               std::filesystem::copy_options::overwrite_existing);
     return true;
   }
   return false;

@@ -24,7 +24,8 @@ inline Window FindTopLevelByTitle(Display* display, const std::string& title) {
   if (!XQueryTree(display, root, &root, &parent, &children, &count)) return 0;
   for (unsigned index = 0; index < count && !found; ++index) {
     char* name = nullptr;
-    if (XFetchName(display, children[index], &name) && name && title == name) found = children[index];
+    if (XFetchName(display, children[index], &name) && name && title == name)
+      found = children[index];
     if (name) XFree(name);
   }
   if (children) XFree(children);

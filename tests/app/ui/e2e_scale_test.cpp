@@ -6,16 +6,15 @@
 // small mode with its bottom edge. The screenshots are kept in
 // test-output/scale/ for a reviewer.
 
+#include <gtest/gtest.h>
 #include <unistd.h>
+#include <wx/image.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
-
-#include <gtest/gtest.h>
-#include <wx/image.h>
 
 #include "app/RunningInstance.h"
 #include "platform/bus/DesktopBus.h"
@@ -24,7 +23,6 @@
 #include "tests/support/PlayerDouble.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHttpServer.h"
-
 #include "tests/support/X11TopLevel.h"  // last: see there
 
 namespace {
@@ -39,8 +37,10 @@ struct Box {
 
 wxImage Capture(Display* display, Window window) {
   XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return {};
-  XImage* shot = XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+    return {};
+  XImage* shot =
+      XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
   if (!shot) return {};
   wxImage image(attributes.width, attributes.height, false);
   for (int y = 0; y < attributes.height; ++y)
@@ -61,12 +61,15 @@ bool SameImage(const wxImage& a, const wxImage& b) {
 // pixels) that differ from the box's top-left pixel, its background.
 Box InkOf(const wxImage& image, const Box& box, int scale) {
   const int bx = box.x * scale, by = box.y * scale;
-  const auto background = std::make_tuple(image.GetRed(bx, by), image.GetGreen(bx, by), image.GetBlue(bx, by));
+  const auto background =
+      std::make_tuple(image.GetRed(bx, by), image.GetGreen(bx, by), image.GetBlue(bx, by));
   int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
   for (int y = by; y < (box.y + box.h) * scale; ++y)
     for (int x = bx; x < (box.x + box.w) * scale; ++x)
-      if (std::make_tuple(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)) != background) {
-        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+      if (std::make_tuple(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)) !=
+          background) {
+        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x),
+        bottom = std::max(bottom, y);
       }
   return right < 0 ? Box{0, 0, 0, 0} : Box{left, top, right - left + 1, bottom - top + 1};
 }
@@ -80,15 +83,20 @@ class ScaleTest : public ::testing::Test {
     m_pDisplay = XOpenDisplay(nullptr);
     if (!m_pDisplay) GTEST_SKIP() << "no X display";
     ASSERT_TRUE(SetDefaultSkin(m_skin, 96));
-    std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch", program / "tunefetch");
-    WriteFileText(program / "tunefetch.ini", "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[CACHE]\nWITH_DIR=0\n"
-                                             "SAVE_DIR=" + save.Path() + "/\n[DISP]\nAUTO_CLOSE=0\n");
+    std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch",
+                                      program / "tunefetch");
+    WriteFileText(program / "tunefetch.ini",
+                  "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[CACHE]\nWITH_DIR=0\n"
+                  "SAVE_DIR=" +
+                      save.Path() + "/\n[DISP]\nAUTO_CLOSE=0\n");
     // The transfers wait for a head that never comes: the panels and rows hold still.
     TestHttpReply stall;
     stall.failure = TestHttpReply::Failure::StallBeforeHead;
     server.SetReply(stall);
-    WriteFileText(lists / "one.mpq", "//!baseurl " + server.Url("/") +
-                                         "\nA rather long file name that runs past the panel.mp3\nsecond.mp3\nthird.mp3\n");
+    WriteFileText(
+        lists / "one.mpq",
+        "//!baseurl " + server.Url("/") +
+            "\nA rather long file name that runs past the panel.mp3\nsecond.mp3\nthird.mp3\n");
     std::filesystem::create_directories(std::string(TF_TEST_OUTPUT_DIR) + "/scale");
   }
 
@@ -99,9 +107,11 @@ class ScaleTest : public ::testing::Test {
 
   // The window of a start with `environment` set, once two looks 300 ms
   // apart show the same picture; saved as test-output/scale/<name>.png.
-  wxImage Screenshot(const std::vector<std::pair<const char*, const char*>>& environment, const std::string& name) {
+  wxImage Screenshot(const std::vector<std::pair<const char*, const char*>>& environment,
+                     const std::string& name) {
     for (const auto& [key, value] : environment) setenv(key, value, 1);
-    const pid_t pid = StartProgram(program / "tunefetch", {lists / "one.mpq"}, lists / (name + ".txt"));
+    const pid_t pid =
+        StartProgram(program / "tunefetch", {lists / "one.mpq"}, lists / (name + ".txt"));
     for (const auto& [key, value] : environment) unsetenv(key);
     wxImage last, image;
     WaitUntil(
@@ -118,42 +128,53 @@ class ScaleTest : public ::testing::Test {
         20s);
     PostMessage(FindWindowByTitle(kMainWindowTitle), WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForChildExit(pid, 10s), 0) << name;
-    if (image.IsOk()) image.SaveFile(std::string(TF_TEST_OUTPUT_DIR) + "/scale/" + name + ".png", wxBITMAP_TYPE_PNG);
+    if (image.IsOk())
+      image.SaveFile(std::string(TF_TEST_OUTPUT_DIR) + "/scale/" + name + ".png",
+                     wxBITMAP_TYPE_PNG);
     return image;
   }
 
   std::vector<Box> TextBoxes() const {
     const SkinDownloadList& list = m_skin.downloadList;
-    return {{m_skin.currentFile.x, m_skin.currentFile.y, m_skin.currentFile.w, m_skin.currentFile.h},
-            {m_skin.status.x, m_skin.status.y, m_skin.status.w, m_skin.status.h},
-            {list.x, list.y, list.w - list.sliderBitmap.Width(), list.h}};
+    return {
+        {m_skin.currentFile.x, m_skin.currentFile.y, m_skin.currentFile.w, m_skin.currentFile.h},
+        {m_skin.status.x, m_skin.status.y, m_skin.status.w, m_skin.status.h},
+        {list.x, list.y, list.w - list.sliderBitmap.Width(), list.h}};
   }
 
   // `image` is `one` enlarged `factor` times outside the text boxes, and the
   // text in each box is the same size enlarged, within a pixel or two.
-  void ExpectEnlarged(const wxImage& one, const wxImage& image, int factor, const std::string& name) {
+  void ExpectEnlarged(const wxImage& one, const wxImage& image, int factor,
+                      const std::string& name) {
     ASSERT_TRUE(image.IsOk()) << name;
     ASSERT_EQ(image.GetWidth(), one.GetWidth() * factor) << name;
     ASSERT_EQ(image.GetHeight(), one.GetHeight() * factor) << name;
     std::vector<Box> boxes = TextBoxes();
-    std::erase_if(boxes, [&](const Box& box) { return box.y + box.h > one.GetHeight(); });  // hidden in small mode
+    std::erase_if(boxes, [&](const Box& box) {
+      return box.y + box.h > one.GetHeight();
+    });  // hidden in small mode
     int differing = 0;
     for (int y = 0; y < image.GetHeight(); ++y)
       for (int x = 0; x < image.GetWidth(); ++x) {
         const int sx = x / factor, sy = y / factor;
-        if (std::any_of(boxes.begin(), boxes.end(), [&](const Box& box) { return box.Contains(sx, sy); })) continue;
-        if (image.GetRed(x, y) != one.GetRed(sx, sy) || image.GetGreen(x, y) != one.GetGreen(sx, sy) ||
+        if (std::any_of(boxes.begin(), boxes.end(),
+                        [&](const Box& box) { return box.Contains(sx, sy); }))
+          continue;
+        if (image.GetRed(x, y) != one.GetRed(sx, sy) ||
+            image.GetGreen(x, y) != one.GetGreen(sx, sy) ||
             image.GetBlue(x, y) != one.GetBlue(sx, sy))
           ++differing;
       }
-    EXPECT_EQ(differing, 0) << name << ": pixels outside the text boxes that are not the scale-1 window's";
+    EXPECT_EQ(differing, 0) << name
+                            << ": pixels outside the text boxes that are not the scale-1 window's";
     // Text drawn at the scale's resolution differs in its pixels, not in its
     // size: its ink covers the enlarged scale-1 ink within a pixel or two.
     for (const Box& box : boxes) {
       const Box inkOne = InkOf(one, box, 1), ink = InkOf(image, box, factor);
       EXPECT_GT(inkOne.h, 0) << "box at " << box.x << "," << box.y << " shows text";
       EXPECT_NEAR(ink.y - box.y * factor, (inkOne.y - box.y) * factor, 2 * factor) << name;
-      EXPECT_NEAR(ink.h, inkOne.h * factor, 2 * factor) << name << " box at " << box.x << "," << box.y;
+      EXPECT_NEAR(ink.h, inkOne.h * factor, 2 * factor)
+          << name << " box at " << box.x << "," << box.y;
       EXPECT_NEAR(ink.w, inkOne.w * factor, std::max(3, inkOne.w * factor / 8)) << name;
     }
   }
@@ -174,14 +195,17 @@ TEST_F(ScaleTest, EveryScaleShowsTheScaleOneWindowEnlargedWithItsTextInsideItsBo
     const char* dpiScale;
     int factor;
   };
-  for (const Case& c : {Case{"scale2", "2", "1", 2}, Case{"scale3", "3", "1", 3},
-                        Case{"scale1-text1.25", "1", "1.25", 1}, Case{"scale2-text1.5", "2", "1.5", 2}})
-    ExpectEnlarged(one, Screenshot({{"GDK_SCALE", c.gdkScale}, {"GDK_DPI_SCALE", c.dpiScale}}, c.name), c.factor,
-                   c.name);
+  for (const Case& c :
+       {Case{"scale2", "2", "1", 2}, Case{"scale3", "3", "1", 3},
+        Case{"scale1-text1.25", "1", "1.25", 1}, Case{"scale2-text1.5", "2", "1.5", 2}})
+    ExpectEnlarged(one,
+                   Screenshot({{"GDK_SCALE", c.gdkScale}, {"GDK_DPI_SCALE", c.dpiScale}}, c.name),
+                   c.factor, c.name);
 }
 
 TEST_F(ScaleTest, TheSmallModeKeepsItsBottomEdgeAtScaleTwo) {
-  WriteFileText(program / "tunefetch.ini", ReadFileText(program / "tunefetch.ini") + "SMALL_START=1\n");
+  WriteFileText(program / "tunefetch.ini",
+                ReadFileText(program / "tunefetch.ini") + "SMALL_START=1\n");
   const wxImage one = Screenshot({{"GDK_SCALE", "1"}}, "small-scale1");
   ASSERT_TRUE(one.IsOk());
   EXPECT_EQ(one.GetHeight(), m_skin.main.panelHeight);
