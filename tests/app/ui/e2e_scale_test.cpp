@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -85,10 +86,9 @@ class ScaleTest : public ::testing::Test {
     ASSERT_TRUE(SetDefaultSkin(m_skin, 96));
     std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch",
                                       program / "tunefetch");
-    WriteFileText(program / "tunefetch.ini",
-                  "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[CACHE]\nWITH_DIR=0\n"
-                  "SAVE_DIR=" +
-                      save.Path() + "/\n[DISP]\nAUTO_CLOSE=0\n");
+    m_strSettings =
+        "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[CACHE]\nWITH_DIR=0\nSAVE_DIR=" +
+        save.Path() + "/\n[DISP]\nAUTO_CLOSE=0\nSMALL_START=0\n";
     // The transfers wait for a head that never comes: the panels and rows hold still.
     TestHttpReply stall;
     stall.failure = TestHttpReply::Failure::StallBeforeHead;
@@ -105,14 +105,8 @@ class ScaleTest : public ::testing::Test {
     if (m_pDisplay) XCloseDisplay(m_pDisplay);
   }
 
-  // The window of a start with `environment` set, once two looks 300 ms
-  // apart show the same picture; saved as test-output/scale/<name>.png.
-  wxImage Screenshot(const std::vector<std::pair<const char*, const char*>>& environment,
-                     const std::string& name) {
-    for (const auto& [key, value] : environment) setenv(key, value, 1);
-    const pid_t pid =
-        StartProgram(program / "tunefetch", {lists / "one.mpq"}, lists / (name + ".txt"));
-    for (const auto& [key, value] : environment) unsetenv(key);
+  // The main window once two looks 300 ms apart show the same picture.
+  wxImage StableCapture() {
     wxImage last, image;
     WaitUntil(
         [&] {
@@ -126,6 +120,30 @@ class ScaleTest : public ::testing::Test {
           return server.RequestCount() > 0;
         },
         20s);
+    return image;
+  }
+
+  // The window of a start with `environment` set, after `act` (given the
+  // window's top-left on the screen) when there is one; saved as
+  // test-output/scale/<name>.png.
+  wxImage Screenshot(const std::vector<std::pair<const char*, const char*>>& environment,
+                     const std::string& name, const std::function<void(int, int)>& act = {}) {
+    WriteFileText(program / "tunefetch.ini",
+                  m_strSettings);  // each start as the first: closing writes
+    for (const auto& [key, value] : environment) setenv(key, value, 1);
+    const pid_t pid =
+        StartProgram(program / "tunefetch", {lists / m_strList}, lists / (name + ".txt"));
+    for (const auto& [key, value] : environment) unsetenv(key);
+    wxImage image = StableCapture();
+    if (act && image.IsOk()) {
+      int x = 0, y = 0;
+      Window child;
+      XTranslateCoordinates(m_pDisplay,
+                            FindTopLevelByTitle(m_pDisplay, std::string(kMainWindowTitle)),
+                            DefaultRootWindow(m_pDisplay), 0, 0, &x, &y, &child);
+      act(x, y);
+      image = StableCapture();
+    }
     PostMessage(FindWindowByTitle(kMainWindowTitle), WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForChildExit(pid, 10s), 0) << name;
     if (image.IsOk())
@@ -180,6 +198,8 @@ class ScaleTest : public ::testing::Test {
   }
 
   Display* m_pDisplay = nullptr;
+  std::string m_strList = "one.mpq";
+  std::string m_strSettings;
   Skin m_skin;
   ScratchFolder program, save, lists;
   TestHttpServer server;
@@ -204,12 +224,52 @@ TEST_F(ScaleTest, EveryScaleShowsTheScaleOneWindowEnlargedWithItsTextInsideItsBo
 }
 
 TEST_F(ScaleTest, TheSmallModeKeepsItsBottomEdgeAtScaleTwo) {
-  WriteFileText(program / "tunefetch.ini",
-                ReadFileText(program / "tunefetch.ini") + "SMALL_START=1\n");
+  m_strSettings.replace(m_strSettings.find("SMALL_START=0"), 13, "SMALL_START=1");
   const wxImage one = Screenshot({{"GDK_SCALE", "1"}}, "small-scale1");
   ASSERT_TRUE(one.IsOk());
   EXPECT_EQ(one.GetHeight(), m_skin.main.panelHeight);
   ExpectEnlarged(one, Screenshot({{"GDK_SCALE", "2"}}, "small-scale2"), 2, "small-scale2");
+}
+
+// The pointer at scale 2 hits what it hits at scale 1: a drag of the scroll
+// bar's thumb scrolls as far, and a click on the Open button shrinks the
+// window. xdotool moves the pointer in the screen's pixels.
+TEST_F(ScaleTest, TheThumbDragAndAButtonClickHitAlikeAtScaleTwo) {
+  std::string lines = "//!baseurl " + server.Url("/") + "\n";
+  for (int item = 0; item < 30; ++item) lines += "item" + std::to_string(item) + ".mp3\n";
+  WriteFileText(lists / "many.mpq", lines);
+  m_strList = "many.mpq";
+  const SkinDownloadList& list = m_skin.downloadList;
+  const int thumbX = list.x + list.w - list.sliderBitmap.Width() / 2;
+  const int thumbY = list.y + list.lineBitmap.Height() / 2 + 3;  // just below the up arrow
+  const int openX = m_skin.open.x + m_skin.open.bitmap.Width() / 2;
+  const int openY = m_skin.open.y + m_skin.open.bitmap.Height() / 4;
+  wxImage dragged[2], clicked[2];
+  for (const int scale : {1, 2}) {
+    const std::string name = "pointer-scale" + std::to_string(scale);
+    const auto at = [&](int left, int top, int x, int y) {
+      return std::to_string(left + x * scale) + " " + std::to_string(top + y * scale);
+    };
+    const std::string scaleText = std::to_string(scale);
+    dragged[scale - 1] =
+        Screenshot({{"GDK_SCALE", scaleText.c_str()}}, name + "-drag", [&](int left, int top) {
+          std::system(("xdotool mousemove " + at(left, top, thumbX, thumbY) +
+                       " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
+                       at(left, top, thumbX, thumbY + 30) + " sleep 0.2 mouseup 1")
+                          .c_str());
+        });
+    clicked[scale - 1] =
+        Screenshot({{"GDK_SCALE", scaleText.c_str()}}, name + "-open", [&](int left, int top) {
+          std::system(
+              ("xdotool mousemove " + at(left, top, openX, openY) + " sleep 0.2 click 1").c_str());
+        });
+  }
+  EXPECT_FALSE(SameImage(Screenshot({{"GDK_SCALE", "1"}}, "pointer-scale1-still"), dragged[0]))
+      << "the drag scrolled the list";
+  ASSERT_TRUE(clicked[0].IsOk());
+  EXPECT_EQ(clicked[0].GetHeight(), m_skin.main.panelHeight) << "the click shrank the window";
+  ExpectEnlarged(dragged[0], dragged[1], 2, "thumb drag");
+  ExpectEnlarged(clicked[0], clicked[1], 2, "Open click");
 }
 
 }  // namespace
