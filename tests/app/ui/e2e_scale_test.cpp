@@ -272,4 +272,37 @@ TEST_F(ScaleTest, TheThumbDragAndAButtonClickHitAlikeAtScaleTwo) {
   ExpectEnlarged(clicked[0], clicked[1], 2, "Open click");
 }
 
+// The setup sheet is made of GTK's own controls, which GTK enlarges: at
+// scale 2 it is the scale-1 sheet's size twice. (At scale 3 the test's
+// 1280 x 1024 screen is smaller than the sheet, which then fits the screen.)
+TEST_F(ScaleTest, TheSetupSheetIsEnlargedWholeAtEveryScale) {
+  WriteFileText(program / "tunefetch.ini", m_strSettings);
+  wxImage sheets[2];
+  for (const int scale : {1, 2}) {
+    const std::string scaleText = std::to_string(scale);
+    setenv("GDK_SCALE", scaleText.c_str(), 1);
+    const pid_t pid =
+        StartProgram(program / "tunefetch", {}, lists / ("sheet" + scaleText + ".txt"));
+    unsetenv("GDK_SCALE");
+    wxImage& image = sheets[scale - 1];
+    WaitUntil(
+        [&] {
+          const Window window = FindTopLevelByTitle(m_pDisplay, std::string(kSetupSheetTitle));
+          const wxImage last = image;
+          image = window ? Capture(m_pDisplay, window) : wxImage();
+          if (SameImage(last, image)) return true;
+          usleep(300000);
+          return false;
+        },
+        20s);
+    EXPECT_EQ(WaitForChildExit(pid, 100ms), -2) << "the sheet stays open until it is closed";
+    ASSERT_TRUE(image.IsOk()) << scale;
+    image.SaveFile(
+        std::string(TF_TEST_OUTPUT_DIR) + "/scale/setup-sheet-scale" + scaleText + ".png",
+        wxBITMAP_TYPE_PNG);
+    EXPECT_EQ(image.GetWidth(), sheets[0].GetWidth() * scale) << scale;
+    EXPECT_EQ(image.GetHeight(), sheets[0].GetHeight() * scale) << scale;
+  }
+}
+
 }  // namespace
