@@ -45,7 +45,27 @@ bool HandOverList(BusWindowHandle window, std::string_view path) {
   return taken;
 }
 
-void BringToFront(BusWindowHandle window) { PostMessage(window, kBringToFrontMessage, 1, 0); }
+void BringToFront(BusWindowHandle window, std::string_view activationToken) {
+  // A receiver that knows no tokens ignores the record and still comes up.
+  if (!activationToken.empty()) PostCopyData(window, 0, kActivationTokenKind, activationToken);
+  PostMessage(window, kBringToFrontMessage, 1, 0);
+}
+
+std::string ActivationTokenOf(const std::function<const char*(const char*)>& getenv) {
+  for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+    const char* token = getenv(name);
+    if (!token || !*token) continue;
+    const std::string_view text(token);
+    return text.size() <= kMaxActivationToken ? std::string(text) : std::string();
+  }
+  return {};
+}
+
+std::optional<std::string> ReceivedActivationToken(const BusMessage& message) {
+  if (message.message != WM_COPYDATA || message.dataKind != kActivationTokenKind) return std::nullopt;
+  if (message.data.empty() || message.data.size() > kMaxActivationToken) return std::nullopt;
+  return message.data;
+}
 
 std::optional<std::string> TakeHandedOverList(std::uint64_t atom) {
   if (atom == 0 || atom > 0xFFFF) return std::nullopt;

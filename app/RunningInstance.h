@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,13 @@ inline constexpr std::int64_t kHandOverList = 101;
 inline constexpr std::int64_t kHandOverSetup = 102;
 // Asks a window to come to the front, as another process cannot raise it.
 inline constexpr std::uint32_t kBringToFrontMessage = 0x0006;  // WM_ACTIVATE
+// The WM_COPYDATA kind that carries a start's activation token (Wayland's
+// XDG_ACTIVATION_TOKEN or X11's DESKTOP_STARTUP_ID) ahead of
+// kBringToFrontMessage, so the window may use the start's right to come to
+// the front. The bytes are the token, without a NUL.
+inline constexpr std::uint32_t kActivationTokenKind = 6;
+// Longest token passed on; a longer one is not a token a desktop made.
+inline constexpr std::size_t kMaxActivationToken = 1024;
 // The main window's answer to a hand-over whose list it took.
 inline constexpr std::int64_t kHandOverTaken = 1;
 
@@ -45,8 +53,18 @@ BusWindowHandle FindRunningInstance();
 // took it.
 bool HandOverList(BusWindowHandle window, std::string_view path);
 
-// Asks `window` to come to the front; does not wait.
-void BringToFront(BusWindowHandle window);
+// Asks `window` to come to the front, with `activationToken` (this start's
+// ActivationTokenOf, possibly empty) posted first; does not wait.
+void BringToFront(BusWindowHandle window, std::string_view activationToken = {});
+
+// The activation token a desktop gave this start: XDG_ACTIVATION_TOKEN
+// (Wayland), else DESKTOP_STARTUP_ID (X11), from `getenv`; empty when neither
+// is set, is empty or is longer than kMaxActivationToken. Read it before GTK
+// starts, which takes DESKTOP_STARTUP_ID out of the environment.
+std::string ActivationTokenOf(const std::function<const char*(const char*)>& getenv);
+
+// The token of a kActivationTokenKind record, or nothing for any other message.
+std::optional<std::string> ReceivedActivationToken(const BusMessage& message);
 
 // The receiving side of a list hand-over: the name of `atom`, which is then
 // deleted, or nothing (the atom left alone) when it names nothing.

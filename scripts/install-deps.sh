@@ -27,6 +27,8 @@ group_test=(
   clang libclang-rt-14-dev
   # displays and the window tests' hands: answering message boxes, a notification area
   xvfb xauth xdotool trayer
+  # the window tests again under a real Wayland compositor (headless), and its screenshots
+  weston
   # servers and peers: the proxy, the real player the bridge drives, a private session bus
   tinyproxy audacious audacious-plugins dbus
   # the desktop's file association

@@ -12,14 +12,16 @@
 #include "app/ui/AppMessageBox.h"
 #include "app/ui/MainWnd.h"
 #include "app/ui/TrayIcon.h"
+#include "app/ui/WindowActivation.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "config/ui/CatalogMessageBox.h"
+#include "config/ui/ModalRun.h"
 #include "config/ui/SetupSheet.h"
 #include "platform/ProgramPath.h"
 #include "platform/bus/BusWindow.h"
 #include "skin/SkinLoader.h"
-#include "skin/ui/ScreenDpi.h"
+#include "skin/ui/ScreenScale.h"
 #include "skin/ui/SkinBitmaps.h"
 
 namespace {
@@ -28,7 +30,7 @@ constexpr auto kWorkerPoll = std::chrono::milliseconds(500);
 
 }  // namespace
 
-CDownloaderApp::CDownloaderApp() {
+CDownloaderApp::CDownloaderApp() : m_strActivationToken(ActivationTokenOf(getenv)) {
   // The program draws with plain bitmap copies and never uses OpenGL, but GTK
   // probes it at start-up, which loads the system's GL driver: over 50 MB of
   // memory and tens of milliseconds for nothing. A user's own choice stands.
@@ -53,12 +55,15 @@ bool CDownloaderApp::InitInstance() {
       HandOverList(running, argv[1].utf8_string());
     else
       ShowAppMessageBox(GetMessageText("0001"), MessageButtons::Ok);
-    BringToFront(running);
+    BringToFront(running, m_strActivationToken);
     return false;
   }
 
-  LoadConfiguredSkin(GetSkin(), ScreenDpi());
-  MakeSkinBitmaps(GetSkin());
+  // The skin is pixel art laid out in pixels of 1/96 inch: its fonts are sized
+  // in those pixels too, whatever the screen reports, and GTK's window scale
+  // enlarges text and pictures alike, so text fits its box at every scale.
+  LoadConfiguredSkin(GetSkin(), kDefaultScreenDpi);
+  MakeSkinBitmaps(GetSkin(), ScreenScale());
   if (!listNamed) {
     RunSetupSheetOnBus(&startLock);
     return false;
@@ -96,9 +101,11 @@ void CDownloaderApp::RunSetupSheetOnBus(StartLock* startLock) {
       kSetupSheetClass, kSetupSheetTitle, WindowVisibility::Shown,
       [this](const BusMessage& message) -> std::int64_t {
         // Lists handed to the sheet are ignored; the sender then drops the atom.
+        if (auto token = ReceivedActivationToken(message)) m_strSheetActivationToken = std::move(*token);
         const bool raise = message.message == kBringToFrontMessage ||
                            (message.message == WM_HANDOVER && message.lParam == kHandOverSetup);
-        if (raise && m_pSetupSheet) m_pSetupSheet->Raise();
+        if (raise && m_pSetupSheet) PresentWithActivationToken(*m_pSetupSheet, m_strSheetActivationToken);
+        if (raise) m_strSheetActivationToken.clear();
         // Closed as Escape and the window manager's close do: cancelled.
         if (message.message == WM_CLOSE && m_pSetupSheet) m_pSetupSheet->Close();
         return 0;

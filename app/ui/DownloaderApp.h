@@ -59,6 +59,10 @@ class CDownloaderApp : public wxApp, public CDownloadCore, public MainWndHost {
 
   bool m_bDoneAtStart = false;
   bool m_bQuitSignalled = false;
+  // This start's activation token (RunningInstance.h), read before GTK starts.
+  const std::string m_strActivationToken;
+  // A token handed to the setup sheet's bus window, for its next raise.
+  std::string m_strSheetActivationToken;
   wxTimer m_exitPoll;
   // Runs the handlers of this program's bus windows on the GUI thread.
   WxBusDispatcher m_busDispatcher;

@@ -5,20 +5,24 @@
 
 #include "app/RunningInstance.h"
 #include "app/TrayMenu.h"
+#include "app/ui/DesktopDisplay.h"
 #include "app/ui/MainWndHost.h"
 #include "app/ui/MainWndObserver.h"
 #include "app/ui/RunEndNotifier.h"
 #include "app/ui/TrayIcon.h"
+#include "app/ui/WindowActivation.h"
 #include "app/ui/WindowMoveDrag.h"
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "config/ui/CatalogMessageBox.h"
+#include "config/ui/ModalRun.h"
 #include "core/DownloadCore.h"
 #include "skin/BuiltinArtwork.h"
 #include "skin/PanelGeometry.h"
 #include "skin/Skin.h"
 #include "skin/ui/DownloadListWnd.h"
 #include "skin/ui/EmbeddedIcon.h"
+#include "skin/ui/PictureConversion.h"
 #include "skin/ui/SkinBitmaps.h"
 #include "skin/ui/SkinPanels.h"
 #include "skin/ui/TransButton.h"
@@ -246,9 +250,13 @@ std::int64_t CMainWnd::OnBusMessage(const BusMessage& message) {
       // The sheet is modal: opened after the answer, so the sender is not held.
       if (message.lParam == kHandOverSetup) CallAfter([this] { m_host.RunSetupSheetOnBus(); });
       return 0;
+    case WM_COPYDATA:
+      if (auto token = ReceivedActivationToken(message)) m_strActivationToken = std::move(*token);
+      return 0;
     case kBringToFrontMessage:
       // A window hidden in the tray stays there: only a shown one comes up.
-      if (IsShown() && !IsIconized()) Raise();
+      if (IsShown() && !IsIconized()) PresentWithActivationToken(*this, m_strActivationToken);
+      m_strActivationToken.clear();
       return 0;
     case WM_CLOSE:
       CallAfter([this] { Close(); });
@@ -322,7 +330,8 @@ void CMainWnd::DrawTo(wxDC& dc) {
 // Only what `area` covers is drawn: a panel's repaint then costs that panel,
 // not the whole face. The values of the panels drawn are kept as painted.
 void CMainWnd::PaintFace(wxDC& dc, const wxRect& area) {
-  const wxBitmap& face = SkinBitmap(GetSkin().main.bitmap);
+  const PixelImage& facePicture = GetSkin().main.bitmap;
+  const wxBitmap& face = SkinBitmap(facePicture, DeviceScaleOf(dc));
   wxMemoryDC source;
   source.SelectObjectAsSource(face);
   dc.Blit(area.x, area.y, area.width, area.height, &source, area.x, area.y);
@@ -331,7 +340,7 @@ void CMainWnd::PaintFace(wxDC& dc, const wxRect& area) {
     const wxSize client = GetClientSize();
     const wxRect edge(0, client.GetHeight() - kSmallModeEdgeRows, client.GetWidth(), kSmallModeEdgeRows);
     if (edge.Intersects(area))
-      dc.Blit(edge.x, edge.y, edge.width, edge.height, &source, 0, face.GetHeight() - kSmallModeEdgeRows);
+      dc.Blit(edge.x, edge.y, edge.width, edge.height, &source, 0, facePicture.Height() - kSmallModeEdgeRows);
   }
   const Skin& skin = GetSkin();
   const auto covers = [&area](const PanelRect& box) { return area.Intersects(wxRect(box.x, box.y, box.w, box.h)); };
@@ -353,10 +362,11 @@ void CMainWnd::OnClose(wxCloseEvent&) {
   m_app.Stop();
   m_app.SetCurrentFileText("");
   WriteSettingInt("DISP", "SMALL_START", m_bListShown ? 0 : 1);
-  if (!m_bMinimized) {
-    const wxPoint place = GetPosition();
-    WriteSetting("DISP", "POSITION", FormatWindowPosition({place.x, place.y}));
-  }
+  // Where the platform does not tell a window its place (Wayland), the
+  // stored one stays, as for a minimised window.
+  if (!m_bMinimized)
+    if (const std::optional<wxPoint> place = KnownWindowPosition(*this))
+      WriteSetting("DISP", "POSITION", FormatWindowPosition({place->x, place->y}));
   // A start from now on no longer finds this window; the process may live on
   // a little, without a window, until the worker has seen the run flag.
   m_pBusWindow.reset();

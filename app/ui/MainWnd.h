@@ -111,6 +111,9 @@ class CMainWnd : public wxFrame {
   MainWndTimer m_timerSteps;
   std::shared_ptr<MainWndObserver> m_pObserver;
   std::unique_ptr<BusWindow> m_pBusWindow;
+  // A second start's activation token, kept from its record until its
+  // bring-to-front request that follows. GUI thread.
+  std::string m_strActivationToken;
   // The panel values of the last paint.
   struct PaintedPanels {
     std::string currentFile, status;

@@ -4,6 +4,7 @@
 #include <wx/taskbar.h>
 
 #include "app/desktop/StatusNotifierItem.h"
+#include "app/ui/DesktopDisplay.h"
 #include "app/ui/MainWnd.h"
 #include "config/Settings.h"
 #include "skin/BuiltinArtwork.h"
@@ -100,14 +101,16 @@ CTrayIcon::CTrayIcon(CMainWnd& window, GDBusConnection* session, const wxMenu& m
   m_pStatusNotifier =
       StatusNotifierItem::Create(session, window.GetTitle().utf8_string(), BuiltinTrayPictures(),
                                  MenuTexts(menu), std::move(handlers));
-  if (!m_pStatusNotifier) m_pXEmbedIcon = std::make_unique<CXEmbedTrayIcon>(window);
+  // The XEmbed icon exists only on X11: elsewhere (Wayland) GTK's status icon
+  // has no widget to draw on and complains at every change.
+  if (!m_pStatusNotifier && DisplayIsX11()) m_pXEmbedIcon = std::make_unique<CXEmbedTrayIcon>(window);
 }
 
 CTrayIcon::~CTrayIcon() = default;
 
 bool CTrayIcon::IsShown() const {
   if (m_pStatusNotifier) return m_pStatusNotifier->IsShown();
-  return wxTaskBarIcon::IsAvailable();
+  return m_pXEmbedIcon && wxTaskBarIcon::IsAvailable();
 }
 
 void CTrayIcon::ShowPicture(TrayPicture picture) {

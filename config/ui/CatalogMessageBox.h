@@ -4,7 +4,6 @@
 
 #include <wx/string.h>
 
-#include <functional>
 #include <string_view>
 
 class wxWindow;
@@ -14,14 +13,9 @@ inline constexpr const char* kMessageBoxTitle = "Tunefetch";
 
 // Shows `text` with an exclamation icon and `buttons` (wxOK or wxYES_NO),
 // modal over `parent` (or alone); returns the wxID_ of the button pressed
-// (wxID_NO or wxID_OK when AnswerShownMessageBoxes answered it).
+// (wxID_NO or wxID_OK when AnswerShownMessageBoxes of config/ui/ModalRun.h
+// answered it).
 int ShowMessageText(wxWindow* parent, const wxString& text, long buttons);
-
-// Answers every box ShowMessageText has on the screen as No (or OK where it
-// has only OK) and takes it away; runs `then` once the last of them has
-// returned and been destroyed, at once when none is shown. For a window that
-// closes: a box over it has to be gone before the window is. GUI thread.
-void AnswerShownMessageBoxes(std::function<void()> then);
 
 // Shows the text of message `key` (the "*" of a missing text included), then
 // `detail` on a line of its own when it is not empty, with an exclamation

@@ -10,6 +10,7 @@
 #include "config/Settings.h"
 #include "config/SetupValues.h"
 #include "config/ui/CatalogMessageBox.h"
+#include "config/ui/ModalRun.h"
 #include "config/ui/SetupGeneral.h"
 #include "config/ui/SetupMisc.h"
 #include "config/ui/SetupSite.h"
@@ -101,6 +102,6 @@ void RunSetupSheet(wxPropertySheetDialog*& sheetSlot, int startPage) {
   });
 
   if (noMainWindow) wxTheApp->SetTopWindow(&sheet);
-  sheet.ShowModal();
+  RunDialogModal(sheet);
   if (noMainWindow && wxTheApp->GetTopWindow() == &sheet) wxTheApp->SetTopWindow(nullptr);
 }

@@ -114,10 +114,21 @@ BusSendResult SendCopyData(BusWindowHandle window, std::uint64_t wParam, std::ui
   return SendBusMessage(window, BusMessage{WM_COPYDATA, wParam, 0, kind, std::string(bytes)}, timeout);
 }
 
-BusError PostMessage(BusWindowHandle window, std::uint32_t message, std::uint64_t wParam,
-                     std::int64_t lParam) {
+namespace {
+
+BusError PostBusMessage(BusWindowHandle window, const BusMessage& message) {
   if (!window) return BusError::NoWindow;
   FileDescriptor connection;
-  return Deliver(FrameType::Post, window, BusMessage{message, wParam, lParam, 0, {}},
-                 BusClock::now() + kDefaultReplyTimeout, connection);
+  return Deliver(FrameType::Post, window, message, BusClock::now() + kDefaultReplyTimeout, connection);
+}
+
+}  // namespace
+
+BusError PostMessage(BusWindowHandle window, std::uint32_t message, std::uint64_t wParam,
+                     std::int64_t lParam) {
+  return PostBusMessage(window, BusMessage{message, wParam, lParam, 0, {}});
+}
+
+BusError PostCopyData(BusWindowHandle window, std::uint64_t wParam, std::uint32_t kind, std::string_view bytes) {
+  return PostBusMessage(window, BusMessage{WM_COPYDATA, wParam, 0, kind, std::string(bytes)});
 }

@@ -43,3 +43,7 @@ BusSendResult SendCopyData(BusWindowHandle window, std::uint64_t wParam, std::ui
 // the handler runs later and its result is dropped.
 BusError PostMessage(BusWindowHandle window, std::uint32_t message, std::uint64_t wParam,
                      std::int64_t lParam);
+
+// WM_COPYDATA with its record, queued as PostMessage queues (the same cap on
+// the bytes as SendCopyData).
+BusError PostCopyData(BusWindowHandle window, std::uint64_t wParam, std::uint32_t kind, std::string_view bytes);

@@ -38,17 +38,17 @@ std::optional<ListKey> ListKeyOf(int keyCode) {
   }
 }
 
-const wxBitmap& PictureOf(ScrollBarPicture picture) {
+const wxBitmap& PictureOf(ScrollBarPicture picture, int scale) {
   const SkinDownloadList& list = GetSkin().downloadList;
   switch (picture) {
     case ScrollBarPicture::Rail:
-      return SkinBitmap(list.railBitmap);
+      return SkinBitmap(list.railBitmap, scale);
     case ScrollBarPicture::Line:
-      return SkinBitmap(list.lineBitmap);
+      return SkinBitmap(list.lineBitmap, scale);
     case ScrollBarPicture::Slider:
       break;
   }
-  return SkinBitmap(list.sliderBitmap);
+  return SkinBitmap(list.sliderBitmap, scale);
 }
 
 }  // namespace
@@ -160,9 +160,11 @@ void CDownloadListWnd::DrawScrollBar(wxDC& dc, int count) {
   const DownloadListState& state = *m_state;
   const PixelRect bar = state.ScrollBarRect();
   if (bar.w <= 0 || bar.h <= 0) return;
-  if (!m_scrollBarImage.IsOk() || m_scrollBarImage.GetWidth() != bar.w ||
-      m_scrollBarImage.GetHeight() != bar.h)
-    m_scrollBarImage = wxBitmap(bar.w, bar.h);
+  // The image has the screen's pixels, so copying it to the window scales nothing.
+  const int scale = DeviceScaleOf(dc);
+  if (!m_scrollBarImage.IsOk() || m_scrollBarImage.GetLogicalWidth() != bar.w ||
+      m_scrollBarImage.GetLogicalHeight() != bar.h || m_scrollBarImage.GetScaleFactor() != scale)
+    m_scrollBarImage.CreateWithDIPSize(bar.w, bar.h, scale);
 
   // Composed off-screen, then copied in one transfer, so it never flickers.
   wxMemoryDC image(m_scrollBarImage);
@@ -170,7 +172,7 @@ void CDownloadListWnd::DrawScrollBar(wxDC& dc, int count) {
   wxMemoryDC source;
   const wxBitmap* selected = nullptr;
   for (const PictureCopy& copy : copies) {
-    const wxBitmap& picture = PictureOf(copy.picture);
+    const wxBitmap& picture = PictureOf(copy.picture, scale);
     if (!picture.IsOk()) continue;
     if (&picture != selected) {
       source.SelectObjectAsSource(picture);

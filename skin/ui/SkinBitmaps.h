@@ -15,13 +15,14 @@
 #include "skin/Skin.h"
 #include "skin/SkinFont.h"
 
-// Makes the wx objects of every picture and font of `skin` now, after the
-// skin is loaded and before the first paint. Optional: the lookups below make
-// a missing object at its first use.
-void MakeSkinBitmaps(const Skin& skin);
+// Makes the wx objects of every picture (at `scale`, see SkinBitmap) and font
+// of `skin` now, after the skin is loaded and before the first paint.
+// Optional: the lookups below make a missing object at its first use.
+void MakeSkinBitmaps(const Skin& skin, int scale = 1);
 
-// The bitmap of `picture`; invalid for an empty picture.
-const wxBitmap& SkinBitmap(const PixelImage& picture);
+// The bitmap of `picture` for a screen of `scale` device pixels to the
+// window's pixel (ToWxBitmap); invalid for an empty picture.
+const wxBitmap& SkinBitmap(const PixelImage& picture, int scale = 1);
 
 // The font of `font` (skin/ui/CreateSkinFont.h).
 const wxFont& SkinWxFont(const SkinFont& font);

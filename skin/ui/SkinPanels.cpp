@@ -46,7 +46,7 @@ void PaintStatusPanel(wxDC& dc, const std::string& text) {
 
 void PaintProgressPanel(wxDC& dc, int percent) {
   const SkinPicture& bar = GetSkin().progress;
-  const wxBitmap& picture = SkinBitmap(bar.bitmap);
+  const wxBitmap& picture = SkinBitmap(bar.bitmap, DeviceScaleOf(dc));
   const int w = bar.bitmap.Width();
   const int half = bar.bitmap.Height() / 2;
   const int filled = ProgressFilledWidth(percent, w);
@@ -57,6 +57,6 @@ void PaintProgressPanel(wxDC& dc, int percent) {
 void PaintIndicatorPanel(wxDC& dc, int frame) {
   const SkinPicture& indicator = GetSkin().indicator;
   const int h = indicator.bitmap.Height();
-  CopyBlock(dc, SkinBitmap(indicator.bitmap), 0, IndicatorFrameTop(frame, h),
+  CopyBlock(dc, SkinBitmap(indicator.bitmap, DeviceScaleOf(dc)), 0, IndicatorFrameTop(frame, h),
             indicator.bitmap.Width(), h / kIndicatorFrames, indicator.x, indicator.y);
 }

@@ -6,7 +6,7 @@
 #include "skin/ui/PictureConversion.h"
 
 bool CTransButton::Create(const PixelImage& picture, int x, int y, wxWindow* parent, int id) {
-  m_picture = ToWxBitmap(picture);
+  m_source = picture;
   m_nHalfHeight = picture.Height() / 2;
   const wxSize size(picture.Width(), m_nHalfHeight);
   if (!wxControl::Create(parent, id, wxPoint(x, y), size, wxBORDER_NONE, wxDefaultValidator,
@@ -29,11 +29,15 @@ bool CTransButton::Create(const PixelImage& picture, int x, int y, wxWindow* par
 }
 
 void CTransButton::DrawTo(wxDC& dc) const {
+  const int scale = DeviceScaleOf(dc);
+  if (m_nPictureScale != scale) {
+    m_picture = ToWxBitmap(m_source, scale);
+    m_nPictureScale = scale;
+  }
   if (!m_picture.IsOk()) return;
   wxMemoryDC source;
   source.SelectObjectAsSource(m_picture);
-  dc.Blit(0, 0, m_picture.GetWidth(), m_nHalfHeight, &source, 0,
-          ButtonSourceTop(m_state.Look(), m_picture.GetHeight()));
+  dc.Blit(0, 0, m_source.Width(), m_nHalfHeight, &source, 0, ButtonSourceTop(m_state.Look(), m_source.Height()));
 }
 
 void CTransButton::OnPaint(wxPaintEvent&) {

@@ -29,7 +29,7 @@ class CTransButton : public wxControl {
   CTransButton() = default;
 
   // Makes the button at (x, y) of `parent` with `id`; the picture is
-  // converted now and not referred to afterwards.
+  // copied and not referred to afterwards.
   bool Create(const PixelImage& picture, int x, int y, wxWindow* parent, int id);
 
   // Draws the button's current half at (0, 0) of `dc`, as its paint does.
@@ -49,7 +49,11 @@ class CTransButton : public wxControl {
   bool IsOver(const wxMouseEvent& event) const;
   void Release(ButtonHold by, bool inside);
 
-  wxBitmap m_picture;
+  PixelImage m_source;
+  // m_source at the scale of the screen last drawn on (DrawTo converts again
+  // when the window moves to a screen of another scale).
+  mutable wxBitmap m_picture;
+  mutable int m_nPictureScale = 0;
   int m_nHalfHeight = 0;
   PushButtonState m_state;
 };

@@ -1,6 +1,7 @@
 // Finding the running instance and handing it a list over the desktop bus:
 // the atom reaches the window that takes it and never outlives the hand-over,
-// and two starts cannot hold the start lock at once.
+// and two starts cannot hold the start lock at once; a start's activation
+// token travels ahead of its bring-to-front request.
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,38 @@ TEST(RunningInstanceTest, AListReachesTheWindowThatTakesItAndNoAtomIsLeft) {
     if (atom != 0) {
       EXPECT_EQ(GlobalGetAtomName(static_cast<GlobalAtom>(atom)), "") << c.path;
     }
+  }
+}
+
+TEST(RunningInstanceTest, TheStartsActivationTokenArrivesAheadOfTheRequestToComeForward) {
+  struct Case {
+    const char* xdgToken;
+    const char* startupId;
+    std::string expected;  // the token the receiver holds at the request; empty for none
+  };
+  const std::string overlong(kMaxActivationToken + 1, 'x');
+  const Case cases[] = {
+      {"wayland-token", "x11-id", "wayland-token"},  // Wayland's comes first
+      {nullptr, "x11-id_TIME123", "x11-id_TIME123"},
+      {"", "x11-id", "x11-id"},                       // an empty variable counts as unset
+      {nullptr, nullptr, ""},
+      {overlong.c_str(), "x11-id", ""},               // not a token a desktop made
+  };
+  for (const Case& c : cases) {
+    const std::string token = ActivationTokenOf([&](const char* name) {
+      return std::string_view(name) == "XDG_ACTIVATION_TOKEN" ? c.xdgToken : c.startupId;
+    });
+    std::promise<std::string> heldAtRequest;
+    std::string held;
+    auto window = Register("QEM - Tunefetch", WindowVisibility::Shown, [&](const BusMessage& message) {
+      if (auto received = ReceivedActivationToken(message)) held = *received;
+      if (message.message == kBringToFrontMessage) heldAtRequest.set_value(held);
+      return std::int64_t{0};
+    });
+    BringToFront(window->Handle(), token);
+    auto result = heldAtRequest.get_future();
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(result.get(), c.expected) << (c.xdgToken ? c.xdgToken : "-");
   }
 }
 

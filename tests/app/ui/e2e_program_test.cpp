@@ -3,7 +3,9 @@
 // downloads, plays and closes the program; second starts hand over or show
 // "0001"; the setup sheet runs alone, ignores lists and closes on WM_CLOSE;
 // closing during a transfer, over a shown question and on a signal; small
-// mode; a start hidden in the tray; two starts at once.
+// mode; a start hidden in the tray; two starts at once. The same under a real
+// Wayland compositor (weston, headless), where a test also finds no GTK
+// criticals or warnings of the program's own and no crash.
 
 #include <signal.h>
 #include <unistd.h>
@@ -22,7 +24,9 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PlayerDouble.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TestHttpServer.h"
+#include "tests/support/WestonCompositor.h"
 
 namespace {
 
@@ -316,6 +320,99 @@ TEST_F(ProgramTest, TwoStartsAtOneMomentGiveOneRunningInstance) {
   EXPECT_EQ(WaitForChildExit(one, 20s), 0);
   EXPECT_EQ(WaitForChildExit(two, 20s), 0);
   for (const char* name : {"1a.mp3", "1b.mp3", "2a.mp3", "2b.mp3"}) EXPECT_TRUE(FileExists(save / name)) << name;
+}
+
+// The program as a native Wayland client. Wayland tells no program where its
+// window is, so the stored POSITION must survive every close there.
+class WaylandProgramTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    if (!WestonCompositor::IsInstalled()) GTEST_SKIP() << "weston is not installed";
+    m_pWeston = std::make_unique<WestonCompositor>();
+    ASSERT_TRUE(m_pWeston->IsRunning()) << m_pWeston->Log();
+    ProgramTest::SetUp();
+    std::filesystem::create_directories(std::string(TF_TEST_OUTPUT_DIR) + "/wayland");
+  }
+
+  // GLib's criticals and warnings in the output of every start so far, but
+  // the two about the seat's keyboard that GTK itself prints under a
+  // compositor without an input seat.
+  std::string Complaints() {
+    std::string found;
+    for (const auto& entry : std::filesystem::directory_iterator(lists.Path())) {
+      if (!entry.path().filename().string().starts_with("out")) continue;
+      std::string text = ReadFileText(entry.path());
+      for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = std::min(text.find('\n', at), text.size());
+        const std::string line = text.substr(at, end - at);
+        const bool complaint = line.find("-CRITICAL") != std::string::npos || line.find("-WARNING") != std::string::npos;
+        if (complaint && line.find("gdk_seat_get_keyboard") == std::string::npos) found += line + "\n";
+      }
+    }
+    return found;
+  }
+
+  void Screenshot(const std::string& name) {
+    EXPECT_TRUE(m_pWeston->Screenshot(std::string(TF_TEST_OUTPUT_DIR) + "/wayland/" + name + ".png")) << name;
+  }
+
+  std::unique_ptr<WestonCompositor> m_pWeston;
+};
+
+TEST_F(WaylandProgramTest, AListDownloadsClosesTheProgramAndKeepsTheStoredPlace) {
+  Settings("[DISP]\nAUTO_CLOSE=1\nPOSITION=12,34\n");
+  PlayerDouble player({.logPath = lists / "player.log"});
+  const pid_t pid = Start({List("one.mpq", "a.mp3\nb.mp3\n")});
+  EXPECT_EQ(WaitForChildExit(pid, 30s), 0);
+  EXPECT_EQ(ReadFileText(save / "b.mp3"), PatternBody(30000));
+  EXPECT_EQ(Added(player).size(), 2u);
+  EXPECT_EQ(Setting("POSITION"), "12,34") << "Wayland gives no place to store";
+  EXPECT_EQ(Complaints(), "");
+}
+
+TEST_F(WaylandProgramTest, ASecondStartHandsItsListAndActivationTokenOver) {
+  Settings("[DISP]\nAUTO_CLOSE=1\n[PLAY]\nAUTO_CLEAR=0\n");
+  PlayerDouble player({.logPath = lists / "player.log", .answerDelayMs = 150});
+  const pid_t first = Start({List("first.mpq", "1a.mp3\n1b.mp3\n1c.mp3\n")});
+  ASSERT_TRUE(WaitForTitle(kMainWindowTitle));
+  Screenshot("main-window");
+  pid_t second = 0;
+  {
+    // Not one the compositor made: it refuses to raise the window, and that is all.
+    ScopedEnvironment token("XDG_ACTIVATION_TOKEN", "tunefetch-test-token");
+    second = Start({List("second.mpq", "2a.mp3\n")});
+  }
+  EXPECT_EQ(WaitForChildExit(second, 15s), 0);
+  EXPECT_EQ(WaitForChildExit(first, 40s), 0);
+  for (const char* name : {"1a.mp3", "1b.mp3", "1c.mp3", "2a.mp3"}) EXPECT_TRUE(FileExists(save / name)) << name;
+  EXPECT_EQ(Complaints(), "");
+}
+
+TEST_F(WaylandProgramTest, ClosingDuringATransferKeepsModeAndPlace) {
+  Settings("[DISP]\nPOSITION=12,34\nSMALL_START=1\n");
+  PlayerDouble player({});
+  server.SetReply(PatternReply(1 << 24, TestHttpReply::Failure::StallInBody, 100000));
+  const pid_t pid = Start({List("one.mpq", "big.mp3\n")});
+  ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() > 0; }, 10s));
+  Screenshot("small-mode");
+  PostMessage(FindWindowByTitle(kMainWindowTitle), WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForChildExit(pid, 10s), 0);
+  EXPECT_EQ(Setting("SMALL_START"), "1");
+  EXPECT_EQ(Setting("POSITION"), "12,34");
+  EXPECT_FALSE(FileExists(save / "big.mp3.part"));
+  EXPECT_EQ(Complaints(), "");
+}
+
+TEST_F(WaylandProgramTest, TheSetupSheetRunsAloneWithoutACrash) {
+  Settings("");
+  const pid_t sheet = Start({});
+  ASSERT_TRUE(WaitForTitle(kSetupSheetTitle));
+  const pid_t second = Start({List("one.mpq", "a.mp3\n")});
+  EXPECT_EQ(WaitForChildExit(second, 10s), 0);
+  EXPECT_EQ(server.RequestCount(), 0u);
+  Screenshot("setup-sheet");
+  EXPECT_EQ(WaitForChildExit(sheet, 1s), -2) << "the sheet is still open";
+  EXPECT_EQ(Complaints(), "");
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 #include "skin/ui/CreateSkinFont.h"
 #include "skin/ui/EmbeddedIcon.h"
 #include "skin/ui/PictureConversion.h"
-#include "skin/ui/ScreenDpi.h"
+#include "skin/ui/PictureConversion.h"
+#include "skin/ui/ScreenScale.h"
 #include "tests/support/WxTestEnvironment.h"
 
 namespace {
@@ -86,6 +87,28 @@ TEST(EmbeddedIconUi, TrayAndApplicationIconsLoad) {
   EXPECT_FALSE(LoadEmbeddedIcon("no_such_icon.png").IsOk());
 }
 
-TEST(ScreenDpiUi, IsPositive) { EXPECT_GT(ScreenDpi(), 0); }
+TEST(ScreenScaleUi, IsAWholeFactor) { EXPECT_GE(ScreenScale(), 1); }
+
+// Pixel art enlarged for a scaled screen: each pixel a block, no blending.
+TEST(ScaledPictureUi, EnlargesEveryPixelToABlockOfItsOwnColour) {
+  PixelImage picture(3, 1);
+  picture.Set(0, 0, MakeColorRef(255, 0, 0));
+  picture.Set(1, 0, MakeColorRef(0, 0, 255));
+  picture.Set(2, 0, MakeColorRef(255, 255, 255));
+  for (const int scale : {1, 2, 3}) {
+    const wxBitmap bitmap = ToWxBitmap(picture, scale);
+    EXPECT_EQ(bitmap.GetLogicalWidth(), 3) << scale;
+    EXPECT_EQ(bitmap.GetScaleFactor(), scale);
+    const wxImage image = bitmap.ConvertToImage();
+    ASSERT_EQ(image.GetWidth(), 3 * scale);
+    ASSERT_EQ(image.GetHeight(), scale);
+    for (int x = 0; x < 3 * scale; ++x)
+      for (int y = 0; y < scale; ++y) {
+        const ColorRef expected = picture.At(x / scale, 0);
+        EXPECT_EQ(MakeColorRef(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)), expected)
+            << scale << " at " << x << "," << y;
+      }
+  }
+}
 
 }  // namespace
