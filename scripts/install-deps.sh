@@ -21,6 +21,9 @@ packages=(
   xdotool trayer
   # the downloader benchmark: a real server, the peers, and its measuring tools
   lighttpd wget bc
+  # the Debian package (make deb) and its test: packing, shlibs, stripping,
+  # lintian, and the validators of the menu entry, AppStream data and manuals
+  dpkg-dev binutils lintian appstream man-db
   # a Japanese-capable sans-serif for skin fonts whose face is missing
   fonts-ipafont-gothic
 )
