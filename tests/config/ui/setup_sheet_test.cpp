@@ -345,6 +345,8 @@ TEST_F(SetupSheetTest, CaptionsComeFromTheLanguageFileInOrder) {
     EXPECT_EQ(Label(sheet, SETUP_PAGE_MISC, CSetupMisc::IDC_MINIMIZE_START), "起動時に最小化する");
     ShowPage(sheet, SETUP_PAGE_VERSION);
     EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_CHECK_VERSION), "新しいバージョンを確認する");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_SETTINGS_FILE_LABEL), "設定ファイル");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_SETTINGS_FILE), m_program.SettingsFile());
     Press(sheet, wxID_CANCEL);
   });
 }
