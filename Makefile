@@ -15,6 +15,9 @@
 #                 the program folder in lib/tunefetch, links in bin, the menu
 #                 entry and icons in share. DESTDIR stages it elsewhere.
 # make uninstall  takes it out again and keeps the settings files.
+# make deb    builds, then packs the build into tunefetch_<version>_<arch>.deb
+#             in this folder (scripts/make-deb.sh): the program folder in
+#             /usr/lib/tunefetch, each user's settings in ~/.config/tunefetch/.
 # make bench  the benchmarks (build/bench/bench_*), run one after another, then
 #             tunefetch-cli against curl and wget (bench/downloaders.sh).
 JOBS ?= $(shell nproc)
@@ -25,7 +28,7 @@ TSAN_TESTS := worker_download_test list_download_list_test cli_terminal_test que
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
 PREFIX ?= $(HOME)/.local
 
-.PHONY: deps deps-build deps-test deps-demo deps-bench build demo test test-main test-sanitize test-thread test-fuzz fuzz fuzz-build bench clean install uninstall
+.PHONY: deps deps-build deps-test deps-demo deps-bench build demo test test-main test-sanitize test-thread test-fuzz fuzz fuzz-build bench clean install uninstall deb
 
 # The packages each kind of work needs (scripts/install-deps.sh): a plain
 # build asks only for the build group, so a user who is not root and has it
@@ -84,6 +87,9 @@ install: build
 
 uninstall:
 	scripts/install.sh uninstall "$(PREFIX)" "$(DESTDIR)"
+
+deb: build deps-test
+	scripts/make-deb.sh $(BUILD) .
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) build-fuzz

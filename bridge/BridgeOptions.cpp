@@ -33,6 +33,7 @@ bool SetIdleExit(std::string_view text, BridgeOptions& options) {
 const char kBridgeUsage[] =
     "usage: tunefetch-bridge [--player audacious|mpris[:NAME]] [--command COMMAND] [--idle-exit "
     "SECONDS]\n"
+    "       tunefetch-bridge --version\n"
     "Answers the player messages of Tunefetch's desktop bus by driving a real player.\n";
 
 std::optional<BridgeOptions> ParseBridgeOptions(const std::string& settingsPath,
@@ -53,6 +54,8 @@ std::optional<BridgeOptions> ParseBridgeOptions(const std::string& settingsPath,
     const bool hasValue = i + 1 < arguments.size();
     if (option == "--help" || option == "-h") {
       options.help = true;
+    } else if (option == "--version") {
+      options.version = true;
     } else if (option == "--player" && hasValue) {
       if (!SetPlayer(arguments[++i], options)) error = "unknown player \"" + arguments[i] + "\"";
     } else if (option == "--command" && hasValue) {

@@ -1,11 +1,12 @@
 #pragma once
 // What the bridge drives and how: from its own settings file
-// (tunefetch-bridge.ini in the program folder, section [BRIDGE]) and its
+// (tunefetch-bridge.ini in the program folder, or in the user's configuration
+// folder on a system install; section [BRIDGE]) and its
 // command line, which wins. The program starts the bridge without arguments,
 // so the settings file is where a user chooses the player.
 //
 //   tunefetch-bridge [--player audacious|mpris[:NAME]] [--command COMMAND]
-//                    [--idle-exit SECONDS]
+//                    [--idle-exit SECONDS] | --version
 //   [BRIDGE] PLAYER=...  COMMAND=...  IDLE_EXIT=...
 
 #include <chrono>
@@ -24,6 +25,7 @@ struct BridgeOptions {
   // The bridge ends once its player has gone and no message came for this long.
   std::chrono::seconds idleExit{60};
   bool help = false;
+  bool version = false;  // --version: print the version and end
 };
 
 // The options from the settings file at `settingsPath` (a missing file gives

@@ -16,8 +16,10 @@
 #include "bridge/JobQueue.h"
 #include "bridge/MprisPlayer.h"
 #include "bridge/PlayerMessages.h"
+#include "platform/InstallFolders.h"
 #include "platform/bus/PlayerProtocol.h"
 #include "platform/ProgramPath.h"
+#include "platform/ProgramVersion.h"
 #include "platform/bus/BusWindow.h"
 
 namespace {
@@ -42,8 +44,12 @@ int main(int argc, char** argv) {
   SetProgramArgument0(argc > 0 ? argv[0] : "");
   std::string error;
   const std::optional<BridgeOptions> options =
-      ParseBridgeOptions(ProgramFilePath("tunefetch-bridge.ini"),
+      ParseBridgeOptions(UserSettingsFilePath("tunefetch-bridge.ini"),
                          std::vector<std::string>(argv + 1, argv + argc), error);
+  if (options && options->version) {
+    std::fputs(VersionLine("tunefetch-bridge").c_str(), stdout);
+    return 0;
+  }
   if (!options || options->help) {
     if (!options) Report(error);
     std::fputs(kBridgeUsage, options ? stdout : stderr);

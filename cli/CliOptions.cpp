@@ -2,10 +2,11 @@
 
 const char kCliUsage[] =
     "Usage: tunefetch-cli [--save-dir DIR] [--yes] [--quiet] LIST...\n"
+    "       tunefetch-cli --help | --version\n"
     "Downloads the files that each download list names, one after another,\n"
     "and hands every finished file to the music player, as the Tunefetch\n"
-    "window does, with the same settings file (tunefetch.ini beside the\n"
-    "program) and the same language files.\n"
+    "window does, with the same settings file (named below) and the same\n"
+    "language files.\n"
     "\n"
     "  --save-dir DIR  save under DIR for this run instead of CACHE/SAVE_DIR\n"
     "                  (the settings file is not changed)\n"
@@ -14,6 +15,7 @@ const char kCliUsage[] =
     "  --quiet         no progress line; one line per finished, present or\n"
     "                  dropped file\n"
     "  --help          show this text\n"
+    "  --version       show the version\n"
     "\n"
     "Ctrl-C or SIGTERM stops the transfer at once; the unfinished file is\n"
     "removed and stays first in line for the next run.\n"
@@ -37,6 +39,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
       options.quiet = true;
     } else if (argument == "--help") {
       options.help = true;
+    } else if (argument == "--version") {
+      options.version = true;
     } else if (argument == "--save-dir") {
       if (i + 1 == arguments.size()) {
         error = "--save-dir needs a folder";
@@ -54,7 +58,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     error = "--save-dir needs a folder";
     return std::nullopt;
   }
-  if (options.lists.empty() && !options.help) {
+  if (options.lists.empty() && !options.help && !options.version) {
     error = "no download list named";
     return std::nullopt;
   }

@@ -10,6 +10,7 @@ struct CliOptions {
   bool answerYes = false;                 // --yes: go on without a player when none can be started
   bool quiet = false;                     // --quiet: one line per item, no progress
   bool help = false;                      // --help
+  bool version = false;                   // --version
   std::vector<std::string> lists;         // the download lists, in order
 };
 
@@ -17,5 +18,5 @@ struct CliOptions {
 // reason in `error` when they make no sense. "--" ends the options.
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error);
 
-// The --help text.
+// The --help text; the settings file in use follows it.
 extern const char kCliUsage[];

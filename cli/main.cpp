@@ -22,6 +22,7 @@
 #include "core/DownloadCore.h"
 #include "core/ListLineReader.h"
 #include "platform/ProgramPath.h"
+#include "platform/ProgramVersion.h"
 
 namespace {
 
@@ -107,11 +108,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tunefetch-cli: %s\n%s", error.c_str(), kCliUsage);
     return kExitUsage;
   }
-  if (options->help) {
-    std::fputs(kCliUsage, stdout);
+  if (options->version) {
+    std::fputs(VersionLine("tunefetch-cli").c_str(), stdout);
     return kExitDone;
   }
   UseProgramFolderOf(argv[0]);
+  if (options->help) {
+    std::printf("%s\nSettings file: %s\n", kCliUsage, SettingsPath().c_str());
+    return kExitDone;
+  }
   if (options->saveFolder) OverrideSetting("CACHE", "SAVE_DIR", *options->saveFolder);
 
   for (const std::string& list : options->lists) {

@@ -18,10 +18,9 @@ bool IsRegularFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::vector<std::string> LanguageFileTitles(const std::string& folder) {
-  std::vector<std::string> titles;
+void AddLanguageFileTitles(const std::string& folder, std::vector<std::string>& titles) {
   DIR* directory = opendir(folder.c_str());
-  if (!directory) return titles;
+  if (!directory) return;
   while (dirent* entry = readdir(directory)) {
     std::string_view name = entry->d_name;
     if (name.starts_with('.') || !name.ends_with(kLanguageFileExtension) || name.size() == kLanguageFileExtension.size())
@@ -30,11 +29,18 @@ std::vector<std::string> LanguageFileTitles(const std::string& folder) {
     titles.emplace_back(name.substr(0, name.size() - kLanguageFileExtension.size()));
   }
   closedir(directory);
+}
+
+std::vector<std::string> LanguageFileTitles(const std::vector<std::string>& folders) {
+  std::vector<std::string> titles;
+  for (const std::string& folder : folders) AddLanguageFileTitles(folder, titles);
   // Directory order is arbitrary: sort in list order first, so the cut keeps
-  // the same files every time.
+  // the same files every time. A file in an earlier folder hides the one of
+  // the same name in a later folder, as the message catalogue reads it.
   std::sort(titles.begin(), titles.end(), [](const std::string& a, const std::string& b) {
     return LessIgnoringCase(a, b) || (!LessIgnoringCase(b, a) && a < b);
   });
+  titles.erase(std::unique(titles.begin(), titles.end()), titles.end());
   if (titles.size() > kMaxLanguageFiles) titles.resize(kMaxLanguageFiles);
   return titles;
 }
@@ -49,9 +55,9 @@ std::optional<size_t> FindFromSecond(const std::vector<std::string>& items, std:
 
 }  // namespace
 
-std::vector<std::string> BuildLanguageList(const std::string& folder) {
+std::vector<std::string> BuildLanguageList(const std::vector<std::string>& folders) {
   std::vector<std::string> items{std::string(kBuiltInLanguage)};
-  for (std::string& title : LanguageFileTitles(folder)) items.push_back(std::move(title));
+  for (std::string& title : LanguageFileTitles(folders)) items.push_back(std::move(title));
   std::stable_sort(items.begin(), items.end(), LessIgnoringCase);
   return items;
 }

@@ -10,10 +10,11 @@
 inline constexpr size_t kMaxLanguageFiles = 256;
 
 // "English" (the built-in texts) followed by the title of every language file
-// in `folder` (a regular file named "<title>.lng", title not empty and not
-// starting with "."), sorted without regard to case; an "English.lng" shows
-// a second "English". Equal names keep "English" first.
-std::vector<std::string> BuildLanguageList(const std::string& folder);
+// in `folders` (a regular file named "<title>.lng", title not empty and not
+// starting with "."; a title found in two folders is listed once), sorted
+// without regard to case; an "English.lng" shows a second "English". Equal
+// names keep "English" first.
+std::vector<std::string> BuildLanguageList(const std::vector<std::string>& folders);
 
 // Index of the item to select for `language`: the first item that begins with
 // it (ASCII case ignored), searching from the second item to the end and then

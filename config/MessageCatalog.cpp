@@ -3,7 +3,7 @@
 #include "config/Settings.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/ProfileFile.h"
-#include "platform/ProgramPath.h"
+#include "platform/InstallFolders.h"
 
 namespace {
 
@@ -59,5 +59,5 @@ std::string GetMessageText(std::string_view key) {
 }
 
 std::string LanguageFilePath(std::string_view language) {
-  return ProgramFilePath(std::string(language) + std::string(kLanguageFileExtension));
+  return FindDataFile(std::string(language) + std::string(kLanguageFileExtension));
 }

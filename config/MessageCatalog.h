@@ -18,5 +18,6 @@ inline constexpr std::string_view kLanguageFileExtension = ".lng";
 std::string GetMessageText(std::string_view key);
 
 // Path of the language file for `language`: program folder, the name and
-// ".lng". With "*" it is the pattern that matches every language file.
+// ".lng" (on a system install the user's data folder's file comes first,
+// where there is one).
 std::string LanguageFilePath(std::string_view language);

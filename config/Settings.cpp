@@ -6,6 +6,8 @@
 
 #include "config/TextFields.h"
 #include "platform/CaseInsensitive.h"
+#include "platform/FolderTree.h"
+#include "platform/InstallFolders.h"
 #include "platform/PathParts.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramPath.h"
@@ -14,6 +16,8 @@
 namespace {
 
 constexpr std::string_view kAbsentMarker = "\\";
+// Stands in the defaults table for the language the user's locale asks for.
+constexpr std::string_view kLocaleLanguage = "<locale>";
 
 struct DefaultRow {
   std::string_view section;
@@ -26,7 +30,7 @@ constexpr DefaultRow kDefaults[] = {
     {"GENERAL", "EXTENSION", ".mpq"},
     {"GENERAL", "CONTINUE_AFTER_ERROR", "0"},
     {"GENERAL", "CONNECT_RETRY", "1"},
-    {"GENERAL", "LANGUAGE", "Japanese"},
+    {"GENERAL", "LANGUAGE", kLocaleLanguage},
     {"DISP", "MINIMIZE_START", "0"},
     {"DISP", "SMALL_START", "0"},
     {"DISP", "POSITION", "100,100"},
@@ -75,8 +79,22 @@ bool ReadOverride(std::string_view section, std::string_view key, std::string& v
   return row != nullptr;
 }
 
-// The save folder's default is the user's home folder followed by "/MP3/".
-std::string ExpandHome(std::string_view value) {
+// The language of the messages the user's locale asks for, found as the C
+// library finds it: the first of LC_ALL, LC_MESSAGES and LANG that is set and
+// not empty. A Japanese locale gets the Japanese texts, any other (or none)
+// the built-in English ones.
+std::string LocaleLanguage() {
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value && *value) return std::string_view(value).starts_with("ja") ? "Japanese" : "English";
+  }
+  return "English";
+}
+
+// Defaults that depend on the user: the save folder is the home folder
+// followed by "/MP3/", the language follows the locale.
+std::string ExpandDefault(std::string_view value) {
+  if (value == kLocaleLanguage) return LocaleLanguage();
   if (!value.starts_with("~/")) return std::string(value);
   return HomeFolder() + std::string(value.substr(1));
 }
@@ -87,13 +105,13 @@ std::string SettingsPath() {
   std::string name = GetFileNamePart(GetProgramPath());
   size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);  // tool.exe -> tool.ini
-  return ProgramFilePath(name + ".ini");
+  return UserSettingsFilePath(name + ".ini");
 }
 
 std::string DefaultSetting(std::string_view section, std::string_view key) {
   for (const DefaultRow& row : kDefaults)
     if (EqualsIgnoringCase(row.section, section) && EqualsIgnoringCase(row.key, key))
-      return ExpandHome(row.value);
+      return ExpandDefault(row.value);
   return "*";
 }
 
@@ -145,7 +163,11 @@ bool WriteSetting(std::string_view section, std::string_view key, std::string_vi
 }
 
 bool TryWriteSetting(std::string_view section, std::string_view key, std::string_view text) {
-  return WriteProfileString(SettingsPath(), section, key, text);
+  const std::string path = SettingsPath();
+  if (WriteProfileString(path, section, key, text)) return true;
+  // A system install's first write: the user's settings folder may not exist
+  // yet. A missing program folder is not made: its settings stay unwritable.
+  return IsSystemInstall() && MakeFolderTree(UserConfigFolder()) && WriteProfileString(path, section, key, text);
 }
 
 bool TryWriteSettingInt(std::string_view section, std::string_view key, std::int32_t value) {

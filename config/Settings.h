@@ -1,6 +1,7 @@
 #pragma once
 // The settings store: every setting lives in the INI file beside the program
-// and every read goes to the file (which is parsed again only when it has
+// (on a system install, in the user's configuration folder: see
+// platform/InstallFolders.h) and every read goes to the file (which is parsed again only when it has
 // changed), so a value written by one part of the program, or by another
 // process, is seen by the next read anywhere, on any thread.
 // A key the file lacks reads as its default from a built-in table, and that
@@ -13,12 +14,15 @@
 
 #include "platform/ProfileFile.h"
 
-// Full path of the settings file: the program folder, then the base name of
-// the program's file with the extension ".ini" (tunefetch -> tunefetch.ini).
+// Full path of the settings file: the program folder (a system install: the
+// user's configuration folder), then the base name of the program's file with
+// the extension ".ini" (tunefetch -> tunefetch.ini).
 std::string SettingsPath();
 
 // Default text of `section`/`key` from the built-in table (names compared
-// without regard to case), or "*" for a key without a row.
+// without regard to case), or "*" for a key without a row. GENERAL/LANGUAGE
+// defaults to "Japanese" where the locale (LC_ALL, else LC_MESSAGES, else
+// LANG) begins with "ja", else to "English".
 std::string DefaultSetting(std::string_view section, std::string_view key);
 
 // The setting as text, at most 1023 bytes. `field` < 0 asks for the whole

@@ -277,7 +277,7 @@ RegistryStore::RegistryStore(std::string path) : m_path(std::move(path)) {}
 RegistryStore RegistryStore::ClassesRoot() {
   const char* path = std::getenv("TUNEFETCH_REGISTRY");
   if (path && *path) return RegistryStore(path);
-  return RegistryStore(XdgConfigHome() + "/tunefetch/classes.reg");
+  return RegistryStore(UserConfigFolder() + "/classes.reg");
 }
 
 bool RegistryStore::KeyExists(std::string_view key) const {

@@ -25,3 +25,7 @@ std::string HomeFolder() {
 std::string XdgConfigHome() { return FolderFromEnvironment("XDG_CONFIG_HOME", "/.config"); }
 
 std::string XdgDataHome() { return FolderFromEnvironment("XDG_DATA_HOME", "/.local/share"); }
+
+std::string UserConfigFolder() { return XdgConfigHome() + "/tunefetch"; }
+
+std::string UserDataFolder() { return XdgDataHome() + "/tunefetch"; }

@@ -21,6 +21,8 @@ group_build=(
   # the player bridge speaks GIO's D-Bus client
   libglib2.0-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the tests' TLS server links OpenSSL
+  libssl-dev
 )
 group_test=(
   # fuzzing and the sanitizer builds; the runtime is the one clang 14 links
@@ -35,6 +37,13 @@ group_test=(
   xdg-utils shared-mime-info desktop-file-utils
   # a reference converter for the Japanese text tests
   nkf
+  # the authority and certificates the https tests make
+  openssl
+  # the Debian package (make deb) and its test: packing, shlibs, stripping,
+  # lintian, and the validators of the menu entry, AppStream data and manuals
+  dpkg-dev binutils lintian appstream man-db
+  # the formatting and lint checks
+  clang-format-14 clang-tidy-14
   # a Japanese-capable sans-serif for skin fonts whose face is missing
   fonts-ipafont-gothic
 )
@@ -46,8 +55,8 @@ group_demo=(
   xvfb xauth fonts-ipafont-gothic
 )
 group_bench=(
-  # a real server, the peers, and a reference converter
-  lighttpd curl wget bc nkf xvfb xauth
+  # a real server (also over TLS), the peers, and a reference converter
+  lighttpd lighttpd-mod-openssl curl wget aria2 bc nkf xvfb xauth
 )
 
 if [ $# -eq 0 ]; then

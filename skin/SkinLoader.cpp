@@ -1,12 +1,13 @@
 #include "skin/SkinLoader.h"
 
+#include <filesystem>
 #include <span>
 #include <utility>
 
 #include "config/Settings.h"
 #include "platform/EmbeddedResource.h"
 #include "platform/ProfileFile.h"
-#include "platform/ProgramPath.h"
+#include "platform/InstallFolders.h"
 #include "skin/BitmapFile.h"
 #include "skin/BuiltinArtwork.h"
 #include "skin/CompositeOverBackground.h"
@@ -102,7 +103,15 @@ class SkinFileReader {
 
 }  // namespace
 
-std::string SkinFolderPath(std::string_view name) { return FindSkinFile(ProgramFilePath("Skins"), name); }
+std::string SkinFolderPath(std::string_view name) {
+  std::string path;
+  for (const std::string& folder : DataFolders()) {  // the program folder last
+    path = FindSkinFile(folder + "/Skins", name);
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) break;
+  }
+  return path;
+}
 
 bool SetDefaultSkin(Skin& skin, int dpi) {
   const ColorRef yellow = MakeColorRef(255, 255, 0);

@@ -1,8 +1,9 @@
 #pragma once
 // Filling the skin record: the built-in skin, then the overrides of a skin
-// folder (Skins/<name>/Skin.ini beside the program, with the pictures it
-// names). Called on the GUI thread at start-up; `dpi` is the screen's vertical
-// dots per inch, used for the fonts' pixel heights.
+// folder (Skins/<name>/Skin.ini beside the program, or in the user's data
+// folder on a system install, with the pictures it names). Called on the GUI
+// thread at start-up; `dpi` is the screen's vertical dots per inch, used for
+// the fonts' pixel heights.
 
 #include <string>
 #include <string_view>
@@ -30,7 +31,8 @@ void FreeSkin(Skin& skin);
 // that value begins with "*" (an absent key is written as "*").
 void LoadConfiguredSkin(Skin& skin, int dpi);
 
-// The folder of skin `name` in the program folder's Skins/, the name matched
+// The folder of skin `name` in the program folder's Skins/ (on a system
+// install, the user's $XDG_DATA_HOME/tunefetch/Skins/ first), the name matched
 // as skins match their own file names (case ignored when there is no exact
 // match; see FindSkinFile), so "aurora" finds Skins/Aurora.
 std::string SkinFolderPath(std::string_view name);

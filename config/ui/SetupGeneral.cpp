@@ -13,7 +13,7 @@
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "config/ui/ProgramChooser.h"
-#include "platform/ProgramPath.h"
+#include "platform/InstallFolders.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ void CSetupGeneral::TakeValues() {
 }
 
 void CSetupGeneral::FillLanguageList() {
-  std::vector<std::string> items = BuildLanguageList(GetProgramFolder());
+  std::vector<std::string> items = BuildLanguageList(DataFolders());
   m_pLanguage->Clear();
   for (const std::string& item : items) m_pLanguage->Append(FromUtf8(item));
   m_pLanguage->SetSelection(static_cast<int>(FindLanguageIndex(items, m_values.m_strLanguage)));

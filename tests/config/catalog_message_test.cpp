@@ -5,6 +5,7 @@
 
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -27,7 +28,8 @@ TEST_F(CatalogTest, EnglishAndStarSelectTheBuiltInTable) {
             "continued? ");
 }
 
-TEST_F(CatalogTest, DefaultLanguageIsJapaneseAndIsWrittenBack) {
+TEST_F(CatalogTest, DefaultLanguageOfAJapaneseUserIsJapaneseAndIsWrittenBack) {
+  const ScopedEnvironment lang("LANG", "ja_JP.UTF-8");
   EXPECT_EQ(GetMessageText("2001"), "*") << "no Japanese.lng in this folder";
   EXPECT_EQ(ReadSetting("GENERAL", "LANGUAGE", -1), "Japanese");
 }
@@ -54,10 +56,11 @@ TEST_F(CatalogTest, ShippedJapaneseFileTranslatesEveryKeyTheProgramAsks) {
   const std::string shipped = ReadFileText(std::string(TF_PROGRAM_DIR) + "/Japanese.lng");
   ASSERT_FALSE(shipped.empty());
   WriteFileText(program / "Japanese.lng", shipped);
+  UseLanguage("Japanese");
   const char* keys[] = {"0001", "0002", "0004", "0005", "0008", "0101", "0102", "1000", "1001", "1002", "1003",
                         "1004", "1005", "1006", "1007", "1008", "1009", "1010", "1011", "1013",
                         "1014", "1015", "1016", "1018", "1019", "1020", "1101", "1102", "1103",
-                        "1104", "1201", "1205", "2001", "2002", "2003", "2004", "2005", "2006", "3001", "3002", "3003", "3004"};
+                        "1104", "1201", "1205", "1206", "2001", "2002", "2003", "2004", "2005", "2006", "3001", "3002", "3003", "3004"};
   for (const char* key : keys) {
     std::string text = GetMessageText(key);
     EXPECT_NE(text, "*") << key;

@@ -17,6 +17,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/ProgramPath.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -33,6 +34,30 @@ TEST_F(SettingsStoreTest, FileIsBesideTheProgramAndNamedAfterIt) {
   EXPECT_EQ(SettingsPath(), program / "tunefetch.ini");
   SetProgramPath(program / "tool.exe");
   EXPECT_EQ(SettingsPath(), program / "tool.ini");
+}
+
+// The first language follows the locale as the C library chooses it; a set
+// value is never changed.
+TEST_F(SettingsStoreTest, LanguageDefaultFollowsTheLocale) {
+  struct Case {
+    const char *all, *messages, *lang, *expected;
+  };
+  const Case cases[] = {
+      {"", "", "ja_JP.UTF-8", "Japanese"},     {"", "", "en_US.UTF-8", "English"},
+      {"", "", "", "English"},                 {"", "", "C", "English"},
+      {"", "ja_JP.eucJP", "en_GB", "Japanese"},  // LC_MESSAGES before LANG
+      {"de_DE", "ja_JP", "ja_JP", "English"},  // LC_ALL before both
+      {"ja", "", "", "Japanese"},              {"", "", "jax", "Japanese"},  // "starts with ja"
+  };
+  for (const Case& c : cases) {
+    const ScopedEnvironment all("LC_ALL", c.all), messages("LC_MESSAGES", c.messages), lang("LANG", c.lang);
+    std::filesystem::remove(program.SettingsFile());
+    EXPECT_EQ(ReadSetting("GENERAL", "LANGUAGE", -1), c.expected) << c.all << "|" << c.messages << "|" << c.lang;
+    EXPECT_EQ(Stored("GENERAL", "LANGUAGE"), c.expected) << "written back";
+  }
+  const ScopedEnvironment lang("LANG", "ja_JP.UTF-8");
+  WriteSetting("GENERAL", "LANGUAGE", "English");
+  EXPECT_EQ(ReadSetting("GENERAL", "LANGUAGE", -1), "English") << "a set value stays";
 }
 
 TEST_F(SettingsStoreTest, AbsentKeyReadsItsDefaultAndWritesItBack) {

@@ -25,14 +25,14 @@ TEST(SetupValues, LoadReadsInOrderAndFillsDefaults) {
   EXPECT_EQ(values.m_strProxy, "host:8080");
   EXPECT_EQ(values.m_nProxyMode, 5);
   EXPECT_EQ(values.m_bWithDir, 0);
-  EXPECT_EQ(values.m_strLanguage, "Japanese");
+  EXPECT_EQ(values.m_strLanguage, "English") << "the tests' locale is C.UTF-8";
   EXPECT_EQ(values.m_bAutoClose, 1);
   // Absent keys were written with their defaults in the order they were read.
   EXPECT_EQ(ReadFileText(program.SettingsFile()),
             "[SITE]\nPROXY=host:8080\nPROXY_MODE=5\n"
             "[CACHE]\nWITH_DIR=0\nSAVE_DIR=" + std::string(getenv("HOME")) + "/MP3/\n"
             "[PLAY]\nWINAMP_PATH=tunefetch-bridge\nAUTO_CLEAR=1\nAUTO_PLAY=1\n"
-            "[GENERAL]\nLANGUAGE=Japanese\nCONTINUE_AFTER_ERROR=0\n"
+            "[GENERAL]\nLANGUAGE=English\nCONTINUE_AFTER_ERROR=0\n"
             "[DISP]\nMINIMIZE_START=0\nAUTO_CLOSE=1\nTRAY_MINIMIZE=0\n");
 }
 
@@ -62,11 +62,11 @@ TEST(LanguageList, ListsLanguageFilesSortedAfterEnglish) {
                            "French.LNG"})
     WriteFileText(folder / name, "[MESSAGE]\n");
   std::filesystem::create_directory(folder / "Folder.lng");
-  EXPECT_EQ(BuildLanguageList(folder.Path()), (Items{"Deutsch", "English", "English UK", "japanese"}));
-  EXPECT_EQ(BuildLanguageList(folder / "missing"), (Items{"English"}));
+  EXPECT_EQ(BuildLanguageList({folder.Path()}), (Items{"Deutsch", "English", "English UK", "japanese"}));
+  EXPECT_EQ(BuildLanguageList({folder / "missing"}), (Items{"English"}));
 
   WriteFileText(folder / "English.lng", "");
-  EXPECT_EQ(BuildLanguageList(folder.Path()), (Items{"Deutsch", "English", "English", "English UK", "japanese"}));
+  EXPECT_EQ(BuildLanguageList({folder.Path()}), (Items{"Deutsch", "English", "English", "English UK", "japanese"}));
 }
 
 TEST(LanguageList, KeepsTheFirstFilesInListOrderWhenThereAreTooMany) {
@@ -78,7 +78,7 @@ TEST(LanguageList, KeepsTheFirstFilesInListOrderWhenThereAreTooMany) {
     WriteFileText(folder / (title + ".lng"), "");
     if (i < kMaxLanguageFiles) expected.insert(expected.begin() + 1, title);
   }
-  EXPECT_EQ(BuildLanguageList(folder.Path()), expected);
+  EXPECT_EQ(BuildLanguageList({folder.Path()}), expected);
 }
 
 TEST(LanguageList, SelectionSearchesFromTheSecondItem) {

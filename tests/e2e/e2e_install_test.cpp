@@ -49,11 +49,14 @@ TEST(Install, InstalledProgramRunsAndUninstallKeepsOnlyTheSettings) {
   for (const char* file :
        {"lib/tunefetch/tunefetch-cli", "lib/tunefetch/tunefetch-bridge",
         "lib/tunefetch/Japanese.lng", "lib/tunefetch/version.html",
-        "lib/tunefetch/Skins/Aurora/Skin.ini", "share/applications/tunefetch.desktop",
-        "share/icons/hicolor/32x32/apps/tunefetch.png"})
+        "lib/tunefetch/Skins/Aurora/Skin.ini", "share/applications/org.tunefetch.Tunefetch.desktop",
+        "share/metainfo/org.tunefetch.Tunefetch.metainfo.xml", "share/mime/packages/tunefetch.xml",
+        "share/icons/hicolor/256x256/apps/tunefetch.png", "share/icons/hicolor/scalable/apps/tunefetch.svg",
+        "share/man/man1/tunefetch-cli.1"})
     EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
-  EXPECT_EQ(fs::read_symlink(prefix + "/bin/tunefetch-cli"), folder + "/tunefetch-cli");
-  EXPECT_NE(ReadFileText(prefix + "/share/applications/tunefetch.desktop")
+  EXPECT_EQ(fs::read_symlink(prefix + "/bin/tunefetch-cli"), "../lib/tunefetch/tunefetch-cli");
+  EXPECT_FALSE(FileExists(folder + "/system-install")) << "only the package marks a system install";
+  EXPECT_NE(ReadFileText(prefix + "/share/applications/org.tunefetch.Tunefetch.desktop")
                 .find("Exec=\"" + folder + "/tunefetch\" %f"),
             std::string::npos);
 
@@ -85,8 +88,10 @@ TEST(Install, StagesBelowDestdirWhileNamingThePrefix) {
                   " /opt/tunefetch " + Quoted(stage.Path()) + " >/dev/null"),
             0);
   EXPECT_TRUE(fs::is_regular_file(stage / "opt/tunefetch/lib/tunefetch/tunefetch-cli"));
-  EXPECT_EQ(fs::read_symlink(stage / "opt/tunefetch/bin/tunefetch-cli"),
-            "/opt/tunefetch/lib/tunefetch/tunefetch-cli");
+  EXPECT_EQ(fs::read_symlink(stage / "opt/tunefetch/bin/tunefetch-cli"), "../lib/tunefetch/tunefetch-cli");
+  EXPECT_NE(ReadFileText(stage / "opt/tunefetch/share/applications/org.tunefetch.Tunefetch.desktop")
+                .find("Exec=\"/opt/tunefetch/lib/tunefetch/tunefetch\" %f"),
+            std::string::npos);
   ASSERT_EQ(Shell(Script() + " uninstall /opt/tunefetch " + Quoted(stage.Path()) + " >/dev/null"),
             0);
   EXPECT_TRUE(FilesBelow(stage.Path()).empty());

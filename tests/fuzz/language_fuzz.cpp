@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = GetMessageText(key);
     FuzzCheck(text.size() <= kMaxProfileValueLength);  // "key=" gives an empty text
   }
-  const std::vector<std::string> languages = BuildLanguageList(folder.Path());
+  const std::vector<std::string> languages = BuildLanguageList({folder.Path()});
   FuzzCheck(!languages.empty() && languages.size() <= kMaxLanguageFiles + 1);
   FindLanguageIndex(languages, "Fuzzish");
   return 0;

@@ -12,6 +12,7 @@
 
 #include "platform/ProgramPath.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -55,6 +56,8 @@ class ProgramFolderTest : public ::testing::Test {
 
   ScratchFolder m_scratch;
   std::string m_folder;
+  // A Japanese user, so the stand-in reads the language file it finds.
+  ScopedEnvironment m_language{"LANG", "ja_JP.UTF-8"};
 };
 
 TEST_F(ProgramFolderTest, EveryWayOfStartingFindsTheSameFolder) {

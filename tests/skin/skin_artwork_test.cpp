@@ -28,7 +28,8 @@ TEST(SkinArtwork, CommittedFilesMatchTheGenerator) {
         << relative << " differs: run build/tools/skin_artwork res and commit";
     ++compared;
   }
-  EXPECT_EQ(compared, 11 + 11 + 9 + 1) << "skin pictures, icons, example skin pictures and its Skin.ini";
+  EXPECT_EQ(compared, 11 + 11 + 8 + 9 + 1)
+      << "skin pictures, icons, desktop icons, example skin pictures and its Skin.ini";
 }
 
 }  // namespace

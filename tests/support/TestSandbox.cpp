@@ -33,6 +33,10 @@ std::string EnterTestSandbox() {
       {"TUNEFETCH_REGISTRY", root + "/config/classes.reg"},
       {"http_proxy", ""},
       {"no_proxy", ""},
+      // One locale whoever runs the tests: GENERAL/LANGUAGE defaults from it.
+      {"LC_ALL", ""},
+      {"LC_MESSAGES", ""},
+      {"LANG", "C.UTF-8"},
       {kSandboxMarker, root},
   };
   for (const auto& each : variables) setenv(each.name, each.value.c_str(), 1);

@@ -1,5 +1,5 @@
-// Draws every built-in picture and icon, and the pictures of the example skin,
-// and writes them into the given res/ folder:
+// Draws every built-in picture and icon, the desktop's application icons and
+// the pictures of the example skin, and writes them into the given res/ folder:
 //   skin_artwork RES_FOLDER
 // The example skin's face is drawn around the places RES_FOLDER/Skins/Aurora/
 // Skin.ini gives, so that file must be there first. The output is committed;
@@ -80,6 +80,24 @@ bool WriteIcons(const std::string& res) {
   return ok;
 }
 
+// The application icon in the desktop's icon theme layout (res/icons/hicolor/),
+// in the sizes desktops ask for (an app grid wants 64 pixels or more) and as
+// a scalable picture; an install copies the folder into share/icons/.
+bool WriteDesktopIcons(const std::string& res) {
+  const std::string theme = res + "/icons/hicolor";
+  auto write = [&](const std::string& size, std::string_view name, const std::vector<std::uint8_t>& bytes) {
+    const std::string folder = theme + "/" + size + "/apps";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return Write(folder, name, bytes);
+  };
+  bool ok = true;
+  for (int size : {16, 24, 32, 48, 64, 128, 256})
+    ok = ok && write(std::to_string(size) + "x" + std::to_string(size), "tunefetch.png", EncodePng(DrawAppIcon(size)));
+  const std::string svg = DrawAppIconSvg();
+  return ok && write("scalable", "tunefetch.svg", std::vector<std::uint8_t>(svg.begin(), svg.end()));
+}
+
 // The example skin's pictures, each in another BMP form a paint program may
 // write, so loading it exercises the decoder the way users' skins do.
 bool WriteExampleSkin(const std::string& res) {
@@ -116,5 +134,5 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string res = argv[1];
-  return WriteBuiltinSkin(res) && WriteIcons(res) && WriteExampleSkin(res) ? 0 : 1;
+  return WriteBuiltinSkin(res) && WriteIcons(res) && WriteDesktopIcons(res) && WriteExampleSkin(res) ? 0 : 1;
 }

@@ -345,6 +345,8 @@ TEST_F(SetupSheetTest, CaptionsComeFromTheLanguageFileInOrder) {
     EXPECT_EQ(Label(sheet, SETUP_PAGE_MISC, CSetupMisc::IDC_MINIMIZE_START), "起動時に最小化する");
     ShowPage(sheet, SETUP_PAGE_VERSION);
     EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_CHECK_VERSION), "新しいバージョンを確認する");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_SETTINGS_FILE_LABEL), "設定ファイル");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_SETTINGS_FILE), m_program.SettingsFile());
     Press(sheet, wxID_CANCEL);
   });
 }
@@ -376,8 +378,8 @@ TEST_F(SetupSheetTest, BrowsedProgramKeepsOtherEdits) {
 }
 
 TEST_F(SetupSheetTest, OkThatCannotSaveSaysSoAndKeepsTheSheetOpen) {
-  // A settings file that cannot be read either leaves the default language.
-  WriteFileText(m_program / "Japanese.lng", ReadFileText(std::string(TF_SOURCE_DIR) + "/res/Japanese.lng"));
+  // A settings file that cannot be read either leaves the default language,
+  // English in the tests' locale.
   Run([&](wxPropertySheetDialog& sheet) {
     SetText(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR, "/kept/");
     // A folder where the settings file should be: no write can replace it,
@@ -388,7 +390,8 @@ TEST_F(SetupSheetTest, OkThatCannotSaveSaysSoAndKeepsTheSheetOpen) {
     Press(sheet, wxID_OK);
     ASSERT_EQ(messages.m_texts.size(), 1u);
     EXPECT_EQ(messages.m_texts[0],
-              "設定ファイルに書き込めなかったため、設定は保存されていません。\n" + m_program.SettingsFile());
+              "The settings were not saved, because the settings file could not be written.\n" +
+                  m_program.SettingsFile());
     EXPECT_TRUE(sheet.IsModal()) << "the changes are still on the sheet";
     std::filesystem::remove(m_program.SettingsFile());
     Press(sheet, wxID_OK);
