@@ -4,11 +4,14 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -466,6 +469,50 @@ TEST_F(HttpFetchTest, ExistingFileIsReplacedOnlyByACompleteBody) {
   EXPECT_EQ(Fetch(), FETCH_OK);
   EXPECT_EQ(ReadFileText(item.m_strLocalPath), PatternBody(12345));
   EXPECT_EQ(SavedFiles(), std::vector<std::string>{"a.mp3"});
+}
+
+// Whatever a hostile save folder holds at the partial or the final name, the
+// transfer writes only a file of its own inside the folder: a file elsewhere
+// is never written, emptied or created, and nothing blocks.
+TEST_F(HttpFetchTest, EntriesPlantedAtThePartialNameAreNeverWrittenThrough) {
+  ScratchFolder elsewhere;
+  const std::string victim = elsewhere / "victim";
+  const std::string part = item.m_strLocalPath + ".part";
+  struct Case {
+    const char* name;
+    std::function<void()> plant;
+    int expected;
+  };
+  const Case cases[] = {
+      {"link to a file", [&] { symlink(victim.c_str(), part.c_str()); }, FETCH_OK},
+      {"dangling link", [&] { symlink((elsewhere / "new").c_str(), part.c_str()); }, FETCH_OK},
+      {"hard link", [&] { link(victim.c_str(), part.c_str()); }, FETCH_OK},
+      {"FIFO", [&] { mkfifo(part.c_str(), 0600); }, FETCH_OK},
+      {"empty folder", [&] { mkdir(part.c_str(), 0700); }, FETCH_OK},
+      {"link at the final name", [&] { symlink(victim.c_str(), item.m_strLocalPath.c_str()); }, FETCH_OK},
+      {"folder with a file in it", [&] {
+         mkdir(part.c_str(), 0700);
+         WriteFileText(part + "/kept", "x");
+       }, FETCH_WRITE_ERROR},
+  };
+  server.SetReply(Pattern(20000));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(saveFolder.Path());
+    std::filesystem::create_directory(saveFolder.Path());
+    std::filesystem::remove_all(elsewhere / "new");
+    WriteFileText(victim, "precious");
+    c.plant();
+
+    EXPECT_EQ(Fetch(), c.expected);
+    EXPECT_TRUE(ReadFileText(victim) == "precious") << "the file elsewhere was written";
+    EXPECT_FALSE(std::filesystem::exists(elsewhere / "new"));
+    if (c.expected == FETCH_OK) {
+      EXPECT_EQ(SavedFiles(), std::vector<std::string>{"a.mp3"});
+      EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(item.m_strLocalPath)));
+      EXPECT_TRUE(ReadFileText(item.m_strLocalPath) == PatternBody(20000));
+    }
+  }
 }
 
 // Through one engine, a connection serves a later item that goes to the same
