@@ -141,6 +141,10 @@ class CDownloadCore {
   enum class PlayerReadiness { Ready, Declined };
   PlayerReadiness PreparePlayer();
   std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine);
+  // Waits, looking at the run flag every runFlagPoll, until no other run
+  // holds the item's part file: FETCH_BUSY then, FETCH_STOPPED when the run
+  // flag was cleared first.
+  std::int32_t WaitWhilePartFileBusy(const CDownloadItem& item);
   void FinishItem(const CDownloadItem& item, ItemOutcome outcome);
 
   // The worker thread; joinable from StartWorker until JoinWorker. Touched

@@ -145,14 +145,21 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
 
   app.SetStatusText("OK");
   CPartFile file(engine.WriteBuffer());
-  if (!file.Open(item.m_strLocalPath)) throw CTearException(FETCH_WRITE_ERROR);
+  switch (file.Open(item.m_strLocalPath)) {
+    case PartFileOpen::Opened:
+      break;
+    case PartFileOpen::Busy:
+      throw CTearException(FETCH_BUSY);
+    case PartFileOpen::Failed:
+      throw CTearException(FETCH_WRITE_ERROR);
+  }
   app.m_nPhase = PHASE_RECEIVING;
 
   BodyWriter body(app, file);
   connection.ReceiveBody(body);
   if (body.Verdict() != FETCH_OK) throw CTearException(body.Verdict());
 
-  if (!file.Close()) throw CTearException(FETCH_WRITE_ERROR);
+  if (!file.Flush()) throw CTearException(FETCH_WRITE_ERROR);
   ThrowIfStopped(app);
   if (body.Total() < kMinimumBodySize) throw CTearException(FETCH_TOO_SHORT);
   if (!file.Commit()) throw CTearException(FETCH_WRITE_ERROR);
@@ -162,6 +169,9 @@ void ReportFailure(CDownloadCore& app, std::int32_t result) {
   switch (result) {
     case FETCH_STOPPED:
       app.SetStatusText("----");
+      break;
+    case FETCH_BUSY:
+      app.SetStatusText("BUSY");
       break;
     case FETCH_NETWORK_ERROR:
     case FETCH_TOO_SHORT:

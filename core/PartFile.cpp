@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,8 +37,10 @@ bool RemoveForeignEntry(const std::string& path) {
 }  // namespace
 
 CPartFile::~CPartFile() {
-  if (m_fd >= 0) close(m_fd);
-  if (!m_partPath.empty() && NamesOurFile()) unlink(m_partPath.c_str());
+  if (m_fd < 0) return;
+  // Removed while still held, so no other transfer can have taken the name.
+  if (NamesOurFile()) unlink(m_partPath.c_str());
+  close(m_fd);
 }
 
 bool CPartFile::NamesOurFile() const {
@@ -45,37 +48,59 @@ bool CPartFile::NamesOurFile() const {
   return lstat(m_partPath.c_str(), &entry) == 0 && entry.st_dev == m_device && entry.st_ino == m_inode;
 }
 
-bool CPartFile::Open(const std::string& targetPath) {
-  if (targetPath.empty()) return false;
+bool IsPartFileBusy(const std::string& targetPath) {
   const std::string partPath = targetPath + std::string(kPartFileSuffix);
+  const int fd = open(partPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  const bool busy = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_SH | LOCK_NB) != 0 &&
+                    errno == EWOULDBLOCK;
+  close(fd);  // lets go of the shared lock, if it was taken
+  return busy;
+}
+
+PartFileOpen CPartFile::Open(const std::string& targetPath) {
+  if (targetPath.empty()) return PartFileOpen::Failed;
+  m_partPath = targetPath + std::string(kPartFileSuffix);
   for (int round = 0; round < kOpenRounds; ++round) {
-    if (!RemoveForeignEntry(partPath)) return false;
+    if (!RemoveForeignEntry(m_partPath)) break;
     // Never through a link; a FIFO without a reader fails at once instead of
     // blocking, and one with a reader is found out below. Close-on-exec, so a
     // player started meanwhile does not inherit it.
-    const int fd = open(partPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int fd = open(m_partPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == ELOOP || errno == ENXIO || errno == EISDIR) continue;  // replaced under us
-      return false;
+      break;
+    }
+    // A file system without flock gives no lock to take, and the transfer
+    // goes on as before.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+      close(fd);
+      m_partPath.clear();
+      return PartFileOpen::Busy;
     }
     struct stat info {};
-    if (fstat(fd, &info) == 0 && IsOwnSingleFile(info) && ftruncate(fd, 0) == 0) {
-      m_fd = fd;
-      m_device = info.st_dev;
-      m_inode = info.st_ino;
+    const bool own = fstat(fd, &info) == 0 && IsOwnSingleFile(info);
+    m_fd = fd;
+    m_device = info.st_dev;
+    m_inode = info.st_ino;
+    // Only now, held, is the file emptied: unless an earlier holder renamed
+    // or removed it before letting go, it is ours alone.
+    if (own && NamesOurFile() && ftruncate(fd, 0) == 0) {
       m_targetPath = targetPath;
-      m_partPath = partPath;
-      return true;
+      return PartFileOpen::Opened;
     }
+    m_fd = -1;
     close(fd);
   }
-  return false;
+  m_partPath.clear();
+  return PartFileOpen::Failed;
 }
 
 bool CPartFile::Write(const char* data, std::size_t size) {
   if (m_fd < 0 || m_failed) return false;
   if (size == 0) return true;
-  if (m_buffered + size > m_buffer.size() && !Flush()) return false;
+  if (m_buffered + size > m_buffer.size() && !FlushBuffer()) return false;
   if (size >= m_buffer.size()) {
     m_failed = !WriteAll(m_fd, {data, size});
     return !m_failed;
@@ -85,23 +110,25 @@ bool CPartFile::Write(const char* data, std::size_t size) {
   return true;
 }
 
-bool CPartFile::Flush() {
+bool CPartFile::FlushBuffer() {
   if (m_buffered > 0 && !m_failed) m_failed = !WriteAll(m_fd, {m_buffer.data(), m_buffered});
   m_buffered = 0;
   return !m_failed;
 }
 
-bool CPartFile::Close() {
-  if (m_fd < 0) return false;
-  const bool written = Flush();
-  const bool closed = close(m_fd) == 0;
-  m_fd = -1;
-  return written && closed;
+bool CPartFile::Flush() {
+  if (m_fd < 0 || !FlushBuffer()) return false;
+  // Closing a second descriptor reports what a network file system could
+  // only store at close, while the file itself stays open and held.
+  const int probe = dup(m_fd);
+  m_failed = probe < 0 || close(probe) != 0;
+  return !m_failed;
 }
 
 bool CPartFile::Commit() {
-  if (m_fd >= 0 || m_partPath.empty() || !NamesOurFile()) return false;
+  if (m_fd < 0 || m_failed || !NamesOurFile()) return false;
   if (std::rename(m_partPath.c_str(), m_targetPath.c_str()) != 0) return false;
-  m_partPath.clear();
+  close(m_fd);
+  m_fd = -1;
   return true;
 }

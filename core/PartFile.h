@@ -10,6 +10,12 @@
 // name; anything else there is removed (the entry itself, never what a link
 // points to) and replaced, or the open fails. Nothing is opened through a
 // link, and nothing blocks on a FIFO.
+//
+// A part file belongs to one transfer at a time: it is held under an
+// exclusive flock from before it is emptied until it has been renamed or
+// removed, so a second run (or a second program) that comes to the same
+// name finds it busy and leaves it alone. The name stays "<target>.part", so
+// a later run can find a part file left behind by name.
 
 #include <cstddef>
 #include <span>
@@ -26,6 +32,15 @@ inline constexpr std::size_t kPartFileBufferSize = 64 * 1024;
 // Appended to a target's path to name its part file.
 inline constexpr std::string_view kPartFileSuffix = ".part";
 
+enum class PartFileOpen {
+  Opened,
+  Busy,    // another transfer holds the part file; nothing was changed
+  Failed,  // it cannot be made or written
+};
+
+// True while another transfer holds the part file of `targetPath`.
+bool IsPartFileBusy(const std::string& targetPath);
+
 class CPartFile {
  public:
   // Writes are gathered in `buffer` (kPartFileBufferSize bytes serve best),
@@ -35,21 +50,23 @@ class CPartFile {
   CPartFile(const CPartFile&) = delete;
   CPartFile& operator=(const CPartFile&) = delete;
 
-  // Creates (or empties) "<targetPath>.part" for writing, replacing whatever
-  // at that name is not a regular file of ours; false on failure.
-  bool Open(const std::string& targetPath);
+  // Creates (or empties) "<targetPath>.part" for writing and takes its lock,
+  // replacing whatever at that name is not a regular file of ours.
+  PartFileOpen Open(const std::string& targetPath);
   // Appends `size` bytes; false on failure. Writes are buffered, so a failure
-  // may also surface only in Close.
+  // may also surface only in Flush.
   bool Write(const char* data, std::size_t size);
-  // Flushes and closes; false when anything written could not be stored.
-  bool Close();
-  // After a successful Close: renames the part file to the target path,
-  // replacing what is there (a link there is replaced, not followed); false
-  // on failure, also when the partial name no longer names the file written.
+  // Stores what is still buffered; false when anything written could not be
+  // stored. The file stays open and held.
+  bool Flush();
+  // After a successful Flush: renames the part file to the target path,
+  // replacing what is there (a link there is replaced, not followed), then
+  // lets it go; false on failure, also when the partial name no longer names
+  // the file written.
   bool Commit();
 
  private:
-  bool Flush();
+  bool FlushBuffer();
   // True while the partial name still names the file this object opened.
   bool NamesOurFile() const;
 
@@ -59,6 +76,8 @@ class CPartFile {
   std::size_t m_buffered = 0;
   std::string m_targetPath;
   std::string m_partPath;  // empty until Open succeeded, and again after Commit
+  // The file is held (m_fd open, its flock taken) until Commit or the
+  // destructor: a part file is removed or renamed only while it is held.
   dev_t m_device = 0;      // the opened file, to tell it from what may be put at its name
   ino_t m_inode = 0;
 };
