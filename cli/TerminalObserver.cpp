@@ -19,6 +19,8 @@ const char* RefusalText(RefusedLine why) {
       return "server path too long";
     case RefusedLine::PathTooLong:
       return "local path or file name too long";
+    case RefusedLine::SaveFolderTooLong:
+      return "save folder (CACHE/SAVE_DIR) of 1023 bytes or more";
   }
   return "";
 }

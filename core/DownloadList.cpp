@@ -86,6 +86,9 @@ std::variant<std::unique_ptr<CDownloadItem>, RefusedLine> MakeItem(const std::st
   if (settings.ReadInt("CACHE", "WITH_DIR", -1) == 0) relative = GetFileNamePart(relative);
   if (relative.empty()) return RefusedLine::NoFileName;
   const std::string saveFolder = settings.Read("CACHE", "SAVE_DIR", -1);
+  // A value that fills what the settings file gives may have been cut there,
+  // and a cut folder is another folder.
+  if (saveFolder.size() >= kMaxProfileValueLength) return RefusedLine::SaveFolderTooLong;
   // The part file, written first under the longer name, must fit as well.
   if (saveFolder.size() + 1 + relative.size() + kPartFileSuffix.size() > kMaxPathLength)
     return RefusedLine::PathTooLong;
