@@ -19,6 +19,7 @@
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
+#include "core/PartFile.h"
 #include "platform/ProgramPath.h"
 
 namespace {
@@ -71,6 +72,7 @@ int RunToEnd(CDownloadCore& core, TerminalObserver& observer, const sigset_t& st
 }  // namespace
 
 int main(int argc, char** argv) {
+  IgnoreFileSizeLimitSignal();
   std::string error;
   const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <cerrno>
+#include <csignal>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -47,6 +48,8 @@ bool CPartFile::NamesOurFile() const {
   struct stat entry {};
   return lstat(m_partPath.c_str(), &entry) == 0 && entry.st_dev == m_device && entry.st_ino == m_inode;
 }
+
+void IgnoreFileSizeLimitSignal() { signal(SIGXFSZ, SIG_IGN); }
 
 bool IsPartFileBusy(const std::string& targetPath) {
   const std::string partPath = targetPath + std::string(kPartFileSuffix);

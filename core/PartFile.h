@@ -38,6 +38,11 @@ enum class PartFileOpen {
   Failed,  // it cannot be made or written
 };
 
+// Makes a write past the file-size limit (ulimit -f) fail with EFBIG, so the
+// transfer reports a write error, instead of SIGXFSZ ending the process
+// without a word. Every program that writes downloads calls it at its start.
+void IgnoreFileSizeLimitSignal();
+
 // True while another transfer holds the part file of `targetPath`.
 bool IsPartFileBusy(const std::string& targetPath);
 
