@@ -48,6 +48,14 @@ void TerminalObserver::DrawCurrentFilePanel() {
   m_lastTick = std::chrono::steady_clock::now();
 }
 
+void TerminalObserver::DrawStatusPanel() {
+  const std::string reason = m_core.GetStatusReason();
+  if (reason.empty()) return;
+  std::lock_guard lock(m_outputMutex);
+  ClearProgressLine();
+  std::fprintf(stderr, "tunefetch-cli: %s\n", reason.c_str());
+}
+
 void TerminalObserver::Tick() {
   if (!m_style.progressLine) return;
   std::lock_guard lock(m_outputMutex);

@@ -38,7 +38,7 @@ class TerminalObserver : public DownloadObserver {
   void Finish();
 
   void DrawCurrentFilePanel() override;
-  void DrawStatusPanel() override {}
+  void DrawStatusPanel() override;  // prints the status's reason, when it has one
   void DrawProgressPanel() override {}
   void DrawIndicatorPanel() override {}
   void OnItemAppended() override {}

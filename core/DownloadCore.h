@@ -80,12 +80,16 @@ class CDownloadCore {
   // drawing nothing. Otherwise they store the value and, when a window is
   // attached, ask it to repaint that panel. Safe from either thread.
   void SetCurrentFileText(const std::string& text);
-  void SetStatusText(const std::string& text);
+  // `reason` says more than the status word, for a tooltip or a line of the
+  // terminal (fixed English, as the status words are); empty when there is
+  // nothing more to say. Each status replaces the reason of the one before.
+  void SetStatusText(const std::string& text, const std::string& reason = {});
   void SetProgress(std::int32_t percentage);
   void SetIndicatorFrame(std::int32_t frame);
 
   std::string GetCurrentFileText() const;
   std::string GetStatusText() const;
+  std::string GetStatusReason() const;
 
   // Queue operations. AddItem and RemoveHeadItem tell the attached window's
   // list view; removing from an empty queue does nothing and tells nobody.
@@ -123,6 +127,7 @@ class CDownloadCore {
   mutable std::mutex m_textMutex;
   std::string m_strCurrentFile;      // guarded by m_textMutex
   std::string m_strStatus = "----";  // guarded by m_textMutex
+  std::string m_strStatusReason;     // guarded by m_textMutex
 
  public:
   std::atomic<std::int32_t> m_nProgress{0};        // percentage 0-100

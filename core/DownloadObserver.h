@@ -44,7 +44,9 @@ class DownloadObserver {
  public:
   virtual ~DownloadObserver() = default;
 
-  // Repaint one panel from the values stored in the download core.
+  // Repaint one panel from the values stored in the download core. With the
+  // status comes its reason (GetStatusReason), empty or more than the status
+  // word says: the window's tooltip of the status panel, a terminal's line.
   virtual void DrawCurrentFilePanel() = 0;
   virtual void DrawStatusPanel() = 0;
   virtual void DrawProgressPanel() = 0;

@@ -23,6 +23,7 @@
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
 #include "core/HttpFetch.h"
+#include "core/SiteOrigin.h"
 #include "core/TransferEngine.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
@@ -95,6 +96,7 @@ class HttpFetchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteSettingInt("SITE", "PROXY_MODE", 0);
+    WriteSetting("SITE", "URL", server.Url("/"));  // the stored credentials' server
     app.SetObserver(observer);
     app.m_bRunning = true;
     item.m_strUrl = server.Url("/music/a.mp3");
@@ -249,6 +251,63 @@ TEST_F(HttpFetchTest, UserIdWithEmptyPasswordSendsUserAndColon) {
 
   EXPECT_EQ(Fetch(), FETCH_OK);
   EXPECT_NE(OnlyRequest().find("\r\nAuthorization: Basic dXNlcjo=\r\n"), std::string::npos);
+}
+
+TEST(SiteOriginTest, SameSchemeHostAndPortOnly) {
+  struct Case {
+    const char* site;
+    const char* url;
+    bool same;
+  };
+  const Case cases[] = {
+      {"http://Example.com/music/", "http://example.com:80/a.mp3", true},
+      {"http://user:pw@example.com:8080", "http://example.com:8080/x?y", true},
+      {"http://example.com/", "http://example.com:8080/a.mp3", false},
+      {"http://example.com/", "https://example.com/a.mp3", false},
+      {"http://example.com/", "http://example.com.evil.test/a.mp3", false},
+      {"http://example.com/", "http://evil.test/?http://example.com/", false},
+      {"", "http://example.com/a.mp3", false},
+      {"example.com/music/", "http://example.com/a.mp3", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsSiteOrigin(c.site, c.url), c.same) << c.site << " " << c.url;
+}
+
+// The stored credentials go only to the server of SITE/URL, so a list whose
+// base URL names another server cannot collect them; a 401 then says why.
+TEST_F(HttpFetchTest, StoredCredentialsGoOnlyToTheSitesServer) {
+  TestHttpServer other;
+  TestHttpReply unauthorized = Body("who are you?", 401);
+  unauthorized.reason = "Unauthorized";
+  other.SetReply(unauthorized);
+  server.SetReply(Pattern(10000));
+  WriteSetting("SITE", "USERID", "user");
+  WriteSetting("SITE", "PASSWORD", "secret");
+  struct Case {
+    const char* name;
+    std::string site;
+    TestHttpServer* target;
+    int expected;
+    bool sent;
+    const char* reason;  // a part of the status's reason
+  };
+  const Case cases[] = {
+      {"the site's server", server.Url("/music/"), &server, FETCH_OK, true, ""},
+      {"another port", server.Url("/"), &other, FETCH_HTTP_ERROR, false, "goes only to the SITE/URL server"},
+      {"no site", "", &server, FETCH_OK, false, ""},
+      {"no site, and a 401", "", &other, FETCH_HTTP_ERROR, false, "goes to no server while SITE/URL is empty"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(item.m_strLocalPath);
+    WriteSetting("SITE", "URL", c.site);
+    item.m_strUrl = c.target->Url("/a.mp3");
+
+    EXPECT_EQ(Fetch(), c.expected);
+    ASSERT_FALSE(c.target->Requests().empty());
+    EXPECT_EQ(c.target->Requests().back().find("Authorization:") != std::string::npos, c.sent);
+    EXPECT_NE(app.GetStatusReason().find(c.reason), std::string::npos) << app.GetStatusReason();
+    EXPECT_EQ(app.GetStatusReason().empty(), c.reason[0] == '\0');
+  }
 }
 
 TEST_F(HttpFetchTest, CredentialsThatDoNotFitTheHeaderAreRefused) {

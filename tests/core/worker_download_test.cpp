@@ -370,6 +370,7 @@ TEST_F(WorkerTest, SettingsChangedBetweenItemsApplyToTheNextOnTheKeptConnection)
     }
   };
   core.SetObserver(std::make_shared<ChangingLog>(core));
+  WriteSetting("SITE", "URL", server.Url("/"));
   WriteSetting("SITE", "PROXY", "127.0.0.1:" + std::to_string(proxy.Port()));
   for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) Queue(name);
   ASSERT_TRUE(RunWorkerToEnd(core));
