@@ -43,6 +43,7 @@ void TerminalObserver::ClearProgressLine() {
 void TerminalObserver::DrawCurrentFilePanel() {
   std::lock_guard lock(m_outputMutex);
   m_currentName = m_core.GetCurrentFileText();
+  if (!m_currentName.empty()) m_printedReason.clear();  // as the core, at a new item
   m_lastBytes = 0;
   m_rate = 0;
   m_lastTick = std::chrono::steady_clock::now();
@@ -50,8 +51,9 @@ void TerminalObserver::DrawCurrentFilePanel() {
 
 void TerminalObserver::DrawStatusPanel() {
   const std::string reason = m_core.GetStatusReason();
-  if (reason.empty()) return;
   std::lock_guard lock(m_outputMutex);
+  if (reason.empty() || reason == m_printedReason) return;
+  m_printedReason = reason;
   ClearProgressLine();
   std::fprintf(stderr, "tunefetch-cli: %s\n", reason.c_str());
 }

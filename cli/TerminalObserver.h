@@ -38,7 +38,7 @@ class TerminalObserver : public DownloadObserver {
   void Finish();
 
   void DrawCurrentFilePanel() override;
-  void DrawStatusPanel() override;  // prints the status's reason, when it has one
+  void DrawStatusPanel() override;  // prints the current item's reason once, when it has one
   void DrawProgressPanel() override {}
   void DrawIndicatorPanel() override {}
   void OnItemAppended() override {}
@@ -61,6 +61,7 @@ class TerminalObserver : public DownloadObserver {
   // Guarded by m_outputMutex:
   std::string m_listName;
   std::string m_currentName;
+  std::string m_printedReason;  // the current item's reason, once printed
   bool m_progressShown = false;
   std::int64_t m_lastBytes = 0;
   std::chrono::steady_clock::time_point m_lastTick;

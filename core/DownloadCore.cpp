@@ -18,6 +18,7 @@ void CDownloadCore::SetCurrentFileText(const std::string& text) {
   {
     std::lock_guard lock(m_textMutex);
     m_strCurrentFile = text;
+    if (!text.empty()) m_strStatusReason.clear();  // a new item: the last one's reason is done
   }
   if (auto observer = Observer()) observer->DrawCurrentFilePanel();
 }
@@ -27,7 +28,7 @@ void CDownloadCore::SetStatusText(const std::string& text, const std::string& re
   {
     std::lock_guard lock(m_textMutex);
     m_strStatus = text;
-    m_strStatusReason = reason;
+    if (!reason.empty()) m_strStatusReason = reason;
   }
   if (auto observer = Observer()) observer->DrawStatusPanel();
 }

@@ -80,16 +80,18 @@ class CDownloadCore {
   // drawing nothing. Otherwise they store the value and, when a window is
   // attached, ask it to repaint that panel. Safe from either thread.
   void SetCurrentFileText(const std::string& text);
-  // `reason` says more than the status word, for a tooltip or a line of the
-  // terminal (fixed English, as the status words are); empty when there is
-  // nothing more to say. Each status replaces the reason of the one before.
+  // A `reason`, when given, says why the current item failed or waits, more
+  // than the status word does (fixed English, as the status words are). It
+  // is kept, whatever statuses follow, until the next item is shown, so the
+  // window can show it as the status panel's tooltip after the run ended
+  // and the terminal can print it once.
   void SetStatusText(const std::string& text, const std::string& reason = {});
   void SetProgress(std::int32_t percentage);
   void SetIndicatorFrame(std::int32_t frame);
 
   std::string GetCurrentFileText() const;
   std::string GetStatusText() const;
-  std::string GetStatusReason() const;
+  std::string GetStatusReason() const;  // empty when the current item has none
 
   // Queue operations. AddItem and RemoveHeadItem tell the attached window's
   // list view; removing from an empty queue does nothing and tells nobody.

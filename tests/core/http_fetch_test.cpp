@@ -298,6 +298,7 @@ TEST_F(HttpFetchTest, StoredCredentialsGoOnlyToTheSitesServer) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    app.SetCurrentFileText(c.name);  // each case is a new item, with no reason yet
     std::filesystem::remove(item.m_strLocalPath);
     WriteSetting("SITE", "URL", c.site);
     item.m_strUrl = c.target->Url("/a.mp3");
