@@ -1,10 +1,9 @@
 #include "core/PartFile.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
