@@ -34,9 +34,9 @@ constexpr const char* ItemOutcomeWord(ItemOutcome outcome) {
 
 // Why the list reader did not queue an item line.
 enum class RefusedLine {
-  NoFileName,     // the line names no file (an empty line, or only "." and "..")
-  UrlTooLong,     // the escaped server path is longer than the design's buffer
-  PathTooLong,    // the local path, or one of its names, is too long for the system
+  NoFileName,         // the line names no file (an empty line, or only "." and "..")
+  UrlTooLong,         // the escaped server path is longer than the design's buffer
+  PathTooLong,        // the local path, or one of its names, is too long for the system
   SaveFolderTooLong,  // CACHE/SAVE_DIR fills the settings' 1023 bytes, so it may have been cut
 };
 

@@ -46,7 +46,8 @@ bool HasControlCharacter(std::string_view text) {
 constexpr const char* kCredentialsOnlyForSite =
     "server asks for a password; the stored one (SITE/USERID) goes only to the SITE/URL server";
 constexpr const char* kCredentialsForNoServer =
-    "server asks for a password; the stored one (SITE/USERID) goes to no server while SITE/URL is empty";
+    "server asks for a password; the stored one (SITE/USERID) goes to no server while SITE/URL is "
+    "empty";
 
 struct RequestHeaderLines {
   std::vector<std::string> lines;

@@ -32,8 +32,9 @@ inline constexpr std::int64_t kMinimumBodySize = 10000;
 // the run flag is set. The body is written to the local path plus ".part" and
 // takes the local path's name only on FETCH_OK; on every other result nothing
 // is left on disk. The part file is held for the whole transfer; when
-// another run holds it, the result is FETCH_BUSY and its file is untouched. Returns within about `limits.runFlagPoll` of the run flag
-// being cleared. Every call makes and ends its own connection.
+// another run holds it, the result is FETCH_BUSY and its file is untouched.
+// Returns within about `limits.runFlagPoll` of the run flag being cleared.
+// Every call makes and ends its own connection.
 int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits = {});
 
 // The same attempt through `engine`, which keeps a connection from one call

@@ -1,14 +1,14 @@
 #include "core/PartFile.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <cstring>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/SmallFile.h"
 
@@ -45,7 +45,8 @@ CPartFile::~CPartFile() {
 
 bool CPartFile::NamesOurFile() const {
   struct stat entry {};
-  return lstat(m_partPath.c_str(), &entry) == 0 && entry.st_dev == m_device && entry.st_ino == m_inode;
+  return lstat(m_partPath.c_str(), &entry) == 0 && entry.st_dev == m_device &&
+         entry.st_ino == m_inode;
 }
 
 void IgnoreFileSizeLimitSignal() { signal(SIGXFSZ, SIG_IGN); }
@@ -55,8 +56,8 @@ bool IsPartFileBusy(const std::string& targetPath) {
   const int fd = open(partPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
-  const bool busy = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_SH | LOCK_NB) != 0 &&
-                    errno == EWOULDBLOCK;
+  const bool busy = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
   close(fd);  // lets go of the shared lock, if it was taken
   return busy;
 }
@@ -69,7 +70,8 @@ PartFileOpen CPartFile::Open(const std::string& targetPath) {
     // Never through a link; a FIFO without a reader fails at once instead of
     // blocking, and one with a reader is found out below. Close-on-exec, so a
     // player started meanwhile does not inherit it.
-    const int fd = open(m_partPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int fd =
+        open(m_partPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == ELOOP || errno == ENXIO || errno == EISDIR) continue;  // replaced under us
       break;

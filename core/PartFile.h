@@ -17,12 +17,12 @@
 // name finds it busy and leaves it alone. The name stays "<target>.part", so
 // a later run can find a part file left behind by name.
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
-
-#include <sys/types.h>
 
 // Pieces smaller than this are gathered into one write of this size; a
 // larger piece (a fast network hands over ~100 KB at a time) goes to the disk
@@ -83,6 +83,6 @@ class CPartFile {
   std::string m_partPath;  // empty until Open succeeded, and again after Commit
   // The file is held (m_fd open, its flock taken) until Commit or the
   // destructor: a part file is removed or renamed only while it is held.
-  dev_t m_device = 0;      // the opened file, to tell it from what may be put at its name
+  dev_t m_device = 0;  // the opened file, to tell it from what may be put at its name
   ino_t m_inode = 0;
 };

@@ -2,9 +2,9 @@
 // shared fields, the request bytes, and what is left on disk.
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -269,7 +269,8 @@ TEST(SiteOriginTest, SameSchemeHostAndPortOnly) {
       {"", "http://example.com/a.mp3", false},
       {"example.com/music/", "http://example.com/a.mp3", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(IsSiteOrigin(c.site, c.url), c.same) << c.site << " " << c.url;
+  for (const Case& c : cases)
+    EXPECT_EQ(IsSiteOrigin(c.site, c.url), c.same) << c.site << " " << c.url;
 }
 
 // The stored credentials go only to the server of SITE/URL, so a list whose
@@ -292,9 +293,11 @@ TEST_F(HttpFetchTest, StoredCredentialsGoOnlyToTheSitesServer) {
   };
   const Case cases[] = {
       {"the site's server", server.Url("/music/"), &server, FETCH_OK, true, ""},
-      {"another port", server.Url("/"), &other, FETCH_HTTP_ERROR, false, "goes only to the SITE/URL server"},
+      {"another port", server.Url("/"), &other, FETCH_HTTP_ERROR, false,
+       "goes only to the SITE/URL server"},
       {"no site", "", &server, FETCH_OK, false, ""},
-      {"no site, and a 401", "", &other, FETCH_HTTP_ERROR, false, "goes to no server while SITE/URL is empty"},
+      {"no site, and a 401", "", &other, FETCH_HTTP_ERROR, false,
+       "goes to no server while SITE/URL is empty"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -549,11 +552,14 @@ TEST_F(HttpFetchTest, EntriesPlantedAtThePartialNameAreNeverWrittenThrough) {
       {"hard link", [&] { link(victim.c_str(), part.c_str()); }, FETCH_OK},
       {"FIFO", [&] { mkfifo(part.c_str(), 0600); }, FETCH_OK},
       {"empty folder", [&] { mkdir(part.c_str(), 0700); }, FETCH_OK},
-      {"link at the final name", [&] { symlink(victim.c_str(), item.m_strLocalPath.c_str()); }, FETCH_OK},
-      {"folder with a file in it", [&] {
+      {"link at the final name", [&] { symlink(victim.c_str(), item.m_strLocalPath.c_str()); },
+       FETCH_OK},
+      {"folder with a file in it",
+       [&] {
          mkdir(part.c_str(), 0700);
          WriteFileText(part + "/kept", "x");
-       }, FETCH_WRITE_ERROR},
+       },
+       FETCH_WRITE_ERROR},
   };
   server.SetReply(Pattern(20000));
   for (const Case& c : cases) {
@@ -569,7 +575,8 @@ TEST_F(HttpFetchTest, EntriesPlantedAtThePartialNameAreNeverWrittenThrough) {
     EXPECT_FALSE(std::filesystem::exists(elsewhere / "new"));
     if (c.expected == FETCH_OK) {
       EXPECT_EQ(SavedFiles(), std::vector<std::string>{"a.mp3"});
-      EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(item.m_strLocalPath)));
+      EXPECT_TRUE(
+          std::filesystem::is_regular_file(std::filesystem::symlink_status(item.m_strLocalPath)));
       EXPECT_TRUE(ReadFileText(item.m_strLocalPath) == PatternBody(20000));
     }
   }

@@ -222,9 +222,11 @@ TEST_F(WorkerTest, SkipDropsTheTransferAndGoesOnWhileStopKeepsTheHead) {
 // report came, as a second look at the disk then would see it.
 class CheckingLog : public ObserverLog {
  public:
-  CheckingLog(CDownloadCore& core, std::string expected) : ObserverLog(core), m_expected(std::move(expected)) {}
+  CheckingLog(CDownloadCore& core, std::string expected)
+      : ObserverLog(core), m_expected(std::move(expected)) {}
   void OnItemDone(const CDownloadItem& item, ItemOutcome outcome) override {
-    if (outcome != ItemOutcome::Dropped && ReadFileText(item.m_strLocalPath) != m_expected) spoilt = true;
+    if (outcome != ItemOutcome::Dropped && ReadFileText(item.m_strLocalPath) != m_expected)
+      spoilt = true;
     ObserverLog::OnItemDone(item, outcome);
   }
   std::atomic<bool> spoilt{false};
@@ -275,7 +277,8 @@ TEST_F(WorkerTest, TwoRunsOfOneFileNeverSpoilEachOther) {
     other.StartWorker();
     // The second run has come to the part file: it waits, or (unlocked) it
     // has emptied it.
-    ASSERT_TRUE(WaitUntil([&] { return other.GetStatusText() == "BUSY" || other.m_nPhase == PHASE_RECEIVING; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return other.GetStatusText() == "BUSY" || other.m_nPhase == PHASE_RECEIVING; }));
     if (c.stopFirst) core.Stop();
     *resume = true;
     ASSERT_TRUE(WaitUntil([&] { return !core.IsWorkerRunning() && !other.IsWorkerRunning(); }));
