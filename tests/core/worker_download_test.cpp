@@ -241,16 +241,23 @@ class CheckingLog : public ObserverLog {
 TEST_F(WorkerTest, TwoRunsOfOneFileNeverSpoilEachOther) {
   struct Case {
     const char* name;
-    bool stopFirst;
+    void (CDownloadCore::*interruptFirst)();   // or none
+    void (CDownloadCore::*interruptSecond)();  // while it waits, or none
     std::vector<std::string> firstDone, secondDone;
   };
   const Case cases[] = {
-      {"the first run finishes", false, {"done:fetched:a"}, {"done:present:a"}},
-      {"the first run is stopped", true, {}, {"done:fetched:a"}},
+      {"the first run finishes", nullptr, nullptr, {"done:fetched:a"}, {"done:present:a"}},
+      {"the first run is stopped", &CDownloadCore::Stop, nullptr, {}, {"done:fetched:a"}},
+      {"the waiting run is skipped",
+       nullptr,
+       &CDownloadCore::Skip,
+       {"done:fetched:a"},
+       {"done:dropped:a"}},
   };
   const std::uint64_t size = 200000;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    while (core.GetHeadItem()) core.RemoveHeadItem();  // a stopped run kept its item
     std::filesystem::remove(save / "a.mp3");
     // The first run's body pauses half-way, the second's before its first byte.
     auto resume = std::make_shared<std::atomic<bool>>(false);
@@ -279,7 +286,8 @@ TEST_F(WorkerTest, TwoRunsOfOneFileNeverSpoilEachOther) {
     // has emptied it.
     ASSERT_TRUE(WaitUntil(
         [&] { return other.GetStatusText() == "BUSY" || other.m_nPhase == PHASE_RECEIVING; }));
-    if (c.stopFirst) core.Stop();
+    if (c.interruptFirst) (core.*c.interruptFirst)();
+    if (c.interruptSecond) (other.*c.interruptSecond)();
     *resume = true;
     ASSERT_TRUE(WaitUntil([&] { return !core.IsWorkerRunning() && !other.IsWorkerRunning(); }));
     core.JoinWorker();
