@@ -85,8 +85,9 @@ median_of() {
 }
 
 settings() {
-  printf '[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\nUSERID=%s\nPASSWORD=%s\n[PLAY]\nAUTO_CLEAR=0\nAUTO_PLAY=0\n[CACHE]\nWITH_DIR=0\nSAVE_DIR=%s/out/\n[DISP]\nAUTO_CLOSE=1\n' \
-    "$1" "$2" "$work" > "$work/prog/tunefetch.ini"
+  # The stored credentials go only to the server SITE/URL names.
+  printf '[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\nURL=%s/\nUSERID=%s\nPASSWORD=%s\n[PLAY]\nAUTO_CLEAR=0\nAUTO_PLAY=0\n[CACHE]\nWITH_DIR=0\nSAVE_DIR=%s/out/\n[DISP]\nAUTO_CLOSE=1\n' \
+    "$base" "$1" "$2" "$work" > "$work/prog/tunefetch.ini"
 }
 
 printf '%-18s %-14s %9s %7s %8s %9s %9s\n' workload contender median_ms ratio cpu_ms rss_kib MiB/s

@@ -24,6 +24,8 @@ const char* RefusalText(RefusedLine why) {
       return "server path too long";
     case RefusedLine::PathTooLong:
       return "local path or file name too long";
+    case RefusedLine::SaveFolderTooLong:
+      return "save folder (CACHE/SAVE_DIR) of 1023 bytes or more";
   }
   return "";
 }
@@ -72,6 +74,7 @@ void TerminalObserver::PrintMessageLocked(const std::string& text) {
 void TerminalObserver::DrawCurrentFilePanel() {
   std::lock_guard lock(m_outputMutex);
   m_currentName = TerminalSafe(m_core.GetCurrentFileText());
+  if (!m_currentName.empty()) m_printedReason.clear();  // as the core, at a new item
   m_rate.Restart(RateMeter::Clock::now());
 }
 
@@ -92,6 +95,14 @@ void TerminalObserver::OnItemAppended() {
   } else {
     ++m_nRunFilesWithoutSize;
   }
+}
+
+void TerminalObserver::DrawStatusPanel() {
+  const std::string reason = m_core.GetStatusReason();
+  std::lock_guard lock(m_outputMutex);
+  if (reason.empty() || reason == m_printedReason) return;
+  m_printedReason = reason;
+  PrintMessageLocked(TerminalSafe(reason));
 }
 
 void TerminalObserver::Tick() {

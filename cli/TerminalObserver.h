@@ -51,7 +51,7 @@ class TerminalObserver : public DownloadObserver {
   void PrintMessage(const std::string& text);
 
   void DrawCurrentFilePanel() override;
-  void DrawStatusPanel() override {}
+  void DrawStatusPanel() override;  // prints the current item's reason once, when it has one
   void DrawProgressPanel() override {}
   void DrawIndicatorPanel() override {}
   void OnItemAppended() override;
@@ -76,6 +76,7 @@ class TerminalObserver : public DownloadObserver {
   std::string m_listName;  // made safe
   std::size_t m_nRefusedInList = 0;
   std::string m_currentName;  // made safe
+  std::string m_printedReason;  // the current item's reason, once printed
   bool m_progressShown = false;
   RateMeter m_rate;
   // The run's files: all queued so far, those done, and their size fields.

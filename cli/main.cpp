@@ -21,6 +21,7 @@
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
 #include "core/ListLineReader.h"
+#include "core/PartFile.h"
 #include "platform/ProgramPath.h"
 #include "platform/ProgramVersion.h"
 
@@ -102,6 +103,7 @@ void RunToEnd(CDownloadCore& core, TerminalObserver& observer) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  IgnoreFileSizeLimitSignal();
   std::string error;
   const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {

@@ -18,15 +18,17 @@ void CDownloadCore::SetCurrentFileText(const std::string& text) {
   {
     std::lock_guard lock(m_textMutex);
     m_strCurrentFile = text;
+    if (!text.empty()) m_strStatusReason.clear();  // a new item: the last one's reason is done
   }
   if (auto observer = Observer()) observer->DrawCurrentFilePanel();
 }
 
-void CDownloadCore::SetStatusText(const std::string& text) {
+void CDownloadCore::SetStatusText(const std::string& text, const std::string& reason) {
   if (m_bClosing) return;
   {
     std::lock_guard lock(m_textMutex);
     m_strStatus = text;
+    if (!reason.empty()) m_strStatusReason = reason;
   }
   if (auto observer = Observer()) observer->DrawStatusPanel();
 }
@@ -51,6 +53,11 @@ std::string CDownloadCore::GetCurrentFileText() const {
 std::string CDownloadCore::GetStatusText() const {
   std::lock_guard lock(m_textMutex);
   return m_strStatus;
+}
+
+std::string CDownloadCore::GetStatusReason() const {
+  std::lock_guard lock(m_textMutex);
+  return m_strStatusReason;
 }
 
 CDownloadItem* CDownloadCore::GetHeadItem() const { return m_queue.GetHead(); }

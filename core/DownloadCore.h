@@ -91,12 +91,18 @@ class CDownloadCore {
   // drawing nothing. Otherwise they store the value and, when a window is
   // attached, ask it to repaint that panel. Safe from either thread.
   void SetCurrentFileText(const std::string& text);
-  void SetStatusText(const std::string& text);
+  // A `reason`, when given, says why the current item failed or waits, more
+  // than the status word does (fixed English, as the status words are). It
+  // is kept, whatever statuses follow, until the next item is shown, so the
+  // window can show it as the status panel's tooltip after the run ended
+  // and the terminal can print it once.
+  void SetStatusText(const std::string& text, const std::string& reason = {});
   void SetProgress(std::int32_t percentage);
   void SetIndicatorFrame(std::int32_t frame);
 
   std::string GetCurrentFileText() const;
   std::string GetStatusText() const;
+  std::string GetStatusReason() const;  // empty when the current item has none
 
   // Queue operations. AddItem and RemoveHeadItem tell the attached window's
   // list view; removing from an empty queue does nothing and tells nobody.
@@ -137,6 +143,7 @@ class CDownloadCore {
   mutable std::mutex m_textMutex;
   std::string m_strCurrentFile;      // guarded by m_textMutex
   std::string m_strStatus = kStatusIdle;  // guarded by m_textMutex
+  std::string m_strStatusReason;     // guarded by m_textMutex
 
  public:
   std::atomic<std::int32_t> m_nProgress{0};        // percentage 0-100
@@ -155,6 +162,10 @@ class CDownloadCore {
   enum class PlayerReadiness { Ready, Declined };
   PlayerReadiness PreparePlayer();
   std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine);
+  // Waits, looking at the run flag every runFlagPoll, until no other run
+  // holds the item's part file: FETCH_BUSY then, FETCH_STOPPED when the run
+  // flag was cleared first.
+  std::int32_t WaitWhilePartFileBusy(const CDownloadItem& item);
   void FinishItem(const CDownloadItem& item, ItemOutcome outcome);
 
   // The worker thread; joinable from StartWorker until JoinWorker. Touched

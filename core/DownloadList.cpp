@@ -14,6 +14,7 @@
 #include "core/DownloadCore.h"
 #include "core/FieldText.h"
 #include "core/ListLineReader.h"
+#include "core/PartFile.h"
 #include "core/UrlEscape.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/FolderTree.h"
@@ -79,9 +80,14 @@ std::variant<std::unique_ptr<CDownloadItem>, RefusedLine> MakeItem(const std::st
   if (settings.ReadInt("CACHE", "WITH_DIR", -1) == 0) relative = GetFileNamePart(relative);
   if (relative.empty()) return RefusedLine::NoFileName;
   const std::string saveFolder = settings.Read("CACHE", "SAVE_DIR", -1);
-  if (saveFolder.size() + 1 + relative.size() > kMaxPathLength) return RefusedLine::PathTooLong;
+  // A value that fills what the settings file gives may have been cut there,
+  // and a cut folder is another folder.
+  if (saveFolder.size() >= kMaxProfileValueLength) return RefusedLine::SaveFolderTooLong;
+  // The part file, written first under the longer name, must fit as well.
+  if (saveFolder.size() + 1 + relative.size() + kPartFileSuffix.size() > kMaxPathLength)
+    return RefusedLine::PathTooLong;
   std::string full = JoinPath(saveFolder, relative);
-  if (HasOverlongName(full)) return RefusedLine::PathTooLong;
+  if (HasOverlongName(full + std::string(kPartFileSuffix))) return RefusedLine::PathTooLong;
   std::string escaped = UrlEscape(raw);
   if (escaped.size() > kMaxEscapedUrl) return RefusedLine::UrlTooLong;
 

@@ -34,16 +34,19 @@ constexpr const char* ItemOutcomeWord(ItemOutcome outcome) {
 
 // Why the list reader did not queue an item line.
 enum class RefusedLine {
-  NoFileName,     // the line names no file (an empty line, or only "." and "..")
-  UrlTooLong,     // the escaped server path is longer than the design's buffer
-  PathTooLong,    // the local path, or one of its names, is too long for the system
+  NoFileName,         // the line names no file (an empty line, or only "." and "..")
+  UrlTooLong,         // the escaped server path is longer than the design's buffer
+  PathTooLong,        // the local path, or one of its names, is too long for the system
+  SaveFolderTooLong,  // CACHE/SAVE_DIR fills the settings' 1023 bytes, so it may have been cut
 };
 
 class DownloadObserver {
  public:
   virtual ~DownloadObserver() = default;
 
-  // Repaint one panel from the values stored in the download core.
+  // Repaint one panel from the values stored in the download core. With the
+  // status comes its reason (GetStatusReason), empty or more than the status
+  // word says: the window's tooltip of the status panel, a terminal's line.
   virtual void DrawCurrentFilePanel() = 0;
   virtual void DrawStatusPanel() = 0;
   virtual void DrawProgressPanel() = 0;

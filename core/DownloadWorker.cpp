@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
 #include "core/HttpFetch.h"
+#include "core/PartFile.h"
 #include "core/PlayerControl.h"
 #include "platform/Utf8Prefix.h"
 
@@ -104,6 +106,14 @@ std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngin
   return result;
 }
 
+std::int32_t CDownloadCore::WaitWhilePartFileBusy(const CDownloadItem& item) {
+  while (m_bRunning) {
+    if (!IsPartFileBusy(item.m_strLocalPath)) return FETCH_BUSY;
+    std::this_thread::sleep_for(m_transferLimits.runFlagPoll);
+  }
+  return FETCH_STOPPED;
+}
+
 void CDownloadCore::FinishItem(const CDownloadItem& item, ItemOutcome outcome) {
   if (outcome != ItemOutcome::Dropped) {
     PlayerAddFile(item.m_strLocalPath);
@@ -142,6 +152,9 @@ void CDownloadCore::DownloadWorkerProc() {
       result = FETCH_OK;
     } else {
       result = FetchWithRetries(*item, engine);
+      // Another run is writing this file: once it lets go, the file is
+      // either there (and present) or still to be fetched here.
+      if (result == FETCH_BUSY && (result = WaitWhilePartFileBusy(*item)) == FETCH_BUSY) continue;
       SetProgress(0);
       if (result >= FETCH_WRITE_ERROR) break;  // kept; "0008" was shown for a write error
       const bool networkFailure = result >= FETCH_NETWORK_ERROR;

@@ -12,6 +12,7 @@
 #include "core/Base64.h"
 #include "core/HttpConnection.h"
 #include "core/PartFile.h"
+#include "core/SiteOrigin.h"
 #include "core/TearException.h"
 #include "platform/CaseInsensitive.h"
 
@@ -41,27 +42,42 @@ bool HasControlCharacter(std::string_view text) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
 }
 
-// The list's credentials verbatim; else SITE/USERID and SITE/PASSWORD (an
-// empty password still sends the user id and the colon); else none. Values
-// too long for the header, or that would end its line, are refused.
-std::vector<std::string> RequestHeaders(const CDownloadItem& item,
-                                        const SettingsSnapshot& settings) {
-  std::vector<std::string> lines{"Accept: text/*", "User-Agent: Tunefetch"};
+// Why a 401 came back when the stored credentials were kept from the server.
+constexpr const char* kCredentialsOnlyForSite =
+    "server asks for a password; the stored one (SITE/USERID) goes only to the SITE/URL server";
+constexpr const char* kCredentialsForNoServer =
+    "server asks for a password; the stored one (SITE/USERID) goes to no server while SITE/URL is "
+    "empty";
+
+struct RequestHeaderLines {
+  std::vector<std::string> lines;
+  const char* withheldReason = nullptr;  // set when stored credentials were kept back
+};
+
+// The list's credentials verbatim, to whatever server the list names; else
+// SITE/USERID and SITE/PASSWORD (an empty password still sends the user id
+// and the colon), but only to the server of SITE/URL; else none. Values too
+// long for the header, or that would end its line, are refused.
+RequestHeaderLines RequestHeaders(const CDownloadItem& item, const SettingsSnapshot& settings) {
+  RequestHeaderLines headers{{"Accept: text/*", "User-Agent: Tunefetch"}};
   const std::string userId = settings.Read("SITE", "USERID", -1);
   const std::string password = settings.Read("SITE", "PASSWORD", -1);
+  const std::string site = settings.Read("SITE", "URL", -1);
   std::string credentials;
   if (!item.m_strAuth.empty()) {
     if (item.m_strAuth.size() > kMaxAuthorization || HasControlCharacter(item.m_strAuth)) {
       throw CTearException(FETCH_BAD_URL);
     }
     credentials = item.m_strAuth;
+  } else if (!userId.empty() && !IsSiteOrigin(site, item.m_strUrl)) {
+    headers.withheldReason = site.empty() ? kCredentialsForNoServer : kCredentialsOnlyForSite;
   } else if (!userId.empty()) {
     const std::string pair = userId + ":" + password;
     if (pair.size() > kMaxBase64Input) throw CTearException(FETCH_BAD_URL);
     credentials = Base64Encode(pair);
   }
-  if (!credentials.empty()) lines.push_back("Authorization: Basic " + credentials);
-  return lines;
+  if (!credentials.empty()) headers.lines.push_back("Authorization: Basic " + credentials);
+  return headers;
 }
 
 void ThrowIfStopped(const CDownloadCore& app) {
@@ -118,8 +134,9 @@ class BodyWriter final : public BodySink {
 
 // Steps of one attempt; each failure leaves by CTearException. The
 // connection and the part file are released while it unwinds.
+// `reason` is set when a failure has more to say than its status word.
 void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& engine,
-                const TransferLimits& limits) {
+                const TransferLimits& limits, std::string& reason) {
   // The attempt's settings come from one look at the file, so a user id is
   // never sent with the password of another version of it.
   const SettingsSnapshot settings;
@@ -130,44 +147,57 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
 
   app.SetStatusText("WAIT");
   app.m_nPhase = PHASE_CONNECTING;
-  const std::vector<std::string> headers = RequestHeaders(item, settings);
+  const RequestHeaderLines headers = RequestHeaders(item, settings);
 
   ThrowIfStopped(app);
   connection.Connect();
   ThrowIfStopped(app);
   connection.OpenRequest();
   ThrowIfStopped(app);
-  connection.AddHeaders(headers);
+  connection.AddHeaders(headers.lines);
   connection.Send();
 
   ThrowIfStopped(app);
-  if (connection.QueryStatus() >= 300) throw CTearException(FETCH_HTTP_ERROR);
+  if (const long status = connection.QueryStatus(); status >= 300) {
+    if (status == 401 && headers.withheldReason) reason = headers.withheldReason;
+    throw CTearException(FETCH_HTTP_ERROR);
+  }
 
   app.SetStatusText("OK");
   CPartFile file(engine.WriteBuffer());
-  if (!file.Open(item.m_strLocalPath)) throw CTearException(FETCH_WRITE_ERROR);
+  switch (file.Open(item.m_strLocalPath)) {
+    case PartFileOpen::Opened:
+      break;
+    case PartFileOpen::Busy:
+      throw CTearException(FETCH_BUSY);
+    case PartFileOpen::Failed:
+      throw CTearException(FETCH_WRITE_ERROR);
+  }
   app.m_nPhase = PHASE_RECEIVING;
 
   BodyWriter body(app, file);
   connection.ReceiveBody(body);
   if (body.Verdict() != FETCH_OK) throw CTearException(body.Verdict());
 
-  if (!file.Close()) throw CTearException(FETCH_WRITE_ERROR);
+  if (!file.Flush()) throw CTearException(FETCH_WRITE_ERROR);
   ThrowIfStopped(app);
   if (body.Total() < kMinimumBodySize) throw CTearException(FETCH_TOO_SHORT);
   if (!file.Commit()) throw CTearException(FETCH_WRITE_ERROR);
 }
 
-void ReportFailure(CDownloadCore& app, std::int32_t result) {
+void ReportFailure(CDownloadCore& app, std::int32_t result, const std::string& reason) {
   switch (result) {
     case FETCH_STOPPED:
       app.SetStatusText("----");
+      break;
+    case FETCH_BUSY:
+      app.SetStatusText("BUSY", "another run is fetching this file; waiting for it");
       break;
     case FETCH_NETWORK_ERROR:
     case FETCH_TOO_SHORT:
     case FETCH_BAD_URL:
     case FETCH_HTTP_ERROR:
-      app.SetStatusText("ERR");
+      app.SetStatusText("ERR", reason);
       break;
     case FETCH_WRITE_ERROR:
       app.SetStatusText("File Writing Error");
@@ -191,12 +221,13 @@ int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
   app.m_nPhase = PHASE_IDLE;
   app.m_nBytesReceived = 0;
   std::int32_t result = FETCH_OK;
+  std::string reason;
   try {
-    FetchSteps(app, item, engine, limits);
+    FetchSteps(app, item, engine, limits, reason);
   } catch (const CTearException& tear) {
     result = tear.m_nCode;
   }
-  ReportFailure(app, result);
+  ReportFailure(app, result, reason);
   app.m_nPhase = PHASE_IDLE;
   return result;
 }

@@ -9,10 +9,11 @@
 #include "core/TransferLimits.h"
 
 // Result codes of FetchItem. The worker retries 10 to 19, ends the run on 20
-// and above, and takes 1 as a stop or skip.
+// and above, takes 1 as a stop or skip, and waits out 2.
 enum FetchResult : std::int32_t {
   FETCH_OK = 0,              // a body of at least kMinimumBodySize bytes was stored
   FETCH_STOPPED = 1,         // the run flag was found cleared (Stop or Skip)
+  FETCH_BUSY = 2,            // another run is writing this file; nothing was changed
   FETCH_NETWORK_ERROR = 10,  // resolving, connecting, sending, reading or a stalled server
   FETCH_TOO_SHORT = 12,      // the body was shorter than kMinimumBodySize bytes
   FETCH_WRITE_ERROR = 20,    // the local file could not be created or written
@@ -27,11 +28,13 @@ inline constexpr std::int64_t kMinimumBodySize = 10000;
 // Runs on the worker thread; reads SITE/PROXY_MODE, SITE/PROXY, SITE/USERID
 // and SITE/PASSWORD anew; keeps app.m_nPhase, m_nBytesReceived and
 // m_bDataArrived up to date and sets the status texts "WAIT", "OK", "ERR",
-// "----" and "File Writing Error". A write failure shows message "0008" while
+// "----", "BUSY" and "File Writing Error". A write failure shows message "0008" while
 // the run flag is set. The body is written to the local path plus ".part" and
 // takes the local path's name only on FETCH_OK; on every other result nothing
-// is left on disk. Returns within about `limits.runFlagPoll` of the run flag
-// being cleared. Every call makes and ends its own connection.
+// is left on disk. The part file is held for the whole transfer; when
+// another run holds it, the result is FETCH_BUSY and its file is untouched.
+// Returns within about `limits.runFlagPoll` of the run flag being cleared.
+// Every call makes and ends its own connection.
 int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits = {});
 
 // The same attempt through `engine`, which keeps a connection from one call

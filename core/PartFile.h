@@ -3,15 +3,48 @@
 // target path plus ".part"; only Commit gives them the target's name, so a
 // file at the target path is always complete. A part file that was not
 // committed is removed by the destructor, whatever ended the transfer.
+//
+// The save folder may hold anything at the partial name: a link planted to
+// reach a file elsewhere, a FIFO, a device, a folder, a hard link of a file
+// outside. The part file is only ever a regular file of this user's with one
+// name; anything else there is removed (the entry itself, never what a link
+// points to) and replaced, or the open fails. Nothing is opened through a
+// link, and nothing blocks on a FIFO.
+//
+// A part file belongs to one transfer at a time: it is held under an
+// exclusive flock from before it is emptied until it has been renamed or
+// removed, so a second run (or a second program) that comes to the same
+// name finds it busy and leaves it alone. The name stays "<target>.part", so
+// a later run can find a part file left behind by name.
+
+#include <sys/types.h>
 
 #include <cstddef>
 #include <span>
 #include <string>
+#include <string_view>
 
 // Pieces smaller than this are gathered into one write of this size; a
 // larger piece (a fast network hands over ~100 KB at a time) goes to the disk
 // straight from where it is, without being copied first.
 inline constexpr std::size_t kPartFileBufferSize = 64 * 1024;
+
+// Appended to a target's path to name its part file.
+inline constexpr std::string_view kPartFileSuffix = ".part";
+
+enum class PartFileOpen {
+  Opened,
+  Busy,    // another transfer holds the part file; nothing was changed
+  Failed,  // it cannot be made or written
+};
+
+// Makes a write past the file-size limit (ulimit -f) fail with EFBIG, so the
+// transfer reports a write error, instead of SIGXFSZ ending the process
+// without a word. Every program that writes downloads calls it at its start.
+void IgnoreFileSizeLimitSignal();
+
+// True while another transfer holds the part file of `targetPath`.
+bool IsPartFileBusy(const std::string& targetPath);
 
 class CPartFile {
  public:
@@ -22,19 +55,25 @@ class CPartFile {
   CPartFile(const CPartFile&) = delete;
   CPartFile& operator=(const CPartFile&) = delete;
 
-  // Creates (or empties) "<targetPath>.part" for writing; false on failure.
-  bool Open(const std::string& targetPath);
+  // Creates (or empties) "<targetPath>.part" for writing and takes its lock,
+  // replacing whatever at that name is not a regular file of ours.
+  PartFileOpen Open(const std::string& targetPath);
   // Appends `size` bytes; false on failure. Writes are buffered, so a failure
-  // may also surface only in Close.
+  // may also surface only in Flush.
   bool Write(const char* data, std::size_t size);
-  // Flushes and closes; false when anything written could not be stored.
-  bool Close();
-  // After a successful Close: renames the part file to the target path,
-  // replacing what is there; false on failure.
+  // Stores what is still buffered; false when anything written could not be
+  // stored. The file stays open and held.
+  bool Flush();
+  // After a successful Flush: renames the part file to the target path,
+  // replacing what is there (a link there is replaced, not followed), then
+  // lets it go; false on failure, also when the partial name no longer names
+  // the file written.
   bool Commit();
 
  private:
-  bool Flush();
+  bool FlushBuffer();
+  // True while the partial name still names the file this object opened.
+  bool NamesOurFile() const;
 
   int m_fd = -1;
   bool m_failed = false;  // a write has failed; nothing more is tried
@@ -42,4 +81,8 @@ class CPartFile {
   std::size_t m_buffered = 0;
   std::string m_targetPath;
   std::string m_partPath;  // empty until Open succeeded, and again after Commit
+  // The file is held (m_fd open, its flock taken) until Commit or the
+  // destructor: a part file is removed or renamed only while it is held.
+  dev_t m_device = 0;  // the opened file, to tell it from what may be put at its name
+  ino_t m_inode = 0;
 };

@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "app/ui/DownloaderApp.h"
+#include "core/PartFile.h"
 #include "platform/ProgramVersion.h"
 
 // "--version" is answered before the toolkit starts, so it works without a
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     std::fputs(VersionLine("tunefetch").c_str(), stdout);
     return 0;
   }
+  IgnoreFileSizeLimitSignal();
   return wxEntry(argc, argv);
 }
 

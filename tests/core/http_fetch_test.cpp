@@ -2,13 +2,16 @@
 // shared fields, the request bytes, and what is left on disk.
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -20,6 +23,7 @@
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
 #include "core/HttpFetch.h"
+#include "core/SiteOrigin.h"
 #include "core/TransferEngine.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
@@ -92,6 +96,7 @@ class HttpFetchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteSettingInt("SITE", "PROXY_MODE", 0);
+    WriteSetting("SITE", "URL", server.Url("/"));  // the stored credentials' server
     app.SetObserver(observer);
     app.m_bRunning = true;
     item.m_strUrl = server.Url("/music/a.mp3");
@@ -246,6 +251,67 @@ TEST_F(HttpFetchTest, UserIdWithEmptyPasswordSendsUserAndColon) {
 
   EXPECT_EQ(Fetch(), FETCH_OK);
   EXPECT_NE(OnlyRequest().find("\r\nAuthorization: Basic dXNlcjo=\r\n"), std::string::npos);
+}
+
+TEST(SiteOriginTest, SameSchemeHostAndPortOnly) {
+  struct Case {
+    const char* site;
+    const char* url;
+    bool same;
+  };
+  const Case cases[] = {
+      {"http://Example.com/music/", "http://example.com:80/a.mp3", true},
+      {"http://user:pw@example.com:8080", "http://example.com:8080/x?y", true},
+      {"http://example.com/", "http://example.com:8080/a.mp3", false},
+      {"http://example.com/", "https://example.com/a.mp3", false},
+      {"http://example.com/", "http://example.com.evil.test/a.mp3", false},
+      {"http://example.com/", "http://evil.test/?http://example.com/", false},
+      {"", "http://example.com/a.mp3", false},
+      {"example.com/music/", "http://example.com/a.mp3", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IsSiteOrigin(c.site, c.url), c.same) << c.site << " " << c.url;
+}
+
+// The stored credentials go only to the server of SITE/URL, so a list whose
+// base URL names another server cannot collect them; a 401 then says why.
+TEST_F(HttpFetchTest, StoredCredentialsGoOnlyToTheSitesServer) {
+  TestHttpServer other;
+  TestHttpReply unauthorized = Body("who are you?", 401);
+  unauthorized.reason = "Unauthorized";
+  other.SetReply(unauthorized);
+  server.SetReply(Pattern(10000));
+  WriteSetting("SITE", "USERID", "user");
+  WriteSetting("SITE", "PASSWORD", "secret");
+  struct Case {
+    const char* name;
+    std::string site;
+    TestHttpServer* target;
+    int expected;
+    bool sent;
+    const char* reason;  // a part of the status's reason
+  };
+  const Case cases[] = {
+      {"the site's server", server.Url("/music/"), &server, FETCH_OK, true, ""},
+      {"another port", server.Url("/"), &other, FETCH_HTTP_ERROR, false,
+       "goes only to the SITE/URL server"},
+      {"no site", "", &server, FETCH_OK, false, ""},
+      {"no site, and a 401", "", &other, FETCH_HTTP_ERROR, false,
+       "goes to no server while SITE/URL is empty"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    app.SetCurrentFileText(c.name);  // each case is a new item, with no reason yet
+    std::filesystem::remove(item.m_strLocalPath);
+    WriteSetting("SITE", "URL", c.site);
+    item.m_strUrl = c.target->Url("/a.mp3");
+
+    EXPECT_EQ(Fetch(), c.expected);
+    ASSERT_FALSE(c.target->Requests().empty());
+    EXPECT_EQ(c.target->Requests().back().find("Authorization:") != std::string::npos, c.sent);
+    EXPECT_NE(app.GetStatusReason().find(c.reason), std::string::npos) << app.GetStatusReason();
+    EXPECT_EQ(app.GetStatusReason().empty(), c.reason[0] == '\0');
+  }
 }
 
 TEST_F(HttpFetchTest, CredentialsThatDoNotFitTheHeaderAreRefused) {
@@ -466,6 +532,54 @@ TEST_F(HttpFetchTest, ExistingFileIsReplacedOnlyByACompleteBody) {
   EXPECT_EQ(Fetch(), FETCH_OK);
   EXPECT_EQ(ReadFileText(item.m_strLocalPath), PatternBody(12345));
   EXPECT_EQ(SavedFiles(), std::vector<std::string>{"a.mp3"});
+}
+
+// Whatever a hostile save folder holds at the partial or the final name, the
+// transfer writes only a file of its own inside the folder: a file elsewhere
+// is never written, emptied or created, and nothing blocks.
+TEST_F(HttpFetchTest, EntriesPlantedAtThePartialNameAreNeverWrittenThrough) {
+  ScratchFolder elsewhere;
+  const std::string victim = elsewhere / "victim";
+  const std::string part = item.m_strLocalPath + ".part";
+  struct Case {
+    const char* name;
+    std::function<void()> plant;
+    int expected;
+  };
+  const Case cases[] = {
+      {"link to a file", [&] { symlink(victim.c_str(), part.c_str()); }, FETCH_OK},
+      {"dangling link", [&] { symlink((elsewhere / "new").c_str(), part.c_str()); }, FETCH_OK},
+      {"hard link", [&] { link(victim.c_str(), part.c_str()); }, FETCH_OK},
+      {"FIFO", [&] { mkfifo(part.c_str(), 0600); }, FETCH_OK},
+      {"empty folder", [&] { mkdir(part.c_str(), 0700); }, FETCH_OK},
+      {"link at the final name", [&] { symlink(victim.c_str(), item.m_strLocalPath.c_str()); },
+       FETCH_OK},
+      {"folder with a file in it",
+       [&] {
+         mkdir(part.c_str(), 0700);
+         WriteFileText(part + "/kept", "x");
+       },
+       FETCH_WRITE_ERROR},
+  };
+  server.SetReply(Pattern(20000));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(saveFolder.Path());
+    std::filesystem::create_directory(saveFolder.Path());
+    std::filesystem::remove_all(elsewhere / "new");
+    WriteFileText(victim, "precious");
+    c.plant();
+
+    EXPECT_EQ(Fetch(), c.expected);
+    EXPECT_TRUE(ReadFileText(victim) == "precious") << "the file elsewhere was written";
+    EXPECT_FALSE(std::filesystem::exists(elsewhere / "new"));
+    if (c.expected == FETCH_OK) {
+      EXPECT_EQ(SavedFiles(), std::vector<std::string>{"a.mp3"});
+      EXPECT_TRUE(
+          std::filesystem::is_regular_file(std::filesystem::symlink_status(item.m_strLocalPath)));
+      EXPECT_TRUE(ReadFileText(item.m_strLocalPath) == PatternBody(20000));
+    }
+  }
 }
 
 // Through one engine, a connection serves a later item that goes to the same

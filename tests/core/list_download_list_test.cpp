@@ -148,6 +148,28 @@ TEST_F(ListTest, TextModeLinesAndLimits) {
               ElementsAre("refused:3", "refused:5", "refused:6"));
 }
 
+// The part file's name is the file's name plus ".part": a name that leaves
+// no room for it would fail every run at that item, so it is refused here.
+TEST_F(ListTest, FileNamesLeaveRoomForThePartFile) {
+  const std::string fits(250, 'n');
+  ASSERT_TRUE(Load(fits + "\n" + std::string(251, 'n') + "\n" + std::string(249, 'n') + ".mp3\n"));
+  ASSERT_EQ(Items().size(), 1u);
+  EXPECT_EQ(Items()[0].m_strLocalPath, save / fits);
+  EXPECT_THAT(log->EventsStartingWith("refused:"), ElementsAre("refused:2", "refused:3"));
+}
+
+// The settings file holds 1023 bytes of a value; a longer save folder would
+// be cut into the name of another, shorter folder.
+TEST_F(ListTest, SaveFolderTooLongForTheSettingsIsRefusedNotCut) {
+  std::string folder = save.Path();
+  while (folder.size() < 1100) folder += "/" + std::string(200, 'd');
+  WriteSetting("CACHE", "SAVE_DIR", folder);
+  ASSERT_TRUE(Load("a.mp3\n"));
+  EXPECT_TRUE(Items().empty());
+  EXPECT_THAT(log->EventsStartingWith("refused:"), ElementsAre("refused:1"));
+  EXPECT_FALSE(std::filesystem::exists(save / std::string(200, 'd')));
+}
+
 TEST_F(ListTest, JapaneseEncodingsAllNameTheFileInUtf8) {
   const std::string expected = "\xE3\x81\x82.mp3";  // あ.mp3
   for (const std::string& line :

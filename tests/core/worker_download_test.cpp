@@ -218,6 +218,89 @@ TEST_F(WorkerTest, SkipDropsTheTransferAndGoesOnWhileStopKeepsTheHead) {
   }
 }
 
+// Notes whether a file reported fetched or present was complete when the
+// report came, as a second look at the disk then would see it.
+class CheckingLog : public ObserverLog {
+ public:
+  CheckingLog(CDownloadCore& core, std::string expected)
+      : ObserverLog(core), m_expected(std::move(expected)) {}
+  void OnItemDone(const CDownloadItem& item, ItemOutcome outcome) override {
+    if (outcome != ItemOutcome::Dropped && ReadFileText(item.m_strLocalPath) != m_expected)
+      spoilt = true;
+    ObserverLog::OnItemDone(item, outcome);
+  }
+  std::atomic<bool> spoilt{false};
+
+ private:
+  const std::string m_expected;
+};
+
+// Two runs of one list on one save folder, as two tunefetch-cli would be: the
+// second comes to the file while the first writes it. It must leave the
+// first one's part file alone and report nothing it did not write whole.
+TEST_F(WorkerTest, TwoRunsOfOneFileNeverSpoilEachOther) {
+  struct Case {
+    const char* name;
+    void (CDownloadCore::*interruptFirst)();   // or none
+    void (CDownloadCore::*interruptSecond)();  // while it waits, or none
+    std::vector<std::string> firstDone, secondDone;
+  };
+  const Case cases[] = {
+      {"the first run finishes", nullptr, nullptr, {"done:fetched:a"}, {"done:present:a"}},
+      {"the first run is stopped", &CDownloadCore::Stop, nullptr, {}, {"done:fetched:a"}},
+      {"the waiting run is skipped",
+       nullptr,
+       &CDownloadCore::Skip,
+       {"done:fetched:a"},
+       {"done:dropped:a"}},
+  };
+  const std::uint64_t size = 200000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    while (core.GetHeadItem()) core.RemoveHeadItem();  // a stopped run kept its item
+    std::filesystem::remove(save / "a.mp3");
+    // The first run's body pauses half-way, the second's before its first byte.
+    auto resume = std::make_shared<std::atomic<bool>>(false);
+    TestHttpReply first = PatternReply(size, TestHttpReply::Failure::PauseInBody, size / 2);
+    first.resume = resume;
+    TestHttpReply second = first;
+    second.failureOffset = 0;
+    server.SetReplyFor("/a.mp3", first);
+    server.SetReplyFor("/again/a.mp3", second);
+    auto firstLog = std::make_shared<CheckingLog>(core, PatternBody(size));
+    core.SetObserver(firstLog);
+    Queue("a.mp3");
+    CDownloadCore other;
+    other.m_transferLimits = core.m_transferLimits;
+    auto secondLog = std::make_shared<CheckingLog>(other, PatternBody(size));
+    other.SetObserver(secondLog);
+    auto item = std::make_unique<CDownloadItem>();
+    item->m_strUrl = server.Url("/again/a.mp3");
+    item->m_strLocalPath = save / "a.mp3";
+    other.AddItem(std::move(item));
+
+    core.StartWorker();
+    ASSERT_TRUE(WaitUntil([&] { return core.m_nBytesReceived > 0; }));
+    other.StartWorker();
+    // The second run has come to the part file: it waits, or (unlocked) it
+    // has emptied it.
+    ASSERT_TRUE(WaitUntil(
+        [&] { return other.GetStatusText() == "BUSY" || other.m_nPhase == PHASE_RECEIVING; }));
+    if (c.interruptFirst) (core.*c.interruptFirst)();
+    if (c.interruptSecond) (other.*c.interruptSecond)();
+    *resume = true;
+    ASSERT_TRUE(WaitUntil([&] { return !core.IsWorkerRunning() && !other.IsWorkerRunning(); }));
+    core.JoinWorker();
+    other.JoinWorker();
+
+    EXPECT_EQ(firstLog->EventsStartingWith("done:"), c.firstDone);
+    EXPECT_EQ(secondLog->EventsStartingWith("done:"), c.secondDone);
+    EXPECT_FALSE(firstLog->spoilt || secondLog->spoilt);
+    EXPECT_TRUE(ReadFileText(save / "a.mp3") == PatternBody(size));
+    EXPECT_FALSE(FileExists(save / "a.mp3.part"));
+  }
+}
+
 TEST_F(WorkerTest, SkipWithoutWorkerIsClearedByTheNextStart) {
   core.Skip();
   EXPECT_EQ(core.GetStatusText(), "SKIP");
@@ -298,6 +381,7 @@ TEST_F(WorkerTest, SettingsChangedBetweenItemsApplyToTheNextOnTheKeptConnection)
     }
   };
   core.SetObserver(std::make_shared<ChangingLog>(core));
+  WriteSetting("SITE", "URL", server.Url("/"));
   WriteSetting("SITE", "PROXY", "127.0.0.1:" + std::to_string(proxy.Port()));
   for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) Queue(name);
   ASSERT_TRUE(RunWorkerToEnd(core));

@@ -69,6 +69,15 @@ void Stall(int fd, int wakeFd) {
   }
 }
 
+// Waits until `resume` is true (true) or the server stops (false).
+bool WaitForResume(const std::atomic<bool>& resume, int wakeFd) {
+  pollfd wake{wakeFd, POLLIN, 0};
+  while (!resume) {
+    if (poll(&wake, 1, 10) > 0) return false;
+  }
+  return true;
+}
+
 std::string Target(const std::string& head) {
   const std::size_t start = head.find(' ');
   if (start == std::string::npos) return {};
@@ -212,7 +221,8 @@ void TestHttpServer::Serve(int fd) {
     if (reply.failure == TestHttpReply::Failure::PauseInBody) {
       // Long enough for the client to have taken the first part on its own.
       if (!SendBody(fd, reply, 0, sent, m_wakeFd)) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (!reply.resume) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (reply.resume && !WaitForResume(*reply.resume, m_wakeFd)) break;
       if (!SendBody(fd, reply, sent, bodySize, m_wakeFd)) break;
       continue;
     }

@@ -34,6 +34,10 @@ struct TestHttpReply {
   std::uint64_t patternBytes = 0;
   Failure failure = Failure::None;
   std::uint64_t failureOffset = 0;
+  // With PauseInBody: when set, the pause lasts until it becomes true (or
+  // the server stops) instead of a moment, so a test decides when the body
+  // goes on.
+  std::shared_ptr<const std::atomic<bool>> resume;
   // When not empty, these bytes are the whole reply, sent as they stand in
   // place of everything above; the connection is then held open without
   // sending until the client leaves, or closed at once with closeAfterRaw.
