@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string_view>
 
 #include "cli/ProgressText.h"
 
@@ -21,6 +22,27 @@ const char* RefusalText(RefusedLine why) {
       return "local path or file name too long";
   }
   return "";
+}
+
+// Text from a server or a list, with its control characters (C0, DEL and
+// the C1 range as UTF-8) shown as \xNN, so it cannot move the cursor or
+// change the terminal.
+std::string TerminalSafe(std::string_view text) {
+  std::string safe;
+  char escaped[5];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (byte >= 0x20 && byte != 0x7F && !c1) {
+      safe += text[i];
+      continue;
+    }
+    if (c1) ++i;
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", c1 ? static_cast<unsigned char>(text[i]) : byte);
+    safe += escaped;
+  }
+  return safe;
 }
 
 }  // namespace
@@ -109,6 +131,14 @@ void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome
     std::fflush(stdout);
   }
   m_currentName.clear();
+}
+
+void TerminalObserver::OnItemFailed(const CDownloadItem& item, const FailureReason& reason) {
+  std::lock_guard lock(m_outputMutex);
+  ClearProgressLine();
+  std::fprintf(stderr, "tunefetch-cli: %s (%s): %s\n", TerminalSafe(item.GetDisplayName()).c_str(),
+               TerminalSafe(item.m_strUrl).c_str(), TerminalSafe(reason.text).c_str());
+  std::fflush(stderr);
 }
 
 void TerminalObserver::OnLineRefused(std::size_t lineNumber, RefusedLine why) {

@@ -47,6 +47,7 @@ class TerminalObserver : public DownloadObserver {
   void SetTrayTip(const std::string&) override {}
   void RequestClose() override {}  // the run's end is the end of the program
   void OnItemDone(const CDownloadItem& item, ItemOutcome outcome) override;
+  void OnItemFailed(const CDownloadItem& item, const FailureReason& reason) override;
   void OnLineRefused(std::size_t lineNumber, RefusedLine why) override;
 
  private:

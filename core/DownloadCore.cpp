@@ -22,11 +22,14 @@ void CDownloadCore::SetCurrentFileText(const std::string& text) {
   if (auto observer = Observer()) observer->DrawCurrentFilePanel();
 }
 
-void CDownloadCore::SetStatusText(const std::string& text) {
+void CDownloadCore::SetStatusText(const std::string& text) { SetStatusText(text, FailureReason{}); }
+
+void CDownloadCore::SetStatusText(const std::string& text, const FailureReason& reason) {
   if (m_bClosing) return;
   {
     std::lock_guard lock(m_textMutex);
     m_strStatus = text;
+    m_strStatusReason = reason.text;
   }
   if (auto observer = Observer()) observer->DrawStatusPanel();
 }
@@ -51,6 +54,11 @@ std::string CDownloadCore::GetCurrentFileText() const {
 std::string CDownloadCore::GetStatusText() const {
   std::lock_guard lock(m_textMutex);
   return m_strStatus;
+}
+
+std::string CDownloadCore::GetStatusReason() const {
+  std::lock_guard lock(m_textMutex);
+  return m_strStatusReason;
 }
 
 CDownloadItem* CDownloadCore::GetHeadItem() const { return m_queue.GetHead(); }

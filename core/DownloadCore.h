@@ -22,6 +22,7 @@
 
 #include "core/DownloadObserver.h"
 #include "core/DownloadQueue.h"
+#include "core/FailureReason.h"
 #include "core/TransferLimits.h"
 
 class CTransferEngine;
@@ -81,11 +82,16 @@ class CDownloadCore {
   // attached, ask it to repaint that panel. Safe from either thread.
   void SetCurrentFileText(const std::string& text);
   void SetStatusText(const std::string& text);
+  // A status word that reports a failure, with why (the window's tooltip on
+  // the status panel). Any other status clears the reason.
+  void SetStatusText(const std::string& text, const FailureReason& reason);
   void SetProgress(std::int32_t percentage);
   void SetIndicatorFrame(std::int32_t frame);
 
   std::string GetCurrentFileText() const;
   std::string GetStatusText() const;
+  // Why the status shows a failure; empty for any other status.
+  std::string GetStatusReason() const;
 
   // Queue operations. AddItem and RemoveHeadItem tell the attached window's
   // list view; removing from an empty queue does nothing and tells nobody.
@@ -123,6 +129,7 @@ class CDownloadCore {
   mutable std::mutex m_textMutex;
   std::string m_strCurrentFile;      // guarded by m_textMutex
   std::string m_strStatus = "----";  // guarded by m_textMutex
+  std::string m_strStatusReason;     // guarded by m_textMutex
 
  public:
   std::atomic<std::int32_t> m_nProgress{0};        // percentage 0-100
@@ -140,7 +147,7 @@ class CDownloadCore {
   void DownloadWorkerProc();
   enum class PlayerReadiness { Ready, Declined };
   PlayerReadiness PreparePlayer();
-  std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine);
+  std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine, FailureReason& reason);
   void FinishItem(const CDownloadItem& item, ItemOutcome outcome);
 
   // The worker thread; joinable from StartWorker until JoinWorker. Touched
