@@ -15,12 +15,14 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth curl nkf tinyproxy
+  # the TLS test server and the authority the https tests make
+  libssl-dev openssl
   # make demo: example tracks spoken and encoded from res/demo/tracks.txt
   espeak-ng lame xxd libglib2.0-bin
   # the program's own tests: answering its message boxes, a notification area
   xdotool trayer
   # the downloader benchmark: a real server, the peers, and its measuring tools
-  lighttpd wget bc
+  lighttpd lighttpd-mod-openssl wget aria2 bc
   # a Japanese-capable sans-serif for skin fonts whose face is missing
   fonts-ipafont-gothic
 )
