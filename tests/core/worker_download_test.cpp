@@ -165,6 +165,8 @@ TEST_F(WorkerTest, NetworkFailuresAreRetriedThenEndTheRunOrAreDropped) {
     ASSERT_TRUE(RunWorkerToEnd(core));
     // Three attempts at x, one after another, then one at b when x is dropped.
     EXPECT_EQ(log->EventsStartingWith("status:WAIT").size(), 3u + c.continueAfterError);
+    // Once per item, after its last attempt.
+    EXPECT_THAT(log->EventsStartingWith("failed:"), ElementsAre("failed:x:connection refused"));
     EXPECT_EQ(log->EventsStartingWith("done:"), c.done);
     EXPECT_EQ(log->EventsStartingWith("box:"), c.boxes);
     EXPECT_EQ(core.m_queue.GetCount(), c.left);
@@ -188,6 +190,7 @@ TEST_F(WorkerTest, HttpErrorKeepsTheItemSilentlyAndTheNextWorkerFetchesItFirst) 
   ASSERT_TRUE(RunWorkerToEnd(core));
   EXPECT_EQ(server.RequestCount(), 1u);
   EXPECT_THAT(log->EventsStartingWith("status:ERR"), ElementsAre("status:ERR"));
+  EXPECT_THAT(log->EventsStartingWith("failed:"), ElementsAre("failed:a:HTTP 404 Not Found"));
   EXPECT_THAT(log->EventsStartingWith("box:"), IsEmpty());
   EXPECT_THAT(QueuedPaths(), ElementsAre("a.mp3", "b.mp3"));
 
