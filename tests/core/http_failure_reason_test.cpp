@@ -1,11 +1,7 @@
 // Why a transfer failed, as the front ends tell the user: one case per kind
 // of failure, with its result, its cause and its exact words.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -22,26 +18,6 @@ namespace {
 using namespace std::chrono_literals;
 using Failure = TestHttpReply::Failure;
 
-// A loopback port on which nothing listens: a socket bound there, not listening.
-class RefusingPort {
- public:
-  RefusingPort() {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-  }
-  ~RefusingPort() { close(m_fd); }
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/a.mp3"; }
-
- private:
-  int m_fd = socket(AF_INET, SOCK_STREAM, 0);
-  std::uint16_t m_port = 0;
-};
-
 TestHttpReply Reply(int status, std::string reason, std::string body = {}) {
   TestHttpReply reply;
   reply.status = status;
@@ -54,7 +30,7 @@ TEST(HttpFailureReason, EachFailureSaysWhy) {
   ScratchProgramFolder programFolder;
   ScratchFolder saveFolder;
   TestHttpServer server;
-  RefusingPort refusing;
+  const std::string refused = "http://127.0.0.1:" + std::to_string(RefusingPort()) + "/a.mp3";
   WriteSettingInt("SITE", "PROXY_MODE", 0);
   server.SetReplyFor("/missing.mp3", Reply(404, "Not Found"));
   server.SetReplyFor("/cut.mp3", PatternReply(20000, Failure::CloseInBody, 4096));
@@ -79,7 +55,7 @@ TEST(HttpFailureReason, EachFailureSaysWhy) {
        "server sent only 9999 bytes (a file has at least 10000)"},
       {server.Url("/error.mp3"), saveFolder / "a.mp3", FETCH_HTTP_ERROR, FailureCause::ErrorBody,
        "server sent an error text in place of the file"},
-      {refusing.Url(), saveFolder / "a.mp3", FETCH_NETWORK_ERROR, FailureCause::Network, "connection refused"},
+      {refused, saveFolder / "a.mp3", FETCH_NETWORK_ERROR, FailureCause::Network, "connection refused"},
       {"music/a.mp3", saveFolder / "a.mp3", FETCH_BAD_URL, FailureCause::UnusableUrl,
        "not an http or https URL: music/a.mp3"},
       {server.Url("/a.mp3"), unwritable, FETCH_WRITE_ERROR, FailureCause::WriteFailed,

@@ -297,6 +297,18 @@ void TestHttpServer::Serve(int fd) {
   }
 }
 
+std::uint16_t RefusingPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
 TestHttpReply PatternReply(std::uint64_t size, TestHttpReply::Failure failure,
                            std::uint64_t failureOffset) {
   TestHttpReply reply;
