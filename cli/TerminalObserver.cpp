@@ -32,14 +32,16 @@ std::string TerminalSafe(std::string_view text) {
   char escaped[5];
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+    const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
                     static_cast<unsigned char>(text[i + 1]) <= 0x9F;
     if (byte >= 0x20 && byte != 0x7F && !c1) {
       safe += text[i];
       continue;
     }
     if (c1) ++i;
-    std::snprintf(escaped, sizeof escaped, "\\x%02X", c1 ? static_cast<unsigned char>(text[i]) : byte);
+    std::snprintf(escaped, sizeof escaped, "\\x%02X",
+                  c1 ? static_cast<unsigned char>(text[i]) : byte);
     safe += escaped;
   }
   return safe;

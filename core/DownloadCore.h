@@ -16,7 +16,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-
 #include <string_view>
 #include <thread>
 
@@ -82,15 +81,18 @@ class CDownloadCore {
   // attached, ask it to repaint that panel. Safe from either thread.
   void SetCurrentFileText(const std::string& text);
   void SetStatusText(const std::string& text);
-  // A status word that reports a failure, with why (the window's tooltip on
-  // the status panel). Any other status clears the reason.
+  // A status word that reports a failed attempt, with why. The reason
+  // outlives the word (the run's end replaces "ERR" at once) until the next
+  // attempt begins (ClearStatusReason): the window shows it as the status
+  // panel's tooltip.
   void SetStatusText(const std::string& text, const FailureReason& reason);
+  void ClearStatusReason();
   void SetProgress(std::int32_t percentage);
   void SetIndicatorFrame(std::int32_t frame);
 
   std::string GetCurrentFileText() const;
   std::string GetStatusText() const;
-  // Why the status shows a failure; empty for any other status.
+  // Why the last attempt failed, until the next one begins; else empty.
   std::string GetStatusReason() const;
 
   // Queue operations. AddItem and RemoveHeadItem tell the attached window's
@@ -147,7 +149,8 @@ class CDownloadCore {
   void DownloadWorkerProc();
   enum class PlayerReadiness { Ready, Declined };
   PlayerReadiness PreparePlayer();
-  std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine, FailureReason& reason);
+  std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine,
+                                FailureReason& reason);
   void FinishItem(const CDownloadItem& item, ItemOutcome outcome);
 
   // The worker thread; joinable from StartWorker until JoinWorker. Touched

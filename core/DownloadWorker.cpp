@@ -86,7 +86,8 @@ CDownloadCore::PlayerReadiness CDownloadCore::PreparePlayer() {
 // attempt is made even when CONNECT_RETRY is 0 or less; a Stop or Skip that
 // comes before the first attempt counts as that attempt's result, so an item
 // is never taken for finished without its file.
-std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngine& engine, FailureReason& reason) {
+std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngine& engine,
+                                             FailureReason& reason) {
   std::int32_t result = FETCH_STOPPED;
   for (std::int32_t attempt = 0; m_bRunning; ++attempt) {
     if (attempt >= std::max<std::int32_t>(1, ReadSettingInt("GENERAL", "CONNECT_RETRY", -1))) break;

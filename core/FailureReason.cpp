@@ -16,16 +16,19 @@ FailureReason HttpStatusReason(long status, std::string_view phrase) {
 }
 
 FailureReason CutBodyReason(std::int64_t received, std::int64_t expected) {
-  if (expected < 0) return {FailureCause::ShortBody, "server stopped after " + std::to_string(received) + " bytes"};
+  if (expected < 0)
+    return {FailureCause::ShortBody, "server stopped after " + std::to_string(received) + " bytes"};
   return {FailureCause::ShortBody,
           "server sent " + std::to_string(received) + " of " + std::to_string(expected) + " bytes"};
 }
 
 FailureReason TooShortReason(std::int64_t received, std::int64_t floor) {
-  return {FailureCause::ShortBody, "server sent only " + std::to_string(received) + " bytes (a file has at least " +
-                                       std::to_string(floor) + ")"};
+  return {FailureCause::ShortBody, "server sent only " + std::to_string(received) +
+                                       " bytes (a file has at least " + std::to_string(floor) +
+                                       ")"};
 }
 
 FailureReason WriteReason(std::string_view path, int errorNumber) {
-  return {FailureCause::WriteFailed, "could not write " + std::string(path) + ": " + std::strerror(errorNumber)};
+  return {FailureCause::WriteFailed,
+          "could not write " + std::string(path) + ": " + std::strerror(errorNumber)};
 }

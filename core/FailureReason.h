@@ -34,7 +34,8 @@ FailureReason HttpStatusReason(long status, std::string_view phrase);
 // A body cut off: "server sent <received> of <expected> bytes", or without
 // an announced length (negative `expected`) "server stopped after <received> bytes".
 FailureReason CutBodyReason(std::int64_t received, std::int64_t expected);
-// A whole body under `floor` bytes: "server sent only <received> bytes (a file has at least <floor>)".
+// A whole body under `floor` bytes: "server sent only <received> bytes (a file has at least
+// <floor>)".
 FailureReason TooShortReason(std::int64_t received, std::int64_t floor);
 // "could not write <path>: <the system's text for errorNumber>".
 FailureReason WriteReason(std::string_view path, int errorNumber);

@@ -65,8 +65,10 @@ void SetAuthority(CURL* easy) {
     Check(curl_easy_setopt(easy, CURLOPT_CAINFO, bundle));
     return;
   }
-  if (const char* folder = EnvironmentValue("SSL_CERT_DIR")) Check(curl_easy_setopt(easy, CURLOPT_CAPATH, folder));
-  if (const char* bundle = EnvironmentValue("SSL_CERT_FILE")) Check(curl_easy_setopt(easy, CURLOPT_CAINFO, bundle));
+  if (const char* folder = EnvironmentValue("SSL_CERT_DIR"))
+    Check(curl_easy_setopt(easy, CURLOPT_CAPATH, folder));
+  if (const char* bundle = EnvironmentValue("SSL_CERT_FILE"))
+    Check(curl_easy_setopt(easy, CURLOPT_CAINFO, bundle));
 }
 
 struct UrlHandleDeleter {
@@ -94,7 +96,8 @@ std::string StatusLinePhrase(std::string_view line) {
   const std::size_t phraseStart = line.find(' ', codeStart + 1);
   if (phraseStart == std::string_view::npos) return {};
   std::string_view phrase = line.substr(phraseStart + 1);
-  while (!phrase.empty() && (phrase.back() == '\n' || phrase.back() == '\r')) phrase.remove_suffix(1);
+  while (!phrase.empty() && (phrase.back() == '\n' || phrase.back() == '\r'))
+    phrase.remove_suffix(1);
   return std::string(phrase);
 }
 
@@ -202,7 +205,8 @@ void CHttpConnection::AddHeaders(const std::vector<std::string>& lines) {
 
 void CHttpConnection::Send() {
   m_stage.reserve(kReceiveBufferSize);
-  if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK) ThrowNetworkError("libcurl refused the request");
+  if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK)
+    ThrowNetworkError("libcurl refused the request");
   m_easyInMulti = true;
   m_lastArrival = std::chrono::steady_clock::now();
   switch (WaitFor([this] { return m_headDone; })) {
@@ -248,9 +252,11 @@ void CHttpConnection::ReceiveBody(BodySink& sink) {
 void CHttpConnection::ThrowFailure(CURLcode code) const {
   const std::string words = m_errorText[0] ? m_errorText.data() : curl_easy_strerror(code);
   if (IsCertificateFailure(code)) {
-    throw CTearException(FETCH_HTTP_ERROR, {FailureCause::CertificateRejected, "certificate not trusted: " + words});
+    throw CTearException(FETCH_HTTP_ERROR,
+                         {FailureCause::CertificateRejected, "certificate not trusted: " + words});
   }
-  if (IsTlsFailure(code)) throw CTearException(FETCH_HTTP_ERROR, {FailureCause::TlsFailed, "TLS failed: " + words});
+  if (IsTlsFailure(code))
+    throw CTearException(FETCH_HTTP_ERROR, {FailureCause::TlsFailed, "TLS failed: " + words});
   if (code == CURLE_PARTIAL_FILE) {
     curl_off_t expected = -1;
     curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
@@ -258,7 +264,8 @@ void CHttpConnection::ThrowFailure(CURLcode code) const {
   }
   long systemError = 0;
   curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &systemError);
-  if (code == CURLE_COULDNT_CONNECT && systemError == ECONNREFUSED) ThrowNetworkError("connection refused");
+  if (code == CURLE_COULDNT_CONNECT && systemError == ECONNREFUSED)
+    ThrowNetworkError("connection refused");
   ThrowNetworkError(words);
 }
 
@@ -294,12 +301,15 @@ CHttpConnection::Waited CHttpConnection::WaitFor(Condition ready) {
     CollectFinished();
     if (ready() || m_finished) continue;
     if (std::chrono::steady_clock::now() - m_lastArrival > m_limits.stallTimeout) {
-      ThrowNetworkError("server sent nothing for " +
-                        std::to_string(std::chrono::duration_cast<std::chrono::seconds>(m_limits.stallTimeout).count()) +
-                        " s");
+      ThrowNetworkError(
+          "server sent nothing for " +
+          std::to_string(
+              std::chrono::duration_cast<std::chrono::seconds>(m_limits.stallTimeout).count()) +
+          " s");
     }
     const auto pollMs = static_cast<int>(m_limits.runFlagPoll.count());
-    if (const CURLMcode code = curl_multi_poll(m_multi, nullptr, 0, pollMs, nullptr); code != CURLM_OK) {
+    if (const CURLMcode code = curl_multi_poll(m_multi, nullptr, 0, pollMs, nullptr);
+        code != CURLM_OK) {
       ThrowNetworkError(curl_multi_strerror(code));
     }
   }

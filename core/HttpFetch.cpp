@@ -33,7 +33,8 @@ ProxySetting ReadProxySetting(const SettingsSnapshot& settings) {
   if (choice != ProxyChoice::NamedProxy) return {choice, {}};
   std::string name = settings.Read("SITE", "PROXY", -1);
   if (name.size() > kMaxProxyName) {
-    throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong, "proxy name longer than 511 characters (SITE/PROXY)"});
+    throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong,
+                                         "proxy name longer than 511 characters (SITE/PROXY)"});
   }
   return {choice, std::move(name)};
 }
@@ -55,13 +56,15 @@ std::vector<std::string> RequestHeaders(const CDownloadItem& item,
   std::string credentials;
   if (!item.m_strAuth.empty()) {
     if (item.m_strAuth.size() > kMaxAuthorization || HasControlCharacter(item.m_strAuth)) {
-      throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong, "the list's credentials do not fit a request"});
+      throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong,
+                                           "the list's credentials do not fit a request"});
     }
     credentials = item.m_strAuth;
   } else if (!userId.empty()) {
     const std::string pair = userId + ":" + password;
     if (pair.size() > kMaxBase64Input) {
-      throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong, "SITE/USERID and SITE/PASSWORD are too long"});
+      throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong,
+                                           "SITE/USERID and SITE/PASSWORD are too long"});
     }
     credentials = Base64Encode(pair);
   }
@@ -153,7 +156,8 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
     case UrlCheck::HttpsRefused:
       throw CTearException(FETCH_BAD_URL, {FailureCause::HttpsOff, "https is off (SITE/HTTPS=0)"});
     case UrlCheck::Unusable:
-      throw CTearException(FETCH_BAD_URL, {FailureCause::UnusableUrl, "not an http or https URL: " + item.m_strUrl});
+      throw CTearException(
+          FETCH_BAD_URL, {FailureCause::UnusableUrl, "not an http or https URL: " + item.m_strUrl});
   }
 
   app.SetStatusText("WAIT");
@@ -182,8 +186,8 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
   connection.ReceiveBody(body);
   if (body.Verdict() == FETCH_WRITE_ERROR) ThrowWriteError(item, body.WriteError());
   if (body.Verdict() == FETCH_HTTP_ERROR) {
-    throw CTearException(FETCH_HTTP_ERROR,
-                         {FailureCause::ErrorBody, "server sent an error text in place of the file"});
+    throw CTearException(FETCH_HTTP_ERROR, {FailureCause::ErrorBody,
+                                            "server sent an error text in place of the file"});
   }
 
   if (!file.Close()) ThrowWriteError(item, errno);
@@ -228,10 +232,11 @@ int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
   return FetchItem(app, item, engine, unused, limits);
 }
 
-int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine, FailureReason& reason,
-              const TransferLimits& limits) {
+int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
+              FailureReason& reason, const TransferLimits& limits) {
   app.m_nPhase = PHASE_IDLE;
   app.m_nBytesReceived = 0;
+  app.ClearStatusReason();
   std::int32_t result = FETCH_OK;
   reason = {};
   try {

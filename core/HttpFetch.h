@@ -30,8 +30,8 @@ inline constexpr std::int64_t kMinimumBodySize = 10000;
 // Runs on the worker thread; reads SITE/PROXY_MODE, SITE/PROXY, SITE/USERID,
 // SITE/PASSWORD and SITE/HTTPS anew; keeps app.m_nPhase, m_nBytesReceived and
 // m_bDataArrived up to date and sets the status texts "WAIT", "OK", "ERR",
-// "----" and "File Writing Error" (a failure's status with its reason). A write failure shows message "0008" while
-// the run flag is set. The body is written to the local path plus ".part" and
+// "----" and "File Writing Error" (a failure's status with its reason). A write failure shows
+// message "0008" while the run flag is set. The body is written to the local path plus ".part" and
 // takes the local path's name only on FETCH_OK; on every other result nothing
 // is left on disk. Returns within about `limits.runFlagPoll` of the run flag
 // being cleared. Every call makes and ends its own connection.
@@ -44,5 +44,5 @@ int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine, 
 
 // The same, and `reason` says why when the result is a failure other than
 // FETCH_STOPPED (else it is emptied).
-int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine, FailureReason& reason,
-              const TransferLimits& limits = {});
+int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
+              FailureReason& reason, const TransferLimits& limits = {});

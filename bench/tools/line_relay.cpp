@@ -43,7 +43,8 @@ Clock::time_point CrossLine(std::size_t size) {
   std::lock_guard lock(g_lineMutex);
   const auto now = Clock::now();
   if (g_lineFree < now) g_lineFree = now;
-  g_lineFree += std::chrono::nanoseconds(static_cast<long long>(g_nanosecondsPerByte * static_cast<double>(size)));
+  g_lineFree += std::chrono::nanoseconds(
+      static_cast<long long>(g_nanosecondsPerByte * static_cast<double>(size)));
   return g_lineFree;
 }
 
@@ -111,7 +112,8 @@ void Read(int from, Direction& direction, Due due) {
   for (;;) {
     const ssize_t n = recv(from, buffer, sizeof buffer, 0);
     if (n <= 0) break;
-    direction.Put(due(static_cast<std::size_t>(n)), std::string(buffer, static_cast<std::size_t>(n)));
+    direction.Put(due(static_cast<std::size_t>(n)),
+                  std::string(buffer, static_cast<std::size_t>(n)));
   }
   direction.End(due(0));
 }
@@ -156,9 +158,8 @@ void Relay(int client, int serverPort) {
   NoDelay(client);
   NoDelay(connection->server);
   std::thread([connection] {
-    Read(connection->client, connection->up, [&](std::size_t) {
-      return std::max(Clock::now(), connection->open) + g_halfTrip;
-    });
+    Read(connection->client, connection->up,
+         [&](std::size_t) { return std::max(Clock::now(), connection->open) + g_halfTrip; });
   }).detach();
   std::thread([connection] { Write(connection, connection->up, connection->server); }).detach();
   std::thread([connection] {
@@ -177,14 +178,16 @@ int main(int argc, char** argv) {
   }
   const double rttMs = argc > 3 ? std::atof(argv[3]) : 20.0;
   const double mbit = argc > 4 ? std::atof(argv[4]) : 200.0;
-  g_halfTrip = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(rttMs / 2));
+  g_halfTrip = std::chrono::duration_cast<Clock::duration>(
+      std::chrono::duration<double, std::milli>(rttMs / 2));
   g_nanosecondsPerByte = 8e3 / mbit;
 
   const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   const int one = 1;
   setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   const sockaddr_in address = Loopback(std::atoi(argv[1]));
-  if (listener < 0 || bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+  if (listener < 0 ||
+      bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       listen(listener, 128) != 0) {
     std::perror("line_relay");
     return 1;

@@ -106,7 +106,8 @@ TEST_F(CliTest, FailedItemIsReportedWithItsReason) {
     missing.reason = c.reason;
     server.SetReply(missing);
     EXPECT_EQ(Run({"--quiet", List("a.mp3\n")}), 1);
-    EXPECT_NE(Output().find("tunefetch-cli: a (" + server.Url("/a.mp3") + "): HTTP 404 " + c.shown + "\n"),
+    EXPECT_NE(Output().find("tunefetch-cli: a (" + server.Url("/a.mp3") + "): HTTP 404 " + c.shown +
+                            "\n"),
               std::string::npos)
         << Output();
   }

@@ -35,7 +35,8 @@ TEST(HttpFailureReason, EachFailureSaysWhy) {
   server.SetReplyFor("/missing.mp3", Reply(404, "Not Found"));
   server.SetReplyFor("/cut.mp3", PatternReply(20000, Failure::CloseInBody, 4096));
   server.SetReplyFor("/short.mp3", PatternReply(9999));
-  server.SetReplyFor("/error.mp3", Reply(200, "OK", "Error: no such track" + std::string(20000, ' ')));
+  server.SetReplyFor("/error.mp3",
+                     Reply(200, "OK", "Error: no such track" + std::string(20000, ' ')));
   server.SetReplyFor("/a.mp3", PatternReply(20000));
   const std::string unwritable = saveFolder / "no such folder/a.mp3";
 
@@ -55,7 +56,8 @@ TEST(HttpFailureReason, EachFailureSaysWhy) {
        "server sent only 9999 bytes (a file has at least 10000)"},
       {server.Url("/error.mp3"), saveFolder / "a.mp3", FETCH_HTTP_ERROR, FailureCause::ErrorBody,
        "server sent an error text in place of the file"},
-      {refused, saveFolder / "a.mp3", FETCH_NETWORK_ERROR, FailureCause::Network, "connection refused"},
+      {refused, saveFolder / "a.mp3", FETCH_NETWORK_ERROR, FailureCause::Network,
+       "connection refused"},
       {"music/a.mp3", saveFolder / "a.mp3", FETCH_BAD_URL, FailureCause::UnusableUrl,
        "not an http or https URL: music/a.mp3"},
       {server.Url("/a.mp3"), unwritable, FETCH_WRITE_ERROR, FailureCause::WriteFailed,
@@ -77,7 +79,10 @@ TEST(HttpFailureReason, EachFailureSaysWhy) {
     EXPECT_EQ(app.GetStatusReason(), c.text);
   }
 
-  // A success, and any status that is not a failure, carries no reason.
+  // The reason outlives the status word until the next attempt begins, and
+  // a success has none.
+  app.SetStatusText("-----");
+  EXPECT_EQ(app.GetStatusReason(), cases[std::size(cases) - 1].text);
   app.m_bRunning = true;
   CDownloadItem item;
   item.m_strUrl = server.Url("/a.mp3");

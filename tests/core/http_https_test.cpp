@@ -63,9 +63,10 @@ TEST_F(HttpsTest, GoodCertificateFetchesAndSendsTheRequestAsForHttp) {
   EXPECT_EQ(Fetch(server), FETCH_OK);
   EXPECT_EQ(ReadFileText(item.m_strLocalPath), PatternBody(20000));
   ASSERT_EQ(server.RequestCount(), 1u);
-  EXPECT_EQ(server.Requests()[0], "GET /a.mp3 HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
-                                      "\r\nAccept: text/*\r\nUser-Agent: Tunefetch\r\n"
-                                      "Authorization: Basic dXNlcjpwYXNz\r\n\r\n");
+  EXPECT_EQ(server.Requests()[0],
+            "GET /a.mp3 HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
+                "\r\nAccept: text/*\r\nUser-Agent: Tunefetch\r\n"
+                "Authorization: Basic dXNlcjpwYXNz\r\n\r\n");
   // The new key is written back with its default, as every key is.
   EXPECT_NE(ReadFileText(programFolder.SettingsFile()).find("HTTPS=1"), std::string::npos);
 }
@@ -81,7 +82,8 @@ TEST_F(HttpsTest, CertificatesThatDoNotVerifyAreRefused) {
   const Case cases[] = {
       {"wrong host name", Authority().Issue("DNS:localhost"), "host"},
       {"expired", Authority().Issue("IP:127.0.0.1", -1), "expired"},
-      {"self-signed", Authority().Issue("IP:127.0.0.1", 2, TestAuthority::Signer::Itself), "self-signed"},
+      {"self-signed", Authority().Issue("IP:127.0.0.1", 2, TestAuthority::Signer::Itself),
+       "self-signed"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -141,7 +143,8 @@ TEST_F(HttpsTest, StopWhileTheBodyArrivesEndsTheAttempt) {
   TestHttpServer server(Authority().Issue("IP:127.0.0.1"));
   server.SetReply(PatternReply(50000, TestHttpReply::Failure::StallInBody, 5000));
   item.m_strUrl = server.Url("/a.mp3");
-  std::future<int> result = std::async(std::launch::async, [this] { return FetchItem(app, item, limits); });
+  std::future<int> result =
+      std::async(std::launch::async, [this] { return FetchItem(app, item, limits); });
   ASSERT_TRUE(WaitUntil([&] { return app.m_nBytesReceived == 4096; }));
   app.Stop();
   // A tenth of a second when the machine is idle; the bound only catches a hang.

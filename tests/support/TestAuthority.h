@@ -23,7 +23,8 @@ class TestAuthority {
   // A certificate for the names of `subjectAltName` ("IP:127.0.0.1",
   // "DNS:localhost", ...), valid from now for `days` days; a negative number
   // gives one that expired before now. Throws when openssl fails.
-  TlsIdentity Issue(const std::string& subjectAltName, int days = 2, Signer signer = Signer::Authority);
+  TlsIdentity Issue(const std::string& subjectAltName, int days = 2,
+                    Signer signer = Signer::Authority);
 
  private:
   // Runs openssl with `arguments`; throws with its output when it fails.

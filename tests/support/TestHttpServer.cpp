@@ -2,8 +2,8 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <openssl/ssl.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/eventfd.h>
@@ -73,7 +73,8 @@ class Channel {
     while (!bytes.empty()) {
       ssize_t sent;
       if (m_ssl) {
-        sent = Retry([&] { return SSL_write(m_ssl, bytes.data(), static_cast<int>(bytes.size())); });
+        sent =
+            Retry([&] { return SSL_write(m_ssl, bytes.data(), static_cast<int>(bytes.size())); });
       } else {
         if (WaitFor(m_fd, POLLOUT, m_wakeFd) == Ready::Stopped) return false;
         sent = send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -100,7 +101,9 @@ class Channel {
       const int result = operation();
       if (result > 0) return result;
       const int error = SSL_get_error(m_ssl, result);
-      const short events = error == SSL_ERROR_WANT_READ ? POLLIN : error == SSL_ERROR_WANT_WRITE ? POLLOUT : 0;
+      const short events = error == SSL_ERROR_WANT_READ    ? POLLIN
+                           : error == SSL_ERROR_WANT_WRITE ? POLLOUT
+                                                           : 0;
       if (events == 0 || WaitFor(m_fd, events, m_wakeFd) == Ready::Stopped) return -1;
     }
   }
@@ -186,7 +189,8 @@ TestHttpServer::~TestHttpServer() {
 }
 
 std::string TestHttpServer::Url(std::string_view target) const {
-  return (m_tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(m_port) + std::string(target);
+  return (m_tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(m_port) +
+         std::string(target);
 }
 
 void TestHttpServer::SetReply(TestHttpReply reply) {

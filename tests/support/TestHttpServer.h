@@ -1,9 +1,10 @@
 #pragma once
-// A small HTTP/1.1 server (or HTTPS, given a certificate) on 127.0.0.1 for tests and benchmarks. It keeps the
-// exact bytes of every request head it receives and answers with a reply the
-// test chose, which may misbehave: stall or close the connection at a given
-// point. Connections are kept alive until the client closes them. Stopping
-// the server (its destructor) ends every connection and joins every thread.
+// A small HTTP/1.1 server on 127.0.0.1 for tests and benchmarks, or HTTPS
+// when given a certificate. It keeps the exact bytes of every request head it
+// receives and answers with a reply the test chose, which may misbehave:
+// stall or close the connection at a given point. Connections are kept alive
+// until the client closes them. Stopping the server (its destructor) ends
+// every connection and joins every thread.
 
 #include <atomic>
 #include <cstdint>
