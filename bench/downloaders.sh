@@ -5,40 +5,73 @@
 # wget -i, both with keep-alive), the median CPU time and the largest peak
 # RSS are printed, and for the 1 GiB file the throughput. Times are taken to
 # the microsecond (bench/tools/run_timed) and shown in milliseconds.
+#
+# Loopback hides what a user's line adds, a round trip per request. The
+# workloads line-4m (20 x 4 MiB) and line-12k (200 x 12 KiB) go through
+# bench/tools/line_relay, which adds LINE_RTT_MS (20) of round trip, one more
+# per new connection, and shares one downstream line of LINE_MBIT (200)
+# Mbit/s; aria2c -j1 joins the sequential peers, and aria2c -j5 and curl -Z
+# (five at a time) run for reference. Their "floor" column is each one's
+# time over the floor: the bytes at the line's rate plus one round trip per
+# request. The workloads tls-mid and tls-small are mid and small over https
+# (lighttpd's mod_openssl, an authority made for the run).
+#
 # Last comes the time from starting each program to its first request
 # (bench/tools/first_request, median of 11 starts). Only ratios within one
 # run mean anything on a shared machine.
 #   bench/downloaders.sh BUILD_DIR
+# RUNS (5) sets the runs per contender; WORKLOADS (all of "mid small auth big
+# line-4m line-12k tls-mid tls-small") chooses and orders the workloads.
 set -euo pipefail
 build=${1:-build}
 cli=$(realpath "$build/bin/tunefetch-cli")
 first_request=$(realpath "$build/bench/tools/first_request")
 run_timed=$(realpath "$build/bench/tools/run_timed")
+line_relay=$(realpath "$build/bench/tools/line_relay")
 runs=${RUNS:-5}
+workloads=${WORKLOADS:-mid small auth big line-4m line-12k tls-mid tls-small}
+line_rtt_ms=${LINE_RTT_MS:-20}
+line_mbit=${LINE_MBIT:-200}
 work=$(mktemp -d /dev/shm/tf-bench-XXXXXX 2>/dev/null || mktemp -d)
 helpers=()
 trap 'kill $server_pid "${helpers[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
 
-mkdir -p "$work/www/small" "$work/www/mid" "$work/www/auth" "$work/www/big" "$work/prog"
+mkdir -p "$work/www/small" "$work/www/mid" "$work/www/auth" "$work/www/big" "$work/www/music" "$work/prog"
 for i in $(seq -w 1 200); do head -c 1048576 /dev/urandom > "$work/www/mid/f$i.bin"; done
+for i in $(seq -w 1 20); do head -c 4194304 /dev/urandom > "$work/www/music/f$i.bin"; done
 for i in $(seq -w 1 1000); do head -c 12288 /dev/urandom > "$work/www/small/f$i.bin"; done
 for i in $(seq -w 1 50); do cp "$work/www/mid/f0$(printf %02d $(( (10#$i % 99) + 1 ))).bin" "$work/www/auth/f$i.bin"; done
 head -c 1073741824 /dev/zero | tr '\0' 'x' > "$work/www/big/f1.bin"
 
+# An authority of the run's own and a certificate for 127.0.0.1 from it.
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 -subj /CN=bench-ca \
+  -keyout "$work/ca.key" -out "$work/ca.pem" 2> /dev/null
+openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -subj /CN=127.0.0.1 -keyout "$work/server.key" 2> /dev/null |
+  openssl x509 -req -CA "$work/ca.pem" -CAkey "$work/ca.key" -days 2 -out "$work/server.crt" \
+    -extfile <(printf 'subjectAltName=IP:127.0.0.1\n') 2> /dev/null
+cat "$work/server.crt" "$work/server.key" > "$work/server.pem"
+# curl and tunefetch-cli take the authority from here; wget is told.
+export CURL_CA_BUNDLE="$work/ca.pem"
+
 port=$(( 20000 + RANDOM % 20000 ))
+tls_port=$(( port + 1 )) line_port=$(( port + 2 ))
 echo "bench:bench" > "$work/htpasswd"
 cat > "$work/lighttpd.conf" <<CONF
 server.document-root = "$work/www"
 server.port = $port
 server.bind = "127.0.0.1"
-server.modules = ("mod_auth", "mod_authn_file")
+server.modules = ("mod_auth", "mod_authn_file", "mod_openssl")
 auth.backend = "plain"
 auth.backend.plain.userfile = "$work/htpasswd"
 auth.require = ("/auth/" => ("method" => "basic", "realm" => "bench", "require" => "valid-user"))
+\$SERVER["socket"] == "127.0.0.1:$tls_port" {
+  ssl.engine = "enable"
+  ssl.pemfile = "$work/server.pem"
+}
 CONF
 lighttpd -D -f "$work/lighttpd.conf" & server_pid=$!
+"$line_relay" "$line_port" "$port" "$line_rtt_ms" "$line_mbit" & helpers+=($!)
 sleep 0.5
-base="http://127.0.0.1:$port"
 
 ln "$cli" "$work/prog/tunefetch-cli" 2>/dev/null || cp "$cli" "$work/prog/tunefetch-cli"
 export TUNEFETCH_BUS="$work/bus"
@@ -59,18 +92,26 @@ if [ -x "$build/bin/tunefetch" ]; then
   gui=(tunefetch)
 fi
 
-# $1 folder, $2 count: list, curl config and wget URL file for that workload.
+# $1 workload, $2 base URL, $3 folder, $4 count, $5 digits of the names:
+# list, curl config, wget and aria2c URL files for that workload.
 prepare() {
-  local folder=$1 count=$2 width=$3
-  { echo "//!baseurl $base/$folder/"; for i in $(seq -f "%0${width}g" 1 "$count"); do echo "f$i.bin"; done; } > "$work/$folder.mpq"
-  : > "$work/$folder.curl"; : > "$work/$folder.wget"
+  local workload=$1 base=$2 folder=$3 count=$4 width=$5
+  { echo "//!baseurl $base/$folder/"; for i in $(seq -f "%0${width}g" 1 "$count"); do echo "f$i.bin"; done; } > "$work/$workload.mpq"
+  : > "$work/$workload.curl"; : > "$work/$workload.wget"
   for i in $(seq -f "%0${width}g" 1 "$count"); do
-    echo "url = \"$base/$folder/f$i.bin\"" >> "$work/$folder.curl"
-    echo "output = \"$work/out/f$i.bin\"" >> "$work/$folder.curl"
-    echo "$base/$folder/f$i.bin" >> "$work/$folder.wget"
+    echo "url = \"$base/$folder/f$i.bin\"" >> "$work/$workload.curl"
+    echo "output = \"$work/out/f$i.bin\"" >> "$work/$workload.curl"
+    echo "$base/$folder/f$i.bin" >> "$work/$workload.wget"
   done
 }
-prepare small 1000 4; prepare mid 200 3; prepare auth 50 2; prepare big 1 1
+plain="http://127.0.0.1:$port" line="http://127.0.0.1:$line_port" tls="https://127.0.0.1:$tls_port"
+prepare small "$plain" small 1000 4; prepare mid "$plain" mid 200 3; prepare auth "$plain" auth 50 2
+prepare big "$plain" big 1 1
+prepare line-4m "$line" music 20 2; prepare line-12k "$line" small 200 4
+prepare tls-mid "$tls" mid 200 3; prepare tls-small "$tls" small 1000 4
+# The line's floor in seconds: $1 bytes at its rate, plus a round trip for
+# each of $2 requests.
+floor_of() { echo "scale=6; $1 * 8 / ($line_mbit * 1000000) + $2 * $line_rtt_ms / 1000" | bc; }
 
 # Times "$@" once in a clean output folder; prints "wall cpu rss" (seconds,
 # seconds, KiB).
@@ -90,18 +131,24 @@ settings() {
     "$base" "$1" "$2" "$work" > "$work/prog/tunefetch.ini"
 }
 
-printf '%-18s %-14s %9s %7s %8s %9s %9s\n' workload contender median_ms ratio cpu_ms rss_kib MiB/s
-for workload in mid small auth big; do
-  auth_curl=() auth_wget=()
+printf '%-18s %-14s %9s %7s %7s %8s %9s %9s\n' workload contender median_ms ratio floor cpu_ms rss_kib MiB/s
+for workload in $workloads; do
+  auth_curl=() auth_wget=() tls_wget=()
   if [ "$workload" = auth ]; then settings bench bench; auth_curl=(-u bench:bench); auth_wget=(--user=bench --password=bench --auth-no-challenge)
   else settings "" ""; fi
+  [[ $workload == tls-* ]] && tls_wget=(--ca-certificate="$work/ca.pem")
   declare -A command=() samples=()
   command[tunefetch-cli]="$work/prog/tunefetch-cli --quiet --save-dir $work/out $work/$workload.mpq"
   command[curl]="curl -s ${auth_curl[*]} -K $work/$workload.curl"
-  command[wget]="wget -q ${auth_wget[*]} -P $work/out -i $work/$workload.wget"
+  command[wget]="wget -q ${auth_wget[*]} ${tls_wget[*]} -P $work/out -i $work/$workload.wget"
   command[tunefetch]="$work/prog/tunefetch $work/$workload.mpq"
+  aria=(aria2c -q --allow-overwrite=true --auto-file-renaming=false --file-allocation=none -d "$work/out" -i "$work/$workload.wget")
+  command[aria2c-j1]="${aria[*]} -j1"
+  command[aria2c-j5]="${aria[*]} -j5"
+  command[curl-Z5]="curl -s -Z --parallel-max 5 -K $work/$workload.curl"
   contenders=(tunefetch-cli curl wget)
   [ "$workload" = mid ] && contenders+=("${gui[@]}")
+  [[ $workload == line-* ]] && contenders+=(aria2c-j1 aria2c-j5 curl-Z5)
   # Round by round, each contender once, so that a busy spell of the
   # machine falls on all of them alike.
   for _ in $(seq "$runs"); do
@@ -110,17 +157,29 @@ for workload in mid small auth big; do
       samples[$contender]+="$(time_once ${command[$contender]})"$'\n'
     done
   done
-  fastest=$(printf '%s\n' "$(median_of 1 "${samples[curl]}")" "$(median_of 1 "${samples[wget]}")" | sort -n | head -1)
+  # The fastest sequential peer; the parallel ones are for reference only.
+  peers=(curl wget)
+  [[ $workload == line-* ]] && peers+=(aria2c-j1)
+  fastest=$(for peer in "${peers[@]}"; do median_of 1 "${samples[$peer]}"; done | sort -n | head -1)
+  floor=
+  if [[ $workload == line-* ]]; then
+    # Every file the workload names, by its path under the document root.
+    bytes=$(sed "s|^[^/]*//[^/]*/|$work/www/|" "$work/$workload.wget" | xargs stat -c %s | paste -sd+ | bc)
+    floor=$(floor_of "$bytes" "$(wc -l < "$work/$workload.wget")")
+  fi
   for contender in "${contenders[@]}"; do
     median=$(median_of 1 "${samples[$contender]}")
     cpu=$(median_of 2 "${samples[$contender]}")
     rss=$(printf '%s' "${samples[$contender]}" | cut -d' ' -f3 | sort -n | tail -1)
     ratio=$(echo "scale=3; $median / $fastest" | bc)
+    over_floor=-
+    [ -n "$floor" ] && over_floor=$(echo "scale=3; $median / $floor" | bc)
     rate=-
     [ "$workload" = big ] && rate=$(echo "scale=0; 1024 / $median" | bc)
-    printf '%-18s %-14s %9.1f %7.3f %8.1f %9s %9s\n' "$workload" "$contender" "$(echo "$median * 1000" | bc)" \
-      "$ratio" "$(echo "$cpu * 1000" | bc)" "$rss" "$rate"
+    printf '%-18s %-14s %9.1f %7.3f %7s %8.1f %9s %9s\n' "$workload" "$contender" "$(echo "$median * 1000" | bc)" \
+      "$ratio" "$over_floor" "$(echo "$cpu * 1000" | bc)" "$rss" "$rate"
   done
+  [ -n "$floor" ] && printf '%-18s %-14s %9.1f\n' "$workload" floor "$(echo "$floor * 1000" | bc)"
   unset command samples
 done
 

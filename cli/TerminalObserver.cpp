@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 
 #include "cli/ProgressText.h"
 #include "cli/TerminalText.h"
@@ -97,7 +98,10 @@ void TerminalObserver::OnItemAppended() {
   }
 }
 
+// A wait's reason (another run holds the file) is printed once as it
+// begins; a failure's is printed by OnItemFailed, once, after its last try.
 void TerminalObserver::DrawStatusPanel() {
+  if (m_core.GetStatusText() != "BUSY") return;
   const std::string reason = m_core.GetStatusReason();
   std::lock_guard lock(m_outputMutex);
   if (reason.empty() || reason == m_printedReason) return;
@@ -173,6 +177,12 @@ void TerminalObserver::OnItemDone(const CDownloadItem& item, ItemOutcome outcome
     std::fflush(stdout);
   }
   m_currentName.clear();
+}
+
+void TerminalObserver::OnItemFailed(const CDownloadItem& item, const FailureReason& reason) {
+  std::lock_guard lock(m_outputMutex);
+  PrintMessageLocked(TerminalSafe(item.GetDisplayName()) + " (" + TerminalSafe(item.m_strUrl) +
+                     "): " + TerminalSafe(reason.text));
 }
 
 void TerminalObserver::OnLineRefused(std::size_t lineNumber, RefusedLine why) {

@@ -51,7 +51,7 @@ class TerminalObserver : public DownloadObserver {
   void PrintMessage(const std::string& text);
 
   void DrawCurrentFilePanel() override;
-  void DrawStatusPanel() override;  // prints the current item's reason once, when it has one
+  void DrawStatusPanel() override;  // prints a wait's reason once
   void DrawProgressPanel() override {}
   void DrawIndicatorPanel() override {}
   void OnItemAppended() override;
@@ -60,6 +60,7 @@ class TerminalObserver : public DownloadObserver {
   void SetTrayTip(const std::string&) override {}
   void RequestClose() override {}  // the run's end is the end of the program
   void OnItemDone(const CDownloadItem& item, ItemOutcome outcome) override;
+  void OnItemFailed(const CDownloadItem& item, const FailureReason& reason) override;
   void OnLineRefused(std::size_t lineNumber, RefusedLine why) override;
 
  private:

@@ -44,6 +44,9 @@ constexpr DefaultRow kDefaults[] = {
     {"SITE", "PASSWORD", ""},
     {"SITE", "PROXY_MODE", "1"},
     {"SITE", "PROXY", ""},
+    // Beyond the design, which fetched http only; "0" refuses https URLs as
+    // it did.
+    {"SITE", "HTTPS", "1"},
     {"CACHE", "SAVE_DIR", "~/MP3/"},
     // Mirroring the server's folders by default keeps two files of one name
     // from different folders apart.

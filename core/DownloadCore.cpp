@@ -23,14 +23,28 @@ void CDownloadCore::SetCurrentFileText(const std::string& text) {
   if (auto observer = Observer()) observer->DrawCurrentFilePanel();
 }
 
-void CDownloadCore::SetStatusText(const std::string& text, const std::string& reason) {
+void CDownloadCore::SetStatusText(const std::string& text) {
   if (m_bClosing) return;
   {
     std::lock_guard lock(m_textMutex);
     m_strStatus = text;
-    if (!reason.empty()) m_strStatusReason = reason;
   }
   if (auto observer = Observer()) observer->DrawStatusPanel();
+}
+
+void CDownloadCore::SetStatusText(const std::string& text, const FailureReason& reason) {
+  if (m_bClosing) return;
+  {
+    std::lock_guard lock(m_textMutex);
+    m_strStatus = text;
+    m_strStatusReason = reason.text;
+  }
+  if (auto observer = Observer()) observer->DrawStatusPanel();
+}
+
+void CDownloadCore::ClearStatusReason() {
+  std::lock_guard lock(m_textMutex);
+  m_strStatusReason.clear();
 }
 
 void CDownloadCore::SetProgress(std::int32_t percentage) {

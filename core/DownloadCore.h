@@ -16,12 +16,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
-
 #include <string_view>
 #include <thread>
 
 #include "core/DownloadObserver.h"
 #include "core/DownloadQueue.h"
+#include "core/FailureReason.h"
 #include "core/TransferLimits.h"
 
 class CTransferEngine;
@@ -91,18 +91,21 @@ class CDownloadCore {
   // drawing nothing. Otherwise they store the value and, when a window is
   // attached, ask it to repaint that panel. Safe from either thread.
   void SetCurrentFileText(const std::string& text);
-  // A `reason`, when given, says why the current item failed or waits, more
-  // than the status word does (fixed English, as the status words are). It
-  // is kept, whatever statuses follow, until the next item is shown, so the
-  // window can show it as the status panel's tooltip after the run ended
-  // and the terminal can print it once.
-  void SetStatusText(const std::string& text, const std::string& reason = {});
+  void SetStatusText(const std::string& text);
+  // A status word with why: a failed attempt's (its cause not None) or a
+  // wait's, in fixed English or with a server's words. The reason outlives
+  // the word (the run's end replaces "ERR" at once) until the next attempt
+  // begins (ClearStatusReason) or the next item is shown: the window shows it
+  // as the status panel's tooltip.
+  void SetStatusText(const std::string& text, const FailureReason& reason);
+  void ClearStatusReason();
   void SetProgress(std::int32_t percentage);
   void SetIndicatorFrame(std::int32_t frame);
 
   std::string GetCurrentFileText() const;
   std::string GetStatusText() const;
-  std::string GetStatusReason() const;  // empty when the current item has none
+  // Why the last attempt failed or waits, until the next one begins; else empty.
+  std::string GetStatusReason() const;
 
   // Queue operations. AddItem and RemoveHeadItem tell the attached window's
   // list view; removing from an empty queue does nothing and tells nobody.
@@ -161,7 +164,8 @@ class CDownloadCore {
   void DownloadWorkerProc();
   enum class PlayerReadiness { Ready, Declined };
   PlayerReadiness PreparePlayer();
-  std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine);
+  std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine,
+                                FailureReason& reason);
   // Waits, looking at the run flag every runFlagPoll, until no other run
   // holds the item's part file: FETCH_BUSY then, FETCH_STOPPED when the run
   // flag was cleared first.

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "core/FailureReason.h"
+
 class CDownloadItem;
 
 enum class MessageButtons { Ok, YesNo };
@@ -73,6 +75,10 @@ class DownloadObserver {
   // the window needs neither. `item` is still the queue's head and is
   // removed right after the call.
   virtual void OnItemDone(const CDownloadItem& /*item*/, ItemOutcome /*outcome*/) {}
+  // The last attempt at `item` (the queue's head) failed for `reason`; the
+  // item is kept, dropped or retried later as the worker decides. The
+  // window shows the same reason with its status word.
+  virtual void OnItemFailed(const CDownloadItem& /*item*/, const FailureReason& /*reason*/) {}
   // Line `lineNumber` (from 1) of a list was not queued.
   virtual void OnLineRefused(std::size_t /*lineNumber*/, RefusedLine /*why*/) {}
 };

@@ -94,12 +94,13 @@ CDownloadCore::PlayerReadiness CDownloadCore::PreparePlayer() {
 // attempt is made even when CONNECT_RETRY is 0 or less; a Stop or Skip that
 // comes before the first attempt counts as that attempt's result, so an item
 // is never taken for finished without its file.
-std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngine& engine) {
+std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngine& engine,
+                                             FailureReason& reason) {
   std::int32_t result = FETCH_STOPPED;
   for (std::int32_t attempt = 0; m_bRunning; ++attempt) {
     if (attempt >= std::max<std::int32_t>(1, ReadSettingInt("GENERAL", "CONNECT_RETRY", -1))) break;
     m_pCurrentItem = &item;
-    result = FetchItem(*this, item, engine, m_transferLimits);
+    result = FetchItem(*this, item, engine, reason, m_transferLimits);
     m_pCurrentItem = nullptr;
     if (result < FETCH_NETWORK_ERROR || result >= FETCH_WRITE_ERROR) break;
   }
@@ -151,11 +152,15 @@ void CDownloadCore::DownloadWorkerProc() {
     if (IsPresentOnDisk(item->m_strLocalPath)) {
       result = FETCH_OK;
     } else {
-      result = FetchWithRetries(*item, engine);
+      FailureReason reason;
+      result = FetchWithRetries(*item, engine, reason);
       // Another run is writing this file: once it lets go, the file is
       // either there (and present) or still to be fetched here.
       if (result == FETCH_BUSY && (result = WaitWhilePartFileBusy(*item)) == FETCH_BUSY) continue;
       SetProgress(0);
+      if (reason.cause != FailureCause::None) {
+        if (auto observer = Observer()) observer->OnItemFailed(*item, reason);
+      }
       if (result >= FETCH_WRITE_ERROR) break;  // kept; "0008" was shown for a write error
       const bool networkFailure = result >= FETCH_NETWORK_ERROR;
       if (networkFailure && !IsSettingOn("GENERAL", "CONTINUE_AFTER_ERROR")) {

@@ -1,17 +1,74 @@
 #include "core/HttpConnection.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
 
 #include "core/HttpFetch.h"
 #include "core/TearException.h"
 
 namespace {
 
-[[noreturn]] void ThrowNetworkError() { throw CTearException(FETCH_NETWORK_ERROR); }
+[[noreturn]] void ThrowNetworkError(std::string text) {
+  throw CTearException(FETCH_NETWORK_ERROR, {FailureCause::Network, std::move(text)});
+}
 
 void Check(CURLcode code) {
-  if (code != CURLE_OK) ThrowNetworkError();
+  if (code != CURLE_OK) ThrowNetworkError(curl_easy_strerror(code));
+}
+
+// Failures of the server's certificate, and of TLS itself: the same server
+// would fail the same way at once, so they end the run like an HTTP error.
+bool IsCertificateFailure(CURLcode code) {
+  switch (code) {
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+      return true;
+    default:
+      return false;
+  }
+}
+bool IsTlsFailure(CURLcode code) {
+  switch (code) {
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_SSL_CLIENTCERT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// An environment variable's value, or null when it is unset or empty.
+const char* EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value ? value : nullptr;
+}
+
+// The authority to trust, as curl's command takes it from the environment:
+// CURL_CA_BUNDLE names a bundle; otherwise SSL_CERT_DIR a folder and
+// SSL_CERT_FILE a bundle. Unset, libcurl uses the system's store.
+void SetAuthority(CURL* easy) {
+  if (const char* bundle = EnvironmentValue("CURL_CA_BUNDLE")) {
+    Check(curl_easy_setopt(easy, CURLOPT_CAINFO, bundle));
+    return;
+  }
+  if (const char* folder = EnvironmentValue("SSL_CERT_DIR"))
+    Check(curl_easy_setopt(easy, CURLOPT_CAPATH, folder));
+  if (const char* bundle = EnvironmentValue("SSL_CERT_FILE"))
+    Check(curl_easy_setopt(easy, CURLOPT_CAINFO, bundle));
 }
 
 struct UrlHandleDeleter {
@@ -31,6 +88,19 @@ std::string UrlPart(CURLU* url, CURLUPart part) {
   return text.get();
 }
 
+// The reason phrase of a status line ("HTTP/1.1 404 Not Found\r\n" gives
+// "Not Found"): what follows the code, without the line end.
+std::string StatusLinePhrase(std::string_view line) {
+  const std::size_t codeStart = line.find(' ');
+  if (codeStart == std::string_view::npos) return {};
+  const std::size_t phraseStart = line.find(' ', codeStart + 1);
+  if (phraseStart == std::string_view::npos) return {};
+  std::string_view phrase = line.substr(phraseStart + 1);
+  while (!phrase.empty() && (phrase.back() == '\n' || phrase.back() == '\r'))
+    phrase.remove_suffix(1);
+  return std::string(phrase);
+}
+
 }  // namespace
 
 CHttpConnection::CHttpConnection(CTransferEngine& engine, const std::atomic<bool>& running,
@@ -44,17 +114,24 @@ CHttpConnection::~CHttpConnection() {
   // closes a connection whose reply was not read to its end, so nothing of
   // this reply can reach the next request.
   if (m_easyInMulti) curl_multi_remove_handle(m_multi, m_easy);
-  if (m_easy) curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, nullptr);
+  if (m_easy) {
+    curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, nullptr);
+    curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, nullptr);
+  }
   curl_slist_free_all(m_headers);
 }
 
 void CHttpConnection::OpenSession(ProxyChoice proxy, const std::string& proxyName) {
-  if (!m_engine.BeginAttempt()) ThrowNetworkError();
+  if (!m_engine.BeginAttempt()) ThrowNetworkError("libcurl could not be started");
   m_multi = m_engine.Multi();
   m_easy = m_engine.Easy();
+  Check(curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_errorText.data()));
   Check(curl_easy_setopt(m_easy, CURLOPT_BUFFERSIZE, static_cast<long>(kReceiveBufferSize)));
   Check(curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L));
-  Check(curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http"));
+  // libcurl's defaults, set again so that no later change can weaken them.
+  Check(curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER, 1L));
+  Check(curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYHOST, 2L));
+  SetAuthority(m_easy);
   switch (proxy) {
     case ProxyChoice::Direct:
       // An empty proxy name overrides http_proxy; "*" bypasses for every host.
@@ -63,7 +140,7 @@ void CHttpConnection::OpenSession(ProxyChoice proxy, const std::string& proxyNam
       break;
     case ProxyChoice::NamedProxy:
       // libcurl would take an empty name as "no proxy"; the user asked for one.
-      if (proxyName.empty()) ThrowNetworkError();
+      if (proxyName.empty()) ThrowNetworkError("no proxy named (SITE/PROXY is empty)");
       Check(curl_easy_setopt(m_easy, CURLOPT_PROXY, proxyName.c_str()));
       // An empty list also keeps no_proxy from the environment out.
       Check(curl_easy_setopt(m_easy, CURLOPT_NOPROXY, ""));
@@ -73,17 +150,19 @@ void CHttpConnection::OpenSession(ProxyChoice proxy, const std::string& proxyNam
   }
 }
 
-bool CHttpConnection::SplitUrl(const std::string& url) {
+UrlCheck CHttpConnection::SplitUrl(const std::string& url, HttpsChoice https) {
   UrlHandle parsed(curl_url());
-  if (!parsed) ThrowNetworkError();
+  if (!parsed) ThrowNetworkError("out of memory");
   // No default scheme: text without one is not a URL here. PATH_AS_IS keeps
   // "." and ".." segments; nothing is decoded or encoded.
   if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), CURLU_PATH_AS_IS) != CURLUE_OK) {
-    return false;
+    return UrlCheck::Unusable;
   }
-  if (UrlPart(parsed.get(), CURLUPART_SCHEME) != "http") return false;
-  // libcurl has checked the port (80 when there is none).
-  if (UrlPart(parsed.get(), CURLUPART_HOST).empty()) return false;
+  m_scheme = UrlPart(parsed.get(), CURLUPART_SCHEME);
+  if (m_scheme == "https" && https == HttpsChoice::Refused) return UrlCheck::HttpsRefused;
+  if (m_scheme != "http" && m_scheme != "https") return UrlCheck::Unusable;
+  // libcurl has checked the port (80 or 443 when there is none).
+  if (UrlPart(parsed.get(), CURLUPART_HOST).empty()) return UrlCheck::Unusable;
   // Credentials come only from the list or the settings, never from the URL
   // (libcurl would send those itself), and a fragment never goes out.
   curl_url_set(parsed.get(), CURLUPART_USER, nullptr, 0);
@@ -91,10 +170,11 @@ bool CHttpConnection::SplitUrl(const std::string& url) {
   curl_url_set(parsed.get(), CURLUPART_OPTIONS, nullptr, 0);
   curl_url_set(parsed.get(), CURLUPART_FRAGMENT, nullptr, 0);
   m_url = UrlPart(parsed.get(), CURLUPART_URL);
-  return !m_url.empty();
+  return m_url.empty() ? UrlCheck::Unusable : UrlCheck::Usable;
 }
 
 void CHttpConnection::Connect() {
+  Check(curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, m_scheme.c_str()));
   Check(curl_easy_setopt(m_easy, CURLOPT_URL, m_url.c_str()));
   Check(curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(m_limits.connectTimeout.count())));
@@ -117,7 +197,7 @@ void CHttpConnection::AddHeaders(const std::vector<std::string>& lines) {
   all.insert(all.end(), {"Expect:", "Proxy-Connection:"});
   for (const std::string& line : all) {
     curl_slist* longer = curl_slist_append(m_headers, line.c_str());
-    if (!longer) ThrowNetworkError();
+    if (!longer) ThrowNetworkError("out of memory");
     m_headers = longer;
   }
   Check(curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_headers));
@@ -125,14 +205,15 @@ void CHttpConnection::AddHeaders(const std::vector<std::string>& lines) {
 
 void CHttpConnection::Send() {
   m_stage.reserve(kReceiveBufferSize);
-  if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK) ThrowNetworkError();
+  if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK)
+    ThrowNetworkError("libcurl refused the request");
   m_easyInMulti = true;
   m_lastArrival = std::chrono::steady_clock::now();
   switch (WaitFor([this] { return m_headDone; })) {
     case Waited::Stopped:
       throw CTearException(FETCH_STOPPED);
     case Waited::Finished:
-      if (m_result != CURLE_OK) ThrowNetworkError();
+      if (m_result != CURLE_OK) ThrowFailure(m_result);
       break;
     case Waited::Ready:
       break;
@@ -144,7 +225,8 @@ long CHttpConnection::QueryStatus() const {
   // A 1xx is never the final reply to a plain GET; one that libcurl ends the
   // head with (101 switches protocols) leaves no HTTP reply to read.
   if (curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status < 200) {
-    ThrowNetworkError();
+    ThrowNetworkError(status > 0 ? "server answered with status " + std::to_string(status) + " only"
+                                 : "server sent no status");
   }
   return status;
 }
@@ -158,12 +240,33 @@ void CHttpConnection::ReceiveBody(BodySink& sink) {
   if (!taken) return;
   if (m_paused) {
     m_paused = false;
-    if (curl_easy_pause(m_easy, CURLPAUSE_CONT) != CURLE_OK && !m_declined) ThrowNetworkError();
+    const CURLcode resumed = curl_easy_pause(m_easy, CURLPAUSE_CONT);
+    if (resumed != CURLE_OK && !m_declined) ThrowFailure(resumed);
   }
   if (WaitFor([this] { return m_declined; }) != Waited::Finished) return;
   // The body's last block, or what arrived of it before a failure.
   if (m_partialSize > 0 && !m_sink->TakeBlocks({m_partialBlock.data(), m_partialSize})) return;
-  if (m_result != CURLE_OK) ThrowNetworkError();
+  if (m_result != CURLE_OK) ThrowFailure(m_result);
+}
+
+void CHttpConnection::ThrowFailure(CURLcode code) const {
+  const std::string words = m_errorText[0] ? m_errorText.data() : curl_easy_strerror(code);
+  if (IsCertificateFailure(code)) {
+    throw CTearException(FETCH_HTTP_ERROR,
+                         {FailureCause::CertificateRejected, "certificate not trusted: " + words});
+  }
+  if (IsTlsFailure(code))
+    throw CTearException(FETCH_HTTP_ERROR, {FailureCause::TlsFailed, "TLS failed: " + words});
+  if (code == CURLE_PARTIAL_FILE) {
+    curl_off_t expected = -1;
+    curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+    throw CTearException(FETCH_NETWORK_ERROR, CutBodyReason(m_bodyArrived, expected));
+  }
+  long systemError = 0;
+  curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &systemError);
+  if (code == CURLE_COULDNT_CONNECT && systemError == ECONNREFUSED)
+    ThrowNetworkError("connection refused");
+  ThrowNetworkError(words);
 }
 
 bool CHttpConnection::HandOn(std::span<const char> data) {
@@ -192,14 +295,23 @@ CHttpConnection::Waited CHttpConnection::WaitFor(Condition ready) {
     if (m_finished) return Waited::Finished;
     if (!m_running) return Waited::Stopped;
     int running = 0;
-    if (curl_multi_perform(m_multi, &running) != CURLM_OK) ThrowNetworkError();
+    if (const CURLMcode code = curl_multi_perform(m_multi, &running); code != CURLM_OK) {
+      ThrowNetworkError(curl_multi_strerror(code));
+    }
     CollectFinished();
     if (ready() || m_finished) continue;
     if (std::chrono::steady_clock::now() - m_lastArrival > m_limits.stallTimeout) {
-      ThrowNetworkError();
+      ThrowNetworkError(
+          "server sent nothing for " +
+          std::to_string(
+              std::chrono::duration_cast<std::chrono::seconds>(m_limits.stallTimeout).count()) +
+          " s");
     }
     const auto pollMs = static_cast<int>(m_limits.runFlagPoll.count());
-    if (curl_multi_poll(m_multi, nullptr, 0, pollMs, nullptr) != CURLM_OK) ThrowNetworkError();
+    if (const CURLMcode code = curl_multi_poll(m_multi, nullptr, 0, pollMs, nullptr);
+        code != CURLM_OK) {
+      ThrowNetworkError(curl_multi_strerror(code));
+    }
   }
 }
 
@@ -219,6 +331,7 @@ std::size_t CHttpConnection::OnBody(char* data, std::size_t, std::size_t count, 
   // the head had no blank line of its own as OnHeader knows it.
   connection.m_headDone = true;
   connection.m_lastArrival = std::chrono::steady_clock::now();
+  connection.m_bodyArrived += static_cast<std::int64_t>(count);
   if (connection.m_sink) return connection.HandOn({data, count}) ? count : 0;
   if (!connection.m_stage.empty() && connection.m_stage.size() + count > kReceiveBufferSize) {
     connection.m_paused = true;
@@ -231,8 +344,9 @@ std::size_t CHttpConnection::OnBody(char* data, std::size_t, std::size_t count, 
 std::size_t CHttpConnection::OnHeader(char* data, std::size_t, std::size_t count, void* self) {
   auto& connection = *static_cast<CHttpConnection*>(self);
   connection.m_lastArrival = std::chrono::steady_clock::now();
-  const bool blankLine =
-      (count == 2 && data[0] == '\r' && data[1] == '\n') || (count == 1 && data[0] == '\n');
+  const std::string_view line(data, count);
+  if (line.starts_with("HTTP/")) connection.m_statusPhrase = StatusLinePhrase(line);
+  const bool blankLine = line == "\r\n" || line == "\n";
   if (blankLine) {
     long status = 0;
     curl_easy_getinfo(connection.m_easy, CURLINFO_RESPONSE_CODE, &status);

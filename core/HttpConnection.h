@@ -1,5 +1,5 @@
 #pragma once
-// One HTTP GET over libcurl, with one operation per step of the transfer:
+// One HTTP or HTTPS GET over libcurl, with one operation per step of the transfer:
 // session, URL split, connection, request, headers, send, status, read block.
 // The request leaves the engine's multi handle in the destructor, on every
 // path; the engine keeps the handles, and a connection whose reply was read
@@ -8,8 +8,10 @@
 // libcurl runs through the engine's multi handle, holding the one easy
 // handle, so that this thread can wait for the network in slices of
 // TransferLimits::runFlagPoll and look at the run flag between them. Failures of the network are
-// thrown as CTearException(FETCH_NETWORK_ERROR); a cleared run flag while waiting for the reply's
-// head as CTearException(FETCH_STOPPED).
+// thrown as CTearException(FETCH_NETWORK_ERROR), a certificate or TLS failure as
+// CTearException(FETCH_HTTP_ERROR) (trying again would meet the same certificate), each
+// with its reason; a cleared run flag while waiting for the reply's head as
+// CTearException(FETCH_STOPPED).
 
 #include <curl/curl.h>
 
@@ -17,11 +19,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "config/ProxyText.h"
+#include "core/FailureReason.h"
 #include "core/TransferEngine.h"
 #include "core/TransferLimits.h"
 
@@ -43,6 +47,12 @@ class BodySink {
   ~BodySink() = default;
 };
 
+// Whether https URLs are fetched (SITE/HTTPS) or refused like any other scheme.
+enum class HttpsChoice { Allowed, Refused };
+
+// What SplitUrl made of a URL.
+enum class UrlCheck { Usable, Unusable, HttpsRefused };
+
 class CHttpConnection {
  public:
   CHttpConnection(CTransferEngine& engine, const std::atomic<bool>& running,
@@ -52,17 +62,21 @@ class CHttpConnection {
   CHttpConnection& operator=(const CHttpConnection&) = delete;
 
   // Readies the engine's handles for this request and sets the proxy. A
-  // named proxy must not be empty.
+  // named proxy must not be empty. Certificates are verified, server name
+  // included, against the system's store, or the authority that
+  // CURL_CA_BUNDLE, SSL_CERT_FILE or SSL_CERT_DIR names (as curl's command
+  // reads them); nothing turns that off.
   void OpenSession(ProxyChoice proxy, const std::string& proxyName);
 
-  // Splits `url` into server, port (80 when the URL names none) and object;
-  // false when it cannot be split, names no server, or its scheme is not
-  // http. The path and query are kept exactly as they stand.
-  bool SplitUrl(const std::string& url);
+  // Splits `url` into scheme, server, port (80 or 443 when the URL names
+  // none) and object. Usable for http, and for https when allowed; the path
+  // and query are kept exactly as they stand.
+  UrlCheck SplitUrl(const std::string& url, HttpsChoice https);
 
   // libcurl connects when the request is sent; this fixes where to (the
-  // server and port of the split URL, user and password left out) and how
-  // long the connection may take.
+  // server and port of the split URL, user and password left out), the one
+  // scheme allowed, and how long the connection may take. Through a proxy an
+  // https request goes through a CONNECT tunnel.
   void Connect();
 
   // A GET for the object of the split URL, HTTP/1.1, redirections not followed.
@@ -78,6 +92,8 @@ class CHttpConnection {
   // The reply's status code; throws FETCH_NETWORK_ERROR when there is none
   // or when it is below 200.
   long QueryStatus() const;
+  // The reason phrase of the reply's status line, as the server sent it.
+  const std::string& StatusPhrase() const { return m_statusPhrase; }
 
   // Hands the body to `sink` as it arrives and returns once the body is
   // complete, the sink has taken no more, or the run flag was found cleared.
@@ -92,6 +108,8 @@ class CHttpConnection {
   template <typename Condition>
   Waited WaitFor(Condition ready);
   void CollectFinished();
+  // Throws the failure libcurl ended the transfer with, with its reason.
+  [[noreturn]] void ThrowFailure(CURLcode code) const;
   // Hands `data` on to the sink as whole blocks and keeps a trailing part of
   // a block for the bytes that follow it; false once the sink has declined.
   bool HandOn(std::span<const char> data);
@@ -108,7 +126,11 @@ class CHttpConnection {
   bool m_easyInMulti = false;
   curl_slist* m_headers = nullptr;
 
-  std::string m_url;  // the split URL as it is sent, without user and fragment
+  std::string m_url;     // the split URL as it is sent, without user and fragment
+  std::string m_scheme;  // "http" or "https"
+  std::array<char, CURL_ERROR_SIZE> m_errorText{};  // libcurl's words on the last failure
+  std::string m_statusPhrase;                       // of the last status line seen
+  std::int64_t m_bodyArrived = 0;                   // body bytes libcurl has delivered
 
   // libcurl reads the socket up to kReceiveBufferSize at a time. While the
   // reader keeps up, a read takes what one wake-up brings (about 100 KB on

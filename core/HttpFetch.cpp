@@ -1,6 +1,7 @@
 #include "core/HttpFetch.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <span>
 #include <string>
@@ -32,7 +33,10 @@ ProxySetting ReadProxySetting(const SettingsSnapshot& settings) {
   const ProxyChoice choice = ProxyChoiceForMode(settings.ReadInt("SITE", "PROXY_MODE", -1));
   if (choice != ProxyChoice::NamedProxy) return {choice, {}};
   std::string name = settings.Read("SITE", "PROXY", -1);
-  if (name.size() > kMaxProxyName) throw CTearException(FETCH_BAD_URL);
+  if (name.size() > kMaxProxyName) {
+    throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong,
+                                         "proxy name longer than 511 characters (SITE/PROXY)"});
+  }
   return {choice, std::move(name)};
 }
 
@@ -66,14 +70,18 @@ RequestHeaderLines RequestHeaders(const CDownloadItem& item, const SettingsSnaps
   std::string credentials;
   if (!item.m_strAuth.empty()) {
     if (item.m_strAuth.size() > kMaxAuthorization || HasControlCharacter(item.m_strAuth)) {
-      throw CTearException(FETCH_BAD_URL);
+      throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong,
+                                           "the list's credentials do not fit a request"});
     }
     credentials = item.m_strAuth;
   } else if (!userId.empty() && !IsSiteOrigin(site, item.m_strUrl)) {
     headers.withheldReason = site.empty() ? kCredentialsForNoServer : kCredentialsOnlyForSite;
   } else if (!userId.empty()) {
     const std::string pair = userId + ":" + password;
-    if (pair.size() > kMaxBase64Input) throw CTearException(FETCH_BAD_URL);
+    if (pair.size() > kMaxBase64Input) {
+      throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong,
+                                           "SITE/USERID and SITE/PASSWORD are too long"});
+    }
     credentials = Base64Encode(pair);
   }
   if (!credentials.empty()) headers.lines.push_back("Authorization: Basic " + credentials);
@@ -90,6 +98,9 @@ void ThrowIfStopped(const CDownloadCore& app) {
 class BodyWriter final : public BodySink {
  public:
   BodyWriter(CDownloadCore& app, CPartFile& file) : m_app(app), m_file(file) {}
+
+  // The system's error number of a failed write.
+  int WriteError() const { return m_writeError; }
 
   bool TakeBlocks(std::span<const char> blocks) override {
     // Each block is judged, and the run flag looked at, in turn; the blocks
@@ -112,7 +123,10 @@ class BodyWriter final : public BodySink {
                                    std::memory_order_relaxed);
       m_app.m_bDataArrived.store(true, std::memory_order_relaxed);
     }
-    if (!m_file.Write(blocks.data(), accepted)) return Fail(FETCH_WRITE_ERROR);
+    if (!m_file.Write(blocks.data(), accepted)) {
+      m_writeError = errno;
+      return Fail(FETCH_WRITE_ERROR);
+    }
     return accepted == blocks.size();
   }
 
@@ -130,20 +144,37 @@ class BodyWriter final : public BodySink {
   CPartFile& m_file;
   std::int64_t m_total = 0;
   std::int32_t m_verdict = FETCH_OK;
+  int m_writeError = 0;
 };
+
+[[noreturn]] void ThrowWriteError(const CDownloadItem& item, int errorNumber) {
+  throw CTearException(FETCH_WRITE_ERROR, WriteReason(item.m_strLocalPath, errorNumber));
+}
+
+// Reads SITE/HTTPS; anything but 0 lets https URLs through.
+HttpsChoice ReadHttpsSetting(const SettingsSnapshot& settings) {
+  return settings.ReadInt("SITE", "HTTPS", -1) == 0 ? HttpsChoice::Refused : HttpsChoice::Allowed;
+}
 
 // Steps of one attempt; each failure leaves by CTearException. The
 // connection and the part file are released while it unwinds.
-// `reason` is set when a failure has more to say than its status word.
 void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& engine,
-                const TransferLimits& limits, std::string& reason) {
+                const TransferLimits& limits) {
   // The attempt's settings come from one look at the file, so a user id is
   // never sent with the password of another version of it.
   const SettingsSnapshot settings;
   const ProxySetting proxy = ReadProxySetting(settings);
   CHttpConnection connection(engine, app.m_bRunning, limits);
   connection.OpenSession(proxy.choice, proxy.name);
-  if (!connection.SplitUrl(item.m_strUrl)) throw CTearException(FETCH_BAD_URL);
+  switch (connection.SplitUrl(item.m_strUrl, ReadHttpsSetting(settings))) {
+    case UrlCheck::Usable:
+      break;
+    case UrlCheck::HttpsRefused:
+      throw CTearException(FETCH_BAD_URL, {FailureCause::HttpsOff, "https is off (SITE/HTTPS=0)"});
+    case UrlCheck::Unusable:
+      throw CTearException(
+          FETCH_BAD_URL, {FailureCause::UnusableUrl, "not an http or https URL: " + item.m_strUrl});
+  }
 
   app.SetStatusText("WAIT");
   app.m_nPhase = PHASE_CONNECTING;
@@ -159,8 +190,12 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
 
   ThrowIfStopped(app);
   if (const long status = connection.QueryStatus(); status >= 300) {
-    if (status == 401 && headers.withheldReason) reason = headers.withheldReason;
-    throw CTearException(FETCH_HTTP_ERROR);
+    if (status == 401 && headers.withheldReason) {
+      throw CTearException(FETCH_HTTP_ERROR, {FailureCause::CredentialsWithheld,
+                                              HttpStatusReason(status, connection.StatusPhrase()).text +
+                                                  "; " + headers.withheldReason});
+    }
+    throw CTearException(FETCH_HTTP_ERROR, HttpStatusReason(status, connection.StatusPhrase()));
   }
 
   app.SetStatusText("OK");
@@ -171,27 +206,34 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
     case PartFileOpen::Busy:
       throw CTearException(FETCH_BUSY);
     case PartFileOpen::Failed:
-      throw CTearException(FETCH_WRITE_ERROR);
+      ThrowWriteError(item, errno);
   }
   app.m_nPhase = PHASE_RECEIVING;
 
   BodyWriter body(app, file);
   connection.ReceiveBody(body);
-  if (body.Verdict() != FETCH_OK) throw CTearException(body.Verdict());
+  if (body.Verdict() == FETCH_WRITE_ERROR) ThrowWriteError(item, body.WriteError());
+  if (body.Verdict() == FETCH_HTTP_ERROR) {
+    throw CTearException(FETCH_HTTP_ERROR, {FailureCause::ErrorBody,
+                                            "server sent an error text in place of the file"});
+  }
 
-  if (!file.Flush()) throw CTearException(FETCH_WRITE_ERROR);
+  if (!file.Flush()) ThrowWriteError(item, errno);
   ThrowIfStopped(app);
-  if (body.Total() < kMinimumBodySize) throw CTearException(FETCH_TOO_SHORT);
-  if (!file.Commit()) throw CTearException(FETCH_WRITE_ERROR);
+  if (body.Total() < kMinimumBodySize) {
+    throw CTearException(FETCH_TOO_SHORT, TooShortReason(body.Total(), kMinimumBodySize));
+  }
+  if (!file.Commit()) ThrowWriteError(item, errno);
 }
 
-void ReportFailure(CDownloadCore& app, std::int32_t result, const std::string& reason) {
+void ReportFailure(CDownloadCore& app, std::int32_t result, const FailureReason& reason) {
   switch (result) {
     case FETCH_STOPPED:
       app.SetStatusText("----");
       break;
     case FETCH_BUSY:
-      app.SetStatusText("BUSY", "another run is fetching this file; waiting for it");
+      // Not a failure: the worker waits for the other run, so no cause.
+      app.SetStatusText("BUSY", {FailureCause::None, "another run is fetching this file; waiting for it"});
       break;
     case FETCH_NETWORK_ERROR:
     case FETCH_TOO_SHORT:
@@ -200,7 +242,7 @@ void ReportFailure(CDownloadCore& app, std::int32_t result, const std::string& r
       app.SetStatusText("ERR", reason);
       break;
     case FETCH_WRITE_ERROR:
-      app.SetStatusText("File Writing Error");
+      app.SetStatusText("File Writing Error", reason);
       // After Stop or Skip the user has moved on; no box for a dead transfer.
       if (app.m_bRunning) app.ShowMessageBox(GetMessageText("0008"), MessageButtons::Ok);
       break;
@@ -218,14 +260,22 @@ int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& lim
 
 int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
               const TransferLimits& limits) {
+  FailureReason unused;
+  return FetchItem(app, item, engine, unused, limits);
+}
+
+int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
+              FailureReason& reason, const TransferLimits& limits) {
   app.m_nPhase = PHASE_IDLE;
   app.m_nBytesReceived = 0;
+  app.ClearStatusReason();
   std::int32_t result = FETCH_OK;
-  std::string reason;
+  reason = {};
   try {
-    FetchSteps(app, item, engine, limits, reason);
+    FetchSteps(app, item, engine, limits);
   } catch (const CTearException& tear) {
     result = tear.m_nCode;
+    reason = tear.m_reason;
   }
   ReportFailure(app, result, reason);
   app.m_nPhase = PHASE_IDLE;

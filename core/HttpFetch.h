@@ -5,6 +5,7 @@
 
 #include "core/DownloadCore.h"
 #include "core/DownloadItem.h"
+#include "core/FailureReason.h"
 #include "core/TransferEngine.h"
 #include "core/TransferLimits.h"
 
@@ -17,19 +18,22 @@ enum FetchResult : std::int32_t {
   FETCH_NETWORK_ERROR = 10,  // resolving, connecting, sending, reading or a stalled server
   FETCH_TOO_SHORT = 12,      // the body was shorter than kMinimumBodySize bytes
   FETCH_WRITE_ERROR = 20,    // the local file could not be created or written
-  FETCH_BAD_URL = 21,        // the URL cannot be split, is not http, or a setting is too long
-  FETCH_HTTP_ERROR = 22,     // status 300 or above, or a body block beginning with "error"
+  FETCH_BAD_URL = 21,        // the URL cannot be split, is not http or https (https while
+                             // SITE/HTTPS is 0), or a setting is too long
+  FETCH_HTTP_ERROR = 22,     // status 300 or above, a body block beginning with "error", or
+                             // a certificate or TLS failure
 };
 
 // A shorter body is taken to be an error page rather than a music file.
 inline constexpr std::int64_t kMinimumBodySize = 10000;
 
 // Fetches item.m_strUrl into item.m_strLocalPath and returns a FetchResult.
-// Runs on the worker thread; reads SITE/PROXY_MODE, SITE/PROXY, SITE/USERID
-// and SITE/PASSWORD anew; keeps app.m_nPhase, m_nBytesReceived and
+// Runs on the worker thread; reads SITE/PROXY_MODE, SITE/PROXY, SITE/USERID,
+// SITE/PASSWORD and SITE/HTTPS anew; keeps app.m_nPhase, m_nBytesReceived and
 // m_bDataArrived up to date and sets the status texts "WAIT", "OK", "ERR",
-// "----", "BUSY" and "File Writing Error". A write failure shows message "0008" while
-// the run flag is set. The body is written to the local path plus ".part" and
+// "----", "BUSY" and "File Writing Error" (a failure's status with its reason). A write failure
+// shows message "0008" while the run flag is set. The body is written to the local path plus
+// ".part" and
 // takes the local path's name only on FETCH_OK; on every other result nothing
 // is left on disk. The part file is held for the whole transfer; when
 // another run holds it, the result is FETCH_BUSY and its file is untouched.
@@ -41,3 +45,8 @@ int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& lim
 // to the next when the server (and the proxy) stay the same. The worker
 // passes one engine for all of its attempts.
 int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine, const TransferLimits& limits = {});
+
+// The same, and `reason` says why when the result is a failure other than
+// FETCH_STOPPED (else it is emptied).
+int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
+              FailureReason& reason, const TransferLimits& limits = {});

@@ -69,6 +69,10 @@ CMainWnd::CMainWnd(CDownloadCore& app, MainWndHost& host, WindowPlace place, boo
   Bind(wxEVT_CLOSE_WINDOW, &CMainWnd::OnClose, this);
   Bind(wxEVT_ICONIZE, &CMainWnd::OnIconize, this);
   Bind(wxEVT_LEFT_DOWN, &CMainWnd::OnBackgroundLeftDown, this);
+  Bind(wxEVT_MOTION, [this](wxMouseEvent& event) {
+    UpdateStatusTip(event.GetPosition());
+    event.Skip();
+  });
   Bind(wxEVT_CONTEXT_MENU, [](wxContextMenuEvent&) {});  // right clicks show nothing
   Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent&) {
     if (m_pListView) m_pListView->SetFocus();
@@ -282,6 +286,19 @@ void CMainWnd::DrawCurrentFilePanel() {
 }
 void CMainWnd::DrawStatusPanel() {
   if (m_app.GetStatusText() != m_painted.status) RefreshPanel(StatusPanelRect(GetSkin()));
+  UpdateStatusTip(ScreenToClient(wxGetMousePosition()));
+}
+
+void CMainWnd::UpdateStatusTip(const wxPoint& pointer) {
+  const PanelRect box = StatusPanelRect(GetSkin());
+  const bool over = wxRect(box.x, box.y, box.w, box.h).Contains(pointer);
+  const wxString tip = over ? wxString::FromUTF8(m_app.GetStatusReason()) : wxString();
+  if (tip == GetToolTipText()) return;
+  if (tip.empty()) {
+    UnsetToolTip();
+  } else {
+    SetToolTip(tip);
+  }
 }
 void CMainWnd::DrawProgressPanel() {
   if (m_app.m_nProgress != m_painted.progress) RefreshPanel(ProgressPanelRect(GetSkin()));

@@ -99,6 +99,9 @@ class CMainWnd : public wxFrame {
   void OnClose(wxCloseEvent& event);
   void OnIconize(wxIconizeEvent& event);
   void OnBackgroundLeftDown(wxMouseEvent& event);
+  // The status panel's tooltip: why the last attempt failed, while the
+  // pointer is over that panel; no tooltip elsewhere or without a reason.
+  void UpdateStatusTip(const wxPoint& pointer);
 
   CDownloadCore& m_app;
   MainWndHost& m_host;

@@ -29,12 +29,11 @@ TEST(CliStatusReasonTest, KeptPasswordAndA401AreExplainedOnce) {
   };
   const Case cases[] = {
       {"",
-       "tunefetch-cli: server asks for a password; the stored one (SITE/USERID) goes to no server "
-       "while "
+       "; server asks for a password; the stored one (SITE/USERID) goes to no server while "
        "SITE/URL is empty\n"},
       {"http://music.example/",
-       "tunefetch-cli: server asks for a password; the stored one (SITE/USERID) goes "
-       "only to the SITE/URL server\n"},
+       "; server asks for a password; the stored one (SITE/USERID) goes only to the SITE/URL "
+       "server\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.site);

@@ -142,6 +142,28 @@ TEST_F(CliTest, ExitStatuses) {
   }
 }
 
+// A failed item gets one line that names it and says why; what the server
+// wrote is shown with its control characters made visible.
+TEST_F(CliTest, FailedItemIsReportedWithItsReason) {
+  struct Case {
+    std::string reason;  // the status line's phrase the server sends
+    std::string shown;
+  };
+  const Case cases[] = {{"Not Found", "Not Found"}, {"Not\x1b[2JFound", "Not\\x1b[2JFound"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    TestHttpReply missing;
+    missing.status = 404;
+    missing.reason = c.reason;
+    server.SetReply(missing);
+    EXPECT_EQ(Run({"--quiet", List("a.mp3\n")}), 1);
+    EXPECT_NE(Output().find("tunefetch-cli: a (" + server.Url("/a.mp3") + "): HTTP 404 " + c.shown +
+                            "\n"),
+              std::string::npos)
+        << Output();
+  }
+}
+
 TEST_F(CliTest, InterruptStopsAtOnceAndLeavesNoPartFile) {
   server.SetReply(PatternReply(1 << 20, TestHttpReply::Failure::StallInBody));
   for (int signal : {SIGINT, SIGTERM}) {

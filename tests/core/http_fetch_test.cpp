@@ -196,9 +196,8 @@ TEST_F(HttpFetchTest, StatusBelow300IsAcceptedAndRedirectsAreNotFollowed) {
 TEST_F(HttpFetchTest, UnusableUrlsAreRefusedBeforeAnythingIsSent) {
   server.SetReply(Pattern(10000));
   const std::string port = std::to_string(server.Port());
-  const std::vector<std::string> urls = {"https://127.0.0.1:" + port + "/a.mp3", "music/a.mp3",
-                                         "ftp://127.0.0.1:" + port + "/a.mp3", "http://",
-                                         "http://127.0.0.1:99999/a.mp3"};
+  const std::vector<std::string> urls = {"music/a.mp3", "ftp://127.0.0.1:" + port + "/a.mp3",
+                                         "http://", "http://127.0.0.1:99999/a.mp3"};
   for (const std::string& url : urls) {
     SCOPED_TRACE(url);
     item.m_strUrl = url;

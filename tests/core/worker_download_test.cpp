@@ -2,11 +2,6 @@
 // which items are fetched, handed over, dropped or kept, what the window is
 // told, and how Stop, Skip and settings changes during a run take effect.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -40,18 +35,6 @@ TestHttpReply NotFound() {
 }
 
 // A loopback port nobody listens on: connections to it are refused at once.
-std::uint16_t RefusingPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
 class WorkerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -165,6 +148,8 @@ TEST_F(WorkerTest, NetworkFailuresAreRetriedThenEndTheRunOrAreDropped) {
     ASSERT_TRUE(RunWorkerToEnd(core));
     // Three attempts at x, one after another, then one at b when x is dropped.
     EXPECT_EQ(log->EventsStartingWith("status:WAIT").size(), 3u + c.continueAfterError);
+    // Once per item, after its last attempt.
+    EXPECT_THAT(log->EventsStartingWith("failed:"), ElementsAre("failed:x:connection refused"));
     EXPECT_EQ(log->EventsStartingWith("done:"), c.done);
     EXPECT_EQ(log->EventsStartingWith("box:"), c.boxes);
     EXPECT_EQ(core.m_queue.GetCount(), c.left);
@@ -188,6 +173,7 @@ TEST_F(WorkerTest, HttpErrorKeepsTheItemSilentlyAndTheNextWorkerFetchesItFirst) 
   ASSERT_TRUE(RunWorkerToEnd(core));
   EXPECT_EQ(server.RequestCount(), 1u);
   EXPECT_THAT(log->EventsStartingWith("status:ERR"), ElementsAre("status:ERR"));
+  EXPECT_THAT(log->EventsStartingWith("failed:"), ElementsAre("failed:a:HTTP 404 Not Found"));
   EXPECT_THAT(log->EventsStartingWith("box:"), IsEmpty());
   EXPECT_THAT(QueuedPaths(), ElementsAre("a.mp3", "b.mp3"));
 

@@ -2,7 +2,8 @@
 // A download observer for tests that writes down everything the core tells
 // the window, in order, as short texts: "file:<name>", "status:<text>",
 // "progress:<n>", "tip:<text>", "appended", "removed", "box:<text>",
-// "close", "done:<fetched|present|dropped>:<name>", "refused:<line>".
+// "close", "done:<fetched|present|dropped>:<name>", "failed:<name>:<reason>",
+// "refused:<line>".
 
 #include <mutex>
 #include <string>
@@ -32,6 +33,9 @@ class ObserverLog : public DownloadObserver {
   void SetTrayTip(const std::string& tip) override { Add("tip:" + tip); }
   void RequestClose() override { Add("close"); }
   void OnItemDone(const CDownloadItem& item, ItemOutcome outcome) override;
+  void OnItemFailed(const CDownloadItem& item, const FailureReason& reason) override {
+    Add("failed:" + item.GetDisplayName() + ":" + reason.text);
+  }
   void OnLineRefused(std::size_t lineNumber, RefusedLine) override { Add("refused:" + std::to_string(lineNumber)); }
 
  private:

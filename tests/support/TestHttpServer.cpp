@@ -1,8 +1,11 @@
 #include "tests/support/TestHttpServer.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,22 +35,89 @@ Ready WaitFor(int fd, short events, int wakeFd) {
   }
 }
 
-bool SendAll(int fd, std::string_view bytes, int wakeFd) {
-  while (!bytes.empty()) {
-    if (WaitFor(fd, POLLOUT, wakeFd) == Ready::Stopped) return false;
-    const ssize_t sent = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (sent < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-    if (sent <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(sent));
+// One accepted connection, plain or TLS. Every wait on it ends when the
+// server stops.
+class Channel {
+ public:
+  Channel(int fd, int wakeFd, SSL_CTX* tls) : m_fd(fd), m_wakeFd(wakeFd) {
+    if (!tls) return;
+    m_ssl = SSL_new(tls);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    if (m_ssl) SSL_set_fd(m_ssl, fd);
   }
-  return true;
-}
+  ~Channel() {
+    if (m_ssl) {
+      if (m_secured) SSL_shutdown(m_ssl);
+      SSL_free(m_ssl);
+    }
+    close(m_fd);
+  }
+  Channel(const Channel&) = delete;
+  Channel& operator=(const Channel&) = delete;
+
+  // The TLS handshake; true at once for a plain connection.
+  bool Open() {
+    if (!m_ssl) return true;
+    m_secured = Retry([this] { return SSL_accept(m_ssl); }) == 1;
+    return m_secured;
+  }
+
+  // Up to `size` bytes once some arrive; 0 or less at the end or a stop.
+  ssize_t Receive(char* buffer, std::size_t size) {
+    if (m_ssl) return Retry([&] { return SSL_read(m_ssl, buffer, static_cast<int>(size)); });
+    if (WaitFor(m_fd, POLLIN, m_wakeFd) == Ready::Stopped) return -1;
+    return recv(m_fd, buffer, size, 0);
+  }
+
+  bool SendAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+      ssize_t sent;
+      if (m_ssl) {
+        sent =
+            Retry([&] { return SSL_write(m_ssl, bytes.data(), static_cast<int>(bytes.size())); });
+      } else {
+        if (WaitFor(m_fd, POLLOUT, m_wakeFd) == Ready::Stopped) return false;
+        sent = send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+      }
+      if (sent <= 0) return false;
+      bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+  }
+
+  // Sends nothing until the client leaves or the server stops.
+  void Stall() {
+    char scratch[4096];
+    while (Receive(scratch, sizeof scratch) > 0) {
+    }
+  }
+
+ private:
+  // Runs a TLS operation until it is done, waiting for the socket as it asks.
+  template <typename Operation>
+  int Retry(Operation operation) {
+    for (;;) {
+      const int result = operation();
+      if (result > 0) return result;
+      const int error = SSL_get_error(m_ssl, result);
+      const short events = error == SSL_ERROR_WANT_READ    ? POLLIN
+                           : error == SSL_ERROR_WANT_WRITE ? POLLOUT
+                                                           : 0;
+      if (events == 0 || WaitFor(m_fd, events, m_wakeFd) == Ready::Stopped) return -1;
+    }
+  }
+
+  int m_fd;
+  int m_wakeFd;
+  SSL* m_ssl = nullptr;
+  bool m_secured = false;
+};
 
 // Sends body bytes [from, to) of `reply`.
-bool SendBody(int fd, const TestHttpReply& reply, std::uint64_t from, std::uint64_t to,
-              int wakeFd) {
+bool SendBody(Channel& channel, const TestHttpReply& reply, std::uint64_t from, std::uint64_t to) {
   if (reply.patternBytes == 0) {
-    return SendAll(fd, std::string_view(reply.body).substr(from, to - from), wakeFd);
+    return channel.SendAll(std::string_view(reply.body).substr(from, to - from));
   }
   std::string chunk;
   for (std::uint64_t offset = from; offset < to; offset += chunk.size()) {
@@ -55,18 +125,9 @@ bool SendBody(int fd, const TestHttpReply& reply, std::uint64_t from, std::uint6
     chunk.resize(length);
     for (std::uint64_t i = 0; i < length; ++i)
       chunk[i] = static_cast<char>('0' + (offset + i) % 61);
-    if (!SendAll(fd, chunk, wakeFd)) return false;
+    if (!channel.SendAll(chunk)) return false;
   }
   return true;
-}
-
-// Keeps the connection open without sending until the client leaves or the
-// server stops.
-void Stall(int fd, int wakeFd) {
-  char scratch[4096];
-  while (WaitFor(fd, POLLIN, wakeFd) == Ready::Socket) {
-    if (recv(fd, scratch, sizeof scratch, 0) <= 0) return;
-  }
 }
 
 // Waits until `resume` is true (true) or the server stops (false).
@@ -94,7 +155,19 @@ std::string PatternBody(std::uint64_t size) {
   return body;
 }
 
-TestHttpServer::TestHttpServer() {
+TestHttpServer::TestHttpServer() { Start(); }
+
+TestHttpServer::TestHttpServer(const TlsIdentity& identity) {
+  m_tls = SSL_CTX_new(TLS_server_method());
+  if (!m_tls || SSL_CTX_use_certificate_chain_file(m_tls, identity.certificateFile.c_str()) != 1 ||
+      SSL_CTX_use_PrivateKey_file(m_tls, identity.keyFile.c_str(), SSL_FILETYPE_PEM) != 1) {
+    SSL_CTX_free(m_tls);
+    throw std::runtime_error("test HTTPS server cannot load " + identity.certificateFile);
+  }
+  Start();
+}
+
+void TestHttpServer::Start() {
   m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   m_wakeFd = eventfd(0, EFD_CLOEXEC);
   sockaddr_in address{};
@@ -107,6 +180,7 @@ TestHttpServer::TestHttpServer() {
       getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     if (m_listenFd >= 0) close(m_listenFd);
     if (m_wakeFd >= 0) close(m_wakeFd);
+    SSL_CTX_free(m_tls);
     throw std::runtime_error("test HTTP server cannot listen");
   }
   m_port = ntohs(address.sin_port);
@@ -120,10 +194,12 @@ TestHttpServer::~TestHttpServer() {
   for (ConnectionThread& connection : m_connections) connection.thread.join();
   close(m_listenFd);
   close(m_wakeFd);
+  SSL_CTX_free(m_tls);
 }
 
 std::string TestHttpServer::Url(std::string_view target) const {
-  return "http://127.0.0.1:" + std::to_string(m_port) + std::string(target);
+  return (m_tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(m_port) +
+         std::string(target);
 }
 
 void TestHttpServer::SetReply(TestHttpReply reply) {
@@ -177,20 +253,22 @@ void TestHttpServer::Record(const std::string& head) {
 }
 
 void TestHttpServer::Serve(int fd) {
+  // OpenSSL writes with write(2), which raises SIGPIPE once the client has
+  // gone. The signal goes to this thread; blocked, it is dropped with it.
+  sigset_t brokenPipe;
+  sigemptyset(&brokenPipe);
+  sigaddset(&brokenPipe, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &brokenPipe, nullptr);
+  Channel channel(fd, m_wakeFd, m_tls);
+  if (!channel.Open()) return;
   std::string pending;
   char buffer[4096];
   for (;;) {
     std::size_t headEnd;
     while ((headEnd = pending.find("\r\n\r\n")) == std::string::npos) {
-      if (pending.size() > kMaxRequestHead || WaitFor(fd, POLLIN, m_wakeFd) == Ready::Stopped) {
-        close(fd);
-        return;
-      }
-      const ssize_t received = recv(fd, buffer, sizeof buffer, 0);
-      if (received <= 0) {
-        close(fd);
-        return;
-      }
+      if (pending.size() > kMaxRequestHead) return;
+      const ssize_t received = channel.Receive(buffer, sizeof buffer);
+      if (received <= 0) return;
       pending.append(buffer, static_cast<std::size_t>(received));
     }
     const std::string head = pending.substr(0, headEnd + 4);
@@ -199,12 +277,12 @@ void TestHttpServer::Serve(int fd) {
 
     const TestHttpReply reply = ReplyFor(head);
     if (!reply.raw.empty()) {
-      if (SendAll(fd, reply.raw, m_wakeFd) && !reply.closeAfterRaw) Stall(fd, m_wakeFd);
-      break;
+      if (channel.SendAll(reply.raw) && !reply.closeAfterRaw) channel.Stall();
+      return;
     }
     if (reply.failure == TestHttpReply::Failure::StallBeforeHead) {
-      Stall(fd, m_wakeFd);
-      break;
+      channel.Stall();
+      return;
     }
     const std::uint64_t bodySize = reply.patternBytes > 0 ? reply.patternBytes : reply.body.size();
     std::string replyHead =
@@ -212,27 +290,37 @@ void TestHttpServer::Serve(int fd) {
     replyHead += "Content-Length: " + std::to_string(bodySize) + "\r\n";
     for (const std::string& line : reply.headers) replyHead += line + "\r\n";
     replyHead += "\r\n";
-    if (!SendAll(fd, replyHead, m_wakeFd)) break;
+    if (!channel.SendAll(replyHead)) return;
     if (reply.failure == TestHttpReply::Failure::None) {
-      if (!SendBody(fd, reply, 0, bodySize, m_wakeFd)) break;
+      if (!SendBody(channel, reply, 0, bodySize)) return;
       continue;
     }
     const std::uint64_t sent = std::min(reply.failureOffset, bodySize);
     if (reply.failure == TestHttpReply::Failure::PauseInBody) {
       // Long enough for the client to have taken the first part on its own.
-      if (!SendBody(fd, reply, 0, sent, m_wakeFd)) break;
+      if (!SendBody(channel, reply, 0, sent)) return;
       if (!reply.resume) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      if (reply.resume && !WaitForResume(*reply.resume, m_wakeFd)) break;
-      if (!SendBody(fd, reply, sent, bodySize, m_wakeFd)) break;
+      if (reply.resume && !WaitForResume(*reply.resume, m_wakeFd)) return;
+      if (!SendBody(channel, reply, sent, bodySize)) return;
       continue;
     }
-    if (SendBody(fd, reply, 0, sent, m_wakeFd) &&
-        reply.failure == TestHttpReply::Failure::StallInBody) {
-      Stall(fd, m_wakeFd);
+    if (SendBody(channel, reply, 0, sent) && reply.failure == TestHttpReply::Failure::StallInBody) {
+      channel.Stall();
     }
-    break;
+    return;
   }
+}
+
+std::uint16_t RefusingPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   close(fd);
+  return ntohs(address.sin_port);
 }
 
 TestHttpReply PatternReply(std::uint64_t size, TestHttpReply::Failure failure,

@@ -1,9 +1,10 @@
 #pragma once
-// A small HTTP/1.1 server on 127.0.0.1 for tests and benchmarks. It keeps the
-// exact bytes of every request head it receives and answers with a reply the
-// test chose, which may misbehave: stall or close the connection at a given
-// point. Connections are kept alive until the client closes them. Stopping
-// the server (its destructor) ends every connection and joins every thread.
+// A small HTTP/1.1 server on 127.0.0.1 for tests and benchmarks, or HTTPS
+// when given a certificate. It keeps the exact bytes of every request head it
+// receives and answers with a reply the test chose, which may misbehave:
+// stall or close the connection at a given point. Connections are kept alive
+// until the client closes them. Stopping the server (its destructor) ends
+// every connection and joins every thread.
 
 #include <atomic>
 #include <cstdint>
@@ -54,15 +55,31 @@ TestHttpReply PatternReply(std::uint64_t size,
                            TestHttpReply::Failure failure = TestHttpReply::Failure::None,
                            std::uint64_t failureOffset = 4096);
 
+// A loopback port on which nothing listens: one bound and closed again, so a
+// connection to it is refused.
+std::uint16_t RefusingPort();
+
+// A server's certificate (followed by any intermediate ones) and its key,
+// as PEM files.
+struct TlsIdentity {
+  std::string certificateFile;
+  std::string keyFile;
+};
+
+struct ssl_ctx_st;
+
 class TestHttpServer {
  public:
   TestHttpServer();  // listens on a free loopback port; throws when it cannot
+  // The same over TLS with `identity`; a connection whose handshake fails is
+  // counted and closed.
+  explicit TestHttpServer(const TlsIdentity& identity);
   ~TestHttpServer();
   TestHttpServer(const TestHttpServer&) = delete;
   TestHttpServer& operator=(const TestHttpServer&) = delete;
 
   std::uint16_t Port() const { return m_port; }
-  // "http://127.0.0.1:<port>" followed by `target` (which starts with "/").
+  // "http://127.0.0.1:<port>" (https with TLS) followed by `target` (which starts with "/").
   std::string Url(std::string_view target) const;
 
   // The reply for every request whose target has no reply of its own.
@@ -79,11 +96,13 @@ class TestHttpServer {
   std::size_t ConnectionCount() const { return m_connectionCount; }
 
  private:
+  void Start();  // listens and starts accepting
   void AcceptLoop();
   void Serve(int fd);
   TestHttpReply ReplyFor(const std::string& head) const;
   void Record(const std::string& head);
 
+  ssl_ctx_st* m_tls = nullptr;  // set for HTTPS
   int m_listenFd = -1;
   int m_wakeFd = -1;  // eventfd: readable once the server stops
   std::uint16_t m_port = 0;
