@@ -173,7 +173,7 @@ UrlCheck CHttpConnection::SplitUrl(const std::string& url, HttpsChoice https) {
   return m_url.empty() ? UrlCheck::Unusable : UrlCheck::Usable;
 }
 
-void CHttpConnection::Connect() {
+void CHttpConnection::SetTarget() {
   Check(curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, m_scheme.c_str()));
   Check(curl_easy_setopt(m_easy, CURLOPT_URL, m_url.c_str()));
   Check(curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS,

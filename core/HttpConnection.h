@@ -1,6 +1,6 @@
 #pragma once
 // One HTTP or HTTPS GET over libcurl, with one operation per step of the transfer:
-// session, URL split, connection, request, headers, send, status, read block.
+// session, URL split, target, request, headers, send, status, body (ReceiveBody).
 // The request leaves the engine's multi handle in the destructor, on every
 // path; the engine keeps the handles, and a connection whose reply was read
 // to its end, for the next attempt.
@@ -77,7 +77,7 @@ class CHttpConnection {
   // server and port of the split URL, user and password left out), the one
   // scheme allowed, and how long the connection may take. Through a proxy an
   // https request goes through a CONNECT tunnel.
-  void Connect();
+  void SetTarget();
 
   // A GET for the object of the split URL, HTTP/1.1, redirections not followed.
   void OpenRequest();

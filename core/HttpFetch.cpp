@@ -88,8 +88,8 @@ RequestHeaderLines RequestHeaders(const CDownloadItem& item, const SettingsSnaps
   return headers;
 }
 
-void ThrowIfStopped(const CDownloadCore& app) {
-  if (!app.m_bRunning) throw CTearException(FETCH_STOPPED);
+void ThrowIfStopped(const CDownloadCore& core) {
+  if (!core.m_bRunning) throw CTearException(FETCH_STOPPED);
 }
 
 // Judges the body block by block as it arrives, keeps the shared progress
@@ -97,7 +97,7 @@ void ThrowIfStopped(const CDownloadCore& app) {
 // libcurl, so instead of throwing it ends the body and keeps the result.
 class BodyWriter final : public BodySink {
  public:
-  BodyWriter(CDownloadCore& app, CPartFile& file) : m_app(app), m_file(file) {}
+  BodyWriter(CDownloadCore& core, CPartFile& file) : m_app(core), m_file(file) {}
 
   // The system's error number of a failed write.
   int WriteError() const { return m_writeError; }
@@ -158,13 +158,13 @@ HttpsChoice ReadHttpsSetting(const SettingsSnapshot& settings) {
 
 // Steps of one attempt; each failure leaves by CTearException. The
 // connection and the part file are released while it unwinds.
-void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& engine,
+void FetchSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngine& engine,
                 const TransferLimits& limits) {
   // The attempt's settings come from one look at the file, so a user id is
   // never sent with the password of another version of it.
   const SettingsSnapshot settings;
   const ProxySetting proxy = ReadProxySetting(settings);
-  CHttpConnection connection(engine, app.m_bRunning, limits);
+  CHttpConnection connection(engine, core.m_bRunning, limits);
   connection.OpenSession(proxy.choice, proxy.name);
   switch (connection.SplitUrl(item.m_strUrl, ReadHttpsSetting(settings))) {
     case UrlCheck::Usable:
@@ -176,19 +176,19 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
           FETCH_BAD_URL, {FailureCause::UnusableUrl, "not an http or https URL: " + item.m_strUrl});
   }
 
-  app.SetStatusText("WAIT");
-  app.m_nPhase = PHASE_CONNECTING;
+  core.SetStatusText("WAIT");
+  core.m_nPhase = PHASE_CONNECTING;
   const RequestHeaderLines headers = RequestHeaders(item, settings);
 
-  ThrowIfStopped(app);
-  connection.Connect();
-  ThrowIfStopped(app);
+  ThrowIfStopped(core);
+  connection.SetTarget();
+  ThrowIfStopped(core);
   connection.OpenRequest();
-  ThrowIfStopped(app);
+  ThrowIfStopped(core);
   connection.AddHeaders(headers.lines);
   connection.Send();
 
-  ThrowIfStopped(app);
+  ThrowIfStopped(core);
   if (const long status = connection.QueryStatus(); status >= 300) {
     if (status == 401 && headers.withheldReason) {
       throw CTearException(FETCH_HTTP_ERROR, {FailureCause::CredentialsWithheld,
@@ -198,7 +198,7 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
     throw CTearException(FETCH_HTTP_ERROR, HttpStatusReason(status, connection.StatusPhrase()));
   }
 
-  app.SetStatusText("OK");
+  core.SetStatusText("OK");
   CPartFile file(engine.WriteBuffer());
   switch (file.Open(item.m_strLocalPath)) {
     case PartFileOpen::Opened:
@@ -208,9 +208,9 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
     case PartFileOpen::Failed:
       ThrowWriteError(item, errno);
   }
-  app.m_nPhase = PHASE_RECEIVING;
+  core.m_nPhase = PHASE_RECEIVING;
 
-  BodyWriter body(app, file);
+  BodyWriter body(core, file);
   connection.ReceiveBody(body);
   if (body.Verdict() == FETCH_WRITE_ERROR) ThrowWriteError(item, body.WriteError());
   if (body.Verdict() == FETCH_HTTP_ERROR) {
@@ -219,32 +219,32 @@ void FetchSteps(CDownloadCore& app, const CDownloadItem& item, CTransferEngine& 
   }
 
   if (!file.Flush()) ThrowWriteError(item, errno);
-  ThrowIfStopped(app);
+  ThrowIfStopped(core);
   if (body.Total() < kMinimumBodySize) {
     throw CTearException(FETCH_TOO_SHORT, TooShortReason(body.Total(), kMinimumBodySize));
   }
   if (!file.Commit()) ThrowWriteError(item, errno);
 }
 
-void ReportFailure(CDownloadCore& app, std::int32_t result, const FailureReason& reason) {
+void ReportFailure(CDownloadCore& core, std::int32_t result, const FailureReason& reason) {
   switch (result) {
     case FETCH_STOPPED:
-      app.SetStatusText("----");
+      core.SetStatusText("----");
       break;
     case FETCH_BUSY:
       // Not a failure: the worker waits for the other run, so no cause.
-      app.SetStatusText("BUSY", {FailureCause::None, "another run is fetching this file; waiting for it"});
+      core.SetStatusText("BUSY", {FailureCause::None, "another run is fetching this file; waiting for it"});
       break;
     case FETCH_NETWORK_ERROR:
     case FETCH_TOO_SHORT:
     case FETCH_BAD_URL:
     case FETCH_HTTP_ERROR:
-      app.SetStatusText("ERR", reason);
+      core.SetStatusText("ERR", reason);
       break;
     case FETCH_WRITE_ERROR:
-      app.SetStatusText("File Writing Error", reason);
+      core.SetStatusText("File Writing Error", reason);
       // After Stop or Skip the user has moved on; no box for a dead transfer.
-      if (app.m_bRunning) app.ShowMessageBox(GetMessageText("0008"), MessageButtons::Ok);
+      if (core.m_bRunning) core.ShowMessageBox(GetMessageText("0008"), MessageButtons::Ok);
       break;
     default:
       break;
@@ -253,31 +253,31 @@ void ReportFailure(CDownloadCore& app, std::int32_t result, const FailureReason&
 
 }  // namespace
 
-int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits) {
+int FetchItem(CDownloadCore& core, CDownloadItem& item, const TransferLimits& limits) {
   CTransferEngine engine;
-  return FetchItem(app, item, engine, limits);
+  return FetchItem(core, item, engine, limits);
 }
 
-int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
+int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
               const TransferLimits& limits) {
   FailureReason unused;
-  return FetchItem(app, item, engine, unused, limits);
+  return FetchItem(core, item, engine, unused, limits);
 }
 
-int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
+int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
               FailureReason& reason, const TransferLimits& limits) {
-  app.m_nPhase = PHASE_IDLE;
-  app.m_nBytesReceived = 0;
-  app.ClearStatusReason();
+  core.m_nPhase = PHASE_IDLE;
+  core.m_nBytesReceived = 0;
+  core.ClearStatusReason();
   std::int32_t result = FETCH_OK;
   reason = {};
   try {
-    FetchSteps(app, item, engine, limits);
+    FetchSteps(core, item, engine, limits);
   } catch (const CTearException& tear) {
     result = tear.m_nCode;
     reason = tear.m_reason;
   }
-  ReportFailure(app, result, reason);
-  app.m_nPhase = PHASE_IDLE;
+  ReportFailure(core, result, reason);
+  core.m_nPhase = PHASE_IDLE;
   return result;
 }

@@ -29,7 +29,7 @@ inline constexpr std::int64_t kMinimumBodySize = 10000;
 
 // Fetches item.m_strUrl into item.m_strLocalPath and returns a FetchResult.
 // Runs on the worker thread; reads SITE/PROXY_MODE, SITE/PROXY, SITE/USERID,
-// SITE/PASSWORD and SITE/HTTPS anew; keeps app.m_nPhase, m_nBytesReceived and
+// SITE/PASSWORD and SITE/HTTPS anew; keeps core.m_nPhase, m_nBytesReceived and
 // m_bDataArrived up to date and sets the status texts "WAIT", "OK", "ERR",
 // "----", "BUSY" and "File Writing Error" (a failure's status with its reason). A write failure
 // shows message "0008" while the run flag is set. The body is written to the local path plus
@@ -39,14 +39,14 @@ inline constexpr std::int64_t kMinimumBodySize = 10000;
 // another run holds it, the result is FETCH_BUSY and its file is untouched.
 // Returns within about `limits.runFlagPoll` of the run flag being cleared.
 // Every call makes and ends its own connection.
-int FetchItem(CDownloadCore& app, CDownloadItem& item, const TransferLimits& limits = {});
+int FetchItem(CDownloadCore& core, CDownloadItem& item, const TransferLimits& limits = {});
 
 // The same attempt through `engine`, which keeps a connection from one call
 // to the next when the server (and the proxy) stay the same. The worker
 // passes one engine for all of its attempts.
-int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine, const TransferLimits& limits = {});
+int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine, const TransferLimits& limits = {});
 
 // The same, and `reason` says why when the result is a failure other than
 // FETCH_STOPPED (else it is emptied).
-int FetchItem(CDownloadCore& app, CDownloadItem& item, CTransferEngine& engine,
+int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
               FailureReason& reason, const TransferLimits& limits = {});
