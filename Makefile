@@ -24,7 +24,8 @@ JOBS ?= $(shell nproc)
 BUILD := build
 SANITIZE_BUILD := build-sanitize
 TSAN_BUILD := build-tsan
-TSAN_TESTS := worker_download_test list_download_list_test cli_terminal_test queue_download_state_test
+# Every test of the areas whose threads meet in the download core.
+TSAN_TESTS := $(basename $(notdir $(wildcard $(foreach area,worker list cli queue,tests/*/$(area)_*_test.cpp))))
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
 PREFIX ?= $(HOME)/.local
 

@@ -70,7 +70,13 @@ CMainWnd::CMainWnd(CDownloadCore& app, MainWndHost& host, WindowPlace place, boo
   Bind(wxEVT_ICONIZE, &CMainWnd::OnIconize, this);
   Bind(wxEVT_LEFT_DOWN, &CMainWnd::OnBackgroundLeftDown, this);
   Bind(wxEVT_MOTION, [this](wxMouseEvent& event) {
-    UpdateStatusTip(event.GetPosition());
+    m_pointer = event.GetPosition();
+    UpdateStatusTip();
+    event.Skip();
+  });
+  Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent& event) {
+    m_pointer = wxDefaultPosition;
+    UpdateStatusTip();
     event.Skip();
   });
   Bind(wxEVT_CONTEXT_MENU, [](wxContextMenuEvent&) {});  // right clicks show nothing
@@ -286,12 +292,12 @@ void CMainWnd::DrawCurrentFilePanel() {
 }
 void CMainWnd::DrawStatusPanel() {
   if (m_app.GetStatusText() != m_painted.status) RefreshPanel(StatusPanelRect(GetSkin()));
-  UpdateStatusTip(ScreenToClient(wxGetMousePosition()));
+  UpdateStatusTip();
 }
 
-void CMainWnd::UpdateStatusTip(const wxPoint& pointer) {
+void CMainWnd::UpdateStatusTip() {
   const PanelRect box = StatusPanelRect(GetSkin());
-  const bool over = wxRect(box.x, box.y, box.w, box.h).Contains(pointer);
+  const bool over = wxRect(box.x, box.y, box.w, box.h).Contains(m_pointer);
   const wxString tip = over ? wxString::FromUTF8(m_app.GetStatusReason()) : wxString();
   if (tip == GetToolTipText()) return;
   if (tip.empty()) {

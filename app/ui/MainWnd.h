@@ -101,7 +101,12 @@ class CMainWnd : public wxFrame {
   void OnBackgroundLeftDown(wxMouseEvent& event);
   // The status panel's tooltip: why the last attempt failed, while the
   // pointer is over that panel; no tooltip elsewhere or without a reason.
-  void UpdateStatusTip(const wxPoint& pointer);
+  // The status panel's tooltip is its reason while the pointer is over the
+  // panel. The pointer is taken from the window's own mouse events: asking
+  // the display for it fails where there is no pointer (a Wayland seat
+  // without one).
+  void UpdateStatusTip();
+  wxPoint m_pointer = wxDefaultPosition;
 
   CDownloadCore& m_app;
   MainWndHost& m_host;
