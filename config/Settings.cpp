@@ -126,7 +126,9 @@ std::string SettingsSnapshot::Read(std::string_view section, std::string_view ke
   if (!ReadOverride(section, key, text)) text = m_file.Get(section, key, kAbsentMarker);
   if (text.starts_with(kAbsentMarker)) {
     // Written back only where the file still lacks the key: a value another
-    // writer has put there since is read instead, never overwritten.
+    // writer has put there since is read instead, never overwritten. A system
+    // install's user folder may not exist before the first write.
+    if (IsSystemInstall()) MakeFolderTree(UserConfigFolder());
     text = WriteProfileStringIfAbsent(SettingsPath(), section, key, DefaultSetting(section, key),
                                       kAbsentMarker);
   }
