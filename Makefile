@@ -18,6 +18,10 @@
 # make deb    builds, then packs the build into tunefetch_<version>_<arch>.deb
 #             in this folder (scripts/make-deb.sh): the program folder in
 #             /usr/lib/tunefetch, each user's settings in ~/.config/tunefetch/.
+# make format       rewrites every C++ file to .clang-format (clang-format-14).
+# make format-check  fails on any C++ file that differs from .clang-format.
+# make lint   clang-tidy over the display-free libraries and front ends
+#             (.clang-tidy, scripts/lint.sh); any warning fails.
 # make bench  the benchmarks (build/bench/bench_*), run one after another, then
 #             tunefetch-cli against curl and wget (bench/downloaders.sh).
 JOBS ?= $(shell nproc)
@@ -29,7 +33,7 @@ TSAN_TESTS := $(basename $(notdir $(wildcard $(foreach area,worker list cli queu
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTF_WERROR=ON
 PREFIX ?= $(HOME)/.local
 
-.PHONY: deps deps-build deps-test deps-demo deps-bench build demo test test-main test-sanitize test-thread test-fuzz fuzz fuzz-build bench clean install uninstall deb
+.PHONY: deps deps-build deps-test deps-demo deps-bench build demo test test-main test-sanitize test-thread test-fuzz fuzz fuzz-build bench clean install uninstall deb format format-check lint test-lint
 
 # The packages each kind of work needs (scripts/install-deps.sh): a plain
 # build asks only for the build group, so a user who is not root and has it
@@ -45,7 +49,7 @@ build: deps-build
 demo: build deps-demo
 	bash scripts/demo.sh $(BUILD)
 
-test: test-fuzz test-sanitize test-main test-thread
+test: test-fuzz test-sanitize test-main test-lint test-thread
 
 # The libFuzzer targets of tests/fuzz (built with clang in build-fuzz):
 # test-fuzz gives them about 20 seconds in all, fuzz FUZZ_SECONDS each. Any
@@ -94,3 +98,15 @@ deb: build deps-test
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) build-fuzz
+
+CLANG_FORMAT := clang-format-14
+FORMATTED = $(shell git ls-files '*.cpp' '*.h')
+
+format: deps-test
+	$(CLANG_FORMAT) -i $(FORMATTED)
+
+format-check: deps-test
+	$(CLANG_FORMAT) --dry-run --Werror $(FORMATTED)
+
+lint test-lint: build deps-test
+	scripts/lint.sh $(BUILD)

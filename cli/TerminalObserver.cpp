@@ -42,7 +42,7 @@ std::size_t StandardErrorColumns() {
 
 TerminalObserver::TerminalObserver(CDownloadCore& core, Style style) : m_core(core), m_style(style) {}
 
-void TerminalObserver::SetListName(std::string name) {
+void TerminalObserver::SetListName(const std::string& name) {
   std::lock_guard lock(m_outputMutex);
   m_listName = TerminalSafe(name);
   m_nRefusedInList = 0;

@@ -28,7 +28,7 @@ class TerminalObserver : public DownloadObserver {
   TerminalObserver(CDownloadCore& core, Style style);
 
   // The list about to be loaded, named in reports of refused lines.
-  void SetListName(std::string name);
+  void SetListName(const std::string& name);
 
   // The list named by SetListName has been read: reports how many refused
   // lines were not reported one by one.

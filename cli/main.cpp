@@ -76,7 +76,8 @@ class StopSignals {
   }
   ~StopSignals() {
     m_over = true;
-    pthread_kill(m_waiter.native_handle(), SIGTERM);  // ends the waiter's sigwait
+    // Wakes the waiter's sigwait, where SIGTERM is blocked and taken, not fatal.
+    pthread_kill(m_waiter.native_handle(), SIGTERM);  // NOLINT(bugprone-bad-signal-to-kill-thread)
     m_waiter.join();
   }
   StopSignals(const StopSignals&) = delete;

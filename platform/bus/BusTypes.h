@@ -19,6 +19,7 @@ inline constexpr std::uint32_t WM_USER = 0x0400;
 struct BusWindowHandle {
   std::uint64_t id = 0;
   explicit operator bool() const { return id != 0; }
+  // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 misreads the defaulted comparison
   auto operator<=>(const BusWindowHandle&) const = default;
 };
 
