@@ -30,8 +30,13 @@ class CliTest : public ::testing::Test {
     // A link to the built program in a folder of its own: the program folder,
     // and so the settings file, is the link's folder, not build/bin.
     std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch-cli", program / "tunefetch-cli");
+    WriteSettings();
+  }
+
+  // The program's settings; `general` adds lines to its GENERAL section.
+  void WriteSettings(const std::string& general = {}) {
     WriteFileText(program / "tunefetch.ini",
-                  "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[PLAY]\nAUTO_CLEAR=0\n[CACHE]\nSAVE_DIR=" +
+                  "[GENERAL]\nLANGUAGE=English\n" + general + "[SITE]\nPROXY_MODE=0\n[PLAY]\nAUTO_CLEAR=0\n[CACHE]\nSAVE_DIR=" +
                       save.Path() + "/\n");
   }
 
@@ -165,6 +170,7 @@ TEST_F(CliTest, FailedItemIsReportedWithItsReason) {
 }
 
 TEST_F(CliTest, InterruptStopsAtOnceAndLeavesNoPartFile) {
+  WriteSettings("RESUME=0\n");  // so nothing of the file stays
   server.SetReply(PatternReply(1 << 20, TestHttpReply::Failure::StallInBody));
   for (int signal : {SIGINT, SIGTERM}) {
     const pid_t pid = Start({"--quiet", List("slow.mp3\n")});
