@@ -182,6 +182,43 @@ TEST_F(CliTest, InterruptStopsAtOnceAndLeavesNoPartFile) {
   }
 }
 
+// A run killed in the middle of a file, or interrupted (the terminal's Stop),
+// leaves what it had written; the next run of the list asks only for the
+// rest and ends with the exact file.
+TEST_F(CliTest, RunAfterAKillOrInterruptContinuesTheFile) {
+  TestHttpReply reply = PatternReply(1 << 20, TestHttpReply::Failure::StallInBody, 600000);
+  reply.headers.push_back("ETag: \"v1\"");
+  reply.ranges = TestHttpReply::Ranges::Honour;  // a ranged reply is never cut off
+  server.SetReply(reply);
+  const std::string list = List("slow.mp3\n");
+  const std::string part = save / "slow.mp3.part";
+  struct Case {
+    int signal;
+    int status;  // of the interrupted run
+  };
+  for (const Case& c : {Case{SIGKILL, -1}, Case{SIGINT, 128 + SIGINT}}) {
+    SCOPED_TRACE(c.signal);
+    std::filesystem::remove(save / "slow.mp3");
+    const std::size_t before = server.RequestCount();
+    const pid_t pid = Start({"--quiet", list});
+    ASSERT_TRUE(WaitUntil([&] {
+      std::error_code error;
+      return std::filesystem::file_size(part, error) >= 64 * 1024 && !error;
+    }));
+    kill(pid, c.signal);
+    EXPECT_EQ(WaitForChildExit(pid, 5s), c.status);
+    const std::uintmax_t kept = std::filesystem::file_size(part);
+
+    EXPECT_EQ(Run({"--quiet", list}), 0) << Output();
+    EXPECT_EQ(ReadFileText(save / "slow.mp3"), PatternBody(1 << 20));
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size() - before, 2u);
+    EXPECT_NE(requests.back().find("Range: bytes=" + std::to_string(kept - kept % 1024) + "-\r\n"),
+              std::string::npos)
+        << requests.back();
+  }
+}
+
 // A list is read until it ends, which a pipe may never do: Ctrl-C and
 // SIGTERM end the reading as they end a transfer, and endless refused lines
 // are counted rather than printed.
