@@ -102,7 +102,10 @@ class BodyWriter final : public BodySink {
   // kBlockSize), so its blocks stay at the file's block offsets.
   BodyWriter(CDownloadCore& core, CPartFile& file, std::int64_t offset)
       : m_app(core), m_file(file), m_total(offset) {
-    Publish();
+    // Before the total that includes them, so that a reader who sees the
+    // total sees them too.
+    m_app.m_nBytesResumed = ClampedCount(offset);
+    m_app.m_nBytesReceived = ClampedCount(offset);
   }
 
   // The system's error number of a failed write.
@@ -139,10 +142,10 @@ class BodyWriter final : public BodySink {
   // at its maximum. It and m_bDataArrived are only shown (nothing else is
   // published through them), so they are stored without ordering: a full
   // barrier per block costs more than judging the block.
-  void Publish() {
-    m_app.m_nBytesReceived.store(static_cast<std::int32_t>(std::min<std::int64_t>(
-                                     m_total, std::numeric_limits<std::int32_t>::max())),
-                                 std::memory_order_relaxed);
+  void Publish() { m_app.m_nBytesReceived.store(ClampedCount(m_total), std::memory_order_relaxed); }
+  static std::int32_t ClampedCount(std::int64_t bytes) {
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(bytes, std::numeric_limits<std::int32_t>::max()));
   }
 
   bool Fail(std::int32_t verdict) {
@@ -348,6 +351,7 @@ int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
               FailureReason& reason, const TransferLimits& limits) {
   core.m_nPhase = PHASE_IDLE;
   core.m_nBytesReceived = 0;
+  core.m_nBytesResumed = 0;
   core.ClearStatusReason();
   std::int32_t result = FETCH_OK;
   reason = {};
