@@ -68,9 +68,9 @@ class CPartFile {
   // replacing whatever at that name is not a regular file of ours.
   PartFileOpen Open(const std::string& targetPath);
   // The same, but a part file left by an earlier transfer keeps its bytes up
-  // to the last whole block of kResumeBlock (all of them are dropped when it
-  // has no validator), for ResumeOffset; and the file is kept, not removed,
-  // unless Commit or Discard.
+  // to its last whole block of `resumeBlock` bytes (none when it has no
+  // validator), for ResumeOffset; and the file is kept, not removed, unless
+  // Commit or Discard (an empty one is removed).
   PartFileOpen OpenToResume(const std::string& targetPath, std::size_t resumeBlock);
   // Bytes kept from an earlier transfer; writes continue after them.
   std::int64_t ResumeOffset() const { return m_resumeOffset; }
