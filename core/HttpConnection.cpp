@@ -266,9 +266,9 @@ void CHttpConnection::ThrowFailure(CURLcode code) const {
   if (code == CURLE_PARTIAL_FILE) {
     curl_off_t expected = -1;
     curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
-    throw CTearException(
-        FETCH_NETWORK_ERROR,
-        CutBodyReason(m_bodyOffset + m_bodyArrived, expected < 0 ? expected : m_bodyOffset + expected));
+    throw CTearException(FETCH_NETWORK_ERROR,
+                         CutBodyReason(m_bodyOffset + m_bodyArrived,
+                                       expected < 0 ? expected : m_bodyOffset + expected));
   }
   long systemError = 0;
   curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &systemError);

@@ -182,7 +182,8 @@ std::string ReplyValidator(const CHttpConnection& connection) {
 bool ContinuesFile(const CHttpConnection& connection, long status, std::int64_t from,
                    const std::string& validator) {
   return status == 206 &&
-         connection.ReplyHeader("Content-Range").starts_with("bytes " + std::to_string(from) + "-") &&
+         connection.ReplyHeader("Content-Range")
+             .starts_with("bytes " + std::to_string(from) + "-") &&
          ReplyValidator(connection) == validator;
 }
 
@@ -258,9 +259,10 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
   }
   if (status >= 300) {
     if (status == 401 && headers.withheldReason) {
-      throw CTearException(FETCH_HTTP_ERROR, {FailureCause::CredentialsWithheld,
-                                              HttpStatusReason(status, connection->StatusPhrase()).text +
-                                                  "; " + headers.withheldReason});
+      throw CTearException(FETCH_HTTP_ERROR,
+                           {FailureCause::CredentialsWithheld,
+                            HttpStatusReason(status, connection->StatusPhrase()).text + "; " +
+                                headers.withheldReason});
     }
     throw CTearException(FETCH_HTTP_ERROR, HttpStatusReason(status, connection->StatusPhrase()));
   }

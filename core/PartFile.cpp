@@ -127,7 +127,8 @@ bool CPartFile::KeepResumable(std::size_t resumeBlock) {
   const auto block = static_cast<off_t>(resumeBlock);
   m_resumeOffset = m_validator.empty() ? 0 : info.st_size - info.st_size % block;
   if (m_resumeOffset == 0) m_validator.clear();
-  return ftruncate(m_fd, m_resumeOffset) == 0 && lseek(m_fd, m_resumeOffset, SEEK_SET) == m_resumeOffset;
+  return ftruncate(m_fd, m_resumeOffset) == 0 &&
+         lseek(m_fd, m_resumeOffset, SEEK_SET) == m_resumeOffset;
 }
 
 bool CPartFile::Restart(const std::string& validator) {

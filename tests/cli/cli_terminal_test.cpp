@@ -35,9 +35,10 @@ class CliTest : public ::testing::Test {
 
   // The program's settings; `general` adds lines to its GENERAL section.
   void WriteSettings(const std::string& general = {}) {
-    WriteFileText(program / "tunefetch.ini",
-                  "[GENERAL]\nLANGUAGE=English\n" + general + "[SITE]\nPROXY_MODE=0\n[PLAY]\nAUTO_CLEAR=0\n[CACHE]\nSAVE_DIR=" +
-                      save.Path() + "/\n");
+    WriteFileText(
+        program / "tunefetch.ini",
+        "[GENERAL]\nLANGUAGE=English\n" + general +
+            "[SITE]\nPROXY_MODE=0\n[PLAY]\nAUTO_CLEAR=0\n[CACHE]\nSAVE_DIR=" + save.Path() + "/\n");
   }
 
   std::string List(const std::string& lines, const std::string& name = "list.mpq") {

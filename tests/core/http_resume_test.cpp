@@ -63,10 +63,10 @@ TEST_F(HttpResumeTest, SecondAttemptContinuesOnlyTheSameFileFromTheKeptBlocks) {
     std::string firstValidator;
     std::string laterValidator;
     Ranges ranges;
-    std::uint64_t size = 50000;      // of the file at the first attempt
+    std::uint64_t size = 50000;       // of the file at the first attempt
     std::uint64_t laterSize = 50000;  // at the later ones
-    std::uint64_t cutAt = 20000;     // where the first attempt is cut off
-    std::string rangeAsked;          // the Range and If-Range lines of the second request
+    std::uint64_t cutAt = 20000;      // where the first attempt is cut off
+    std::string rangeAsked;           // the Range and If-Range lines of the second request
     std::size_t requests = 2;
   };
   // 20000 bytes arrived: 19 whole blocks are kept.
@@ -105,8 +105,9 @@ TEST_F(HttpResumeTest, SecondAttemptContinuesOnlyTheSameFileFromTheKeptBlocks) {
     ASSERT_EQ(requests.size() - before, c.requests);
     const std::string& second = requests[before + 1];
     const std::size_t rangeAt = second.find("Range: ");
-    EXPECT_EQ(rangeAt == std::string::npos ? "" : second.substr(rangeAt, second.size() - rangeAt - 2),
-              c.rangeAsked);
+    EXPECT_EQ(
+        rangeAt == std::string::npos ? "" : second.substr(rangeAt, second.size() - rangeAt - 2),
+        c.rangeAsked);
     // A second request, made afresh, asks for the whole file.
     if (c.requests == 3) {
       EXPECT_EQ(requests.back().find("Range:"), std::string::npos);
