@@ -177,6 +177,19 @@ std::string ReplyValidator(const CHttpConnection& connection) {
   return HasControlCharacter(validator) ? std::string() : validator;
 }
 
+// What is kept with a part file: the item's URL and the reply's validator,
+// on two lines, so that bytes are never continued from another URL whose
+// file happens to carry the same validator (two lists naming one file).
+std::string ValidatorRecord(const std::string& url, const std::string& validator) {
+  return validator.empty() ? std::string() : url + '\n' + validator;
+}
+// The validator of a record kept for `url`, or empty text.
+std::string RecordedValidator(const std::string& record, const std::string& url) {
+  if (!record.starts_with(url + '\n')) return {};
+  std::string validator = record.substr(url.size() + 1);
+  return HasControlCharacter(validator) ? std::string() : validator;
+}
+
 // Only a 206 that starts where the kept bytes end, of the same version of
 // the file, continues them.
 bool ContinuesFile(const CHttpConnection& connection, long status, std::int64_t from,
@@ -230,8 +243,8 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
   // holds; held from then on, no other run can change it meanwhile.
   const bool resume = settings.ReadInt("GENERAL", "RESUME", -1) != 0;
   if (resume) ThrowUnlessOpened(file.OpenToResume(item.m_strLocalPath, kBlockSize), item);
-  const std::string& validator = file.Validator();
-  const std::int64_t from = HasControlCharacter(validator) ? 0 : file.ResumeOffset();
+  const std::string validator = RecordedValidator(file.Validator(), item.m_strUrl);
+  const std::int64_t from = validator.empty() ? 0 : file.ResumeOffset();
 
   const auto sendRequest = [&](std::int64_t rangeFrom) {
     std::vector<std::string> lines = headers.lines;
@@ -270,7 +283,7 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
   core.SetStatusText("OK");
   if (!resume) {
     ThrowUnlessOpened(file.Open(item.m_strLocalPath), item);
-  } else if (!continues && !file.Restart(ReplyValidator(*connection))) {
+  } else if (!continues && !file.Restart(ValidatorRecord(item.m_strUrl, ReplyValidator(*connection)))) {
     ThrowWriteError(item, errno);
   }
   connection->SetBodyOffset(file.ResumeOffset());

@@ -115,8 +115,8 @@ PartFileOpen CPartFile::OpenHeld(const std::string& targetPath, std::size_t resu
 }
 
 bool CPartFile::KeepResumable(std::size_t resumeBlock) {
-  // Validators are short; one that does not fit is not ours to trust.
-  std::array<char, 512> value{};
+  // A record that does not fit a page is not ours to trust.
+  std::array<char, 4096> value{};
   const ssize_t length = fgetxattr(m_fd, kValidatorAttribute, value.data(), value.size());
   m_validator.assign(value.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
   struct stat info {};

@@ -38,7 +38,8 @@ inline constexpr std::size_t kPartFileBufferSize = 64 * 1024;
 // Appended to a target's path to name its part file.
 inline constexpr std::string_view kPartFileSuffix = ".part";
 
-// Where the validator (ETag or Last-Modified) of a kept part file's body is kept.
+// Where what identifies a kept part file's body (for a transfer: its URL and
+// the server's ETag or Last-Modified) is kept.
 inline constexpr const char* kValidatorAttribute = "user.tunefetch.validator";
 
 enum class PartFileOpen {
@@ -74,7 +75,7 @@ class CPartFile {
   PartFileOpen OpenToResume(const std::string& targetPath, std::size_t resumeBlock);
   // Bytes kept from an earlier transfer; writes continue after them.
   std::int64_t ResumeOffset() const { return m_resumeOffset; }
-  // The validator kept with those bytes (empty when none is kept).
+  // What identifies those bytes, as Restart kept it (empty when none is kept).
   const std::string& Validator() const { return m_validator; }
   // Drops every byte kept, to take a body from its start, and keeps
   // `validator` (none when empty) with the file; false on failure.

@@ -68,6 +68,7 @@ TEST_F(HttpResumeTest, SecondAttemptContinuesOnlyTheSameFileFromTheKeptBlocks) {
     std::uint64_t cutAt = 20000;      // where the first attempt is cut off
     std::string rangeAsked;           // the Range and If-Range lines of the second request
     std::size_t requests = 2;
+    const char* laterTarget = "/a.mp3";  // the URL of the later attempts
   };
   // 20000 bytes arrived: 19 whole blocks are kept.
   const std::string range = "Range: bytes=19456-\r\n";
@@ -85,6 +86,8 @@ TEST_F(HttpResumeTest, SecondAttemptContinuesOnlyTheSameFileFromTheKeptBlocks) {
       {"wrong range", kEtag, kEtag, Ranges::WrongStart, 50000, 50000, 20000,
        range + "If-Range: \"v1\"\r\n", 3},
       {"no validator", "", "", Ranges::Honour, 50000, 50000, 20000, ""},
+      // Another list names the same file from another URL.
+      {"other URL", kEtag, kEtag, Ranges::Honour, 50000, 50000, 20000, "", 2, "/b.mp3"},
       // Too short for a file only when the kept bytes are not counted.
       {"whole file counts", kEtag, kEtag, Ranges::Honour, 12000, 12000, 8000,
        "Range: bytes=7168-\r\nIf-Range: \"v1\"\r\n"},
@@ -92,12 +95,14 @@ TEST_F(HttpResumeTest, SecondAttemptContinuesOnlyTheSameFileFromTheKeptBlocks) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::filesystem::remove(item.m_strLocalPath);
+    item.m_strUrl = server.Url("/a.mp3");
     server.SetReply(File(c.size, c.firstValidator, c.ranges, c.cutAt));
     const std::size_t before = server.RequestCount();
     ASSERT_EQ(Fetch(), FETCH_NETWORK_ERROR);
     EXPECT_EQ(std::filesystem::file_size(item.m_strLocalPath + ".part"), c.cutAt);
 
     server.SetReply(File(c.laterSize, c.laterValidator, c.ranges));
+    item.m_strUrl = server.Url(c.laterTarget);
     EXPECT_EQ(Fetch(), FETCH_OK) << reason.text;
     EXPECT_EQ(ReadFileText(item.m_strLocalPath), PatternBody(c.laterSize));
     EXPECT_EQ(app.m_nBytesReceived, static_cast<std::int32_t>(c.laterSize));
