@@ -119,7 +119,8 @@ void TerminalObserver::Tick() {
       .name = m_currentName,
       .bytes = bytes,
       .expectedSize = expectedSize,
-      .bytesPerSecond = m_rate.Add(RateMeter::Clock::now(), bytes),
+      // Bytes a resumed transfer found on disk are not part of the rate.
+      .bytesPerSecond = m_rate.Add(RateMeter::Clock::now(), bytes - m_core.m_nBytesResumed),
       .fileNumber = m_nDoneFiles + 1,
       .fileCount = std::max(m_nRunFiles, m_nDoneFiles + 1),
       .runBytes = m_nDoneSize + (expectedSize > 0 ? std::min(bytes, expectedSize) : bytes),

@@ -31,6 +31,9 @@ constexpr DefaultRow kDefaults[] = {
     {"GENERAL", "CONTINUE_AFTER_ERROR", "0"},
     {"GENERAL", "CONNECT_RETRY", "1"},
     {"GENERAL", "LANGUAGE", kLocaleLanguage},
+    // Beyond the design, which threw away what it had of a file that
+    // failed; "0" still does.
+    {"GENERAL", "RESUME", "1"},
     {"DISP", "MINIMIZE_START", "0"},
     {"DISP", "SMALL_START", "0"},
     {"DISP", "POSITION", "100,100"},

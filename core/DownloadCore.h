@@ -137,6 +137,9 @@ class CDownloadCore {
   // nothing, a list being read ends at its next line and no worker starts.
   std::atomic<bool> m_bClosing{false};
   std::atomic<std::int32_t> m_nBytesReceived{0};   // bytes of the current transfer
+  // Of m_nBytesReceived, those a resumed transfer found in its part file:
+  // counted as fetched, but not as arriving now (the rate leaves them out).
+  std::atomic<std::int32_t> m_nBytesResumed{0};
   std::atomic<bool> m_bDataArrived{false};         // set per block, cleared by the timer
   std::atomic<bool> m_bRunning{false};             // the worker's run flag
   std::atomic<std::int32_t> m_nPhase{PHASE_IDLE};  // a TransferPhase

@@ -181,6 +181,7 @@ void CDownloadCore::DownloadWorkerProc() {
   m_nPhase = PHASE_IDLE;
   m_pCurrentItem = nullptr;
   m_nBytesReceived = 0;
+  m_nBytesResumed = 0;
   m_nLastResult = result;
   ClearWorker();
 }

@@ -231,6 +231,12 @@ long CHttpConnection::QueryStatus() const {
   return status;
 }
 
+std::string CHttpConnection::ReplyHeader(const char* name) const {
+  curl_header* header = nullptr;
+  if (curl_easy_header(m_easy, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK) return {};
+  return header->value;
+}
+
 void CHttpConnection::ReceiveBody(BodySink& sink) {
   m_sink = &sink;
   // What came with the head goes first; the chunk libcurl kept back while
@@ -260,7 +266,9 @@ void CHttpConnection::ThrowFailure(CURLcode code) const {
   if (code == CURLE_PARTIAL_FILE) {
     curl_off_t expected = -1;
     curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
-    throw CTearException(FETCH_NETWORK_ERROR, CutBodyReason(m_bodyArrived, expected));
+    throw CTearException(FETCH_NETWORK_ERROR,
+                         CutBodyReason(m_bodyOffset + m_bodyArrived,
+                                       expected < 0 ? expected : m_bodyOffset + expected));
   }
   long systemError = 0;
   curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &systemError);

@@ -94,6 +94,12 @@ class CHttpConnection {
   long QueryStatus() const;
   // The reason phrase of the reply's status line, as the server sent it.
   const std::string& StatusPhrase() const { return m_statusPhrase; }
+  // The value of the reply's header `name` (its last one), or empty text.
+  std::string ReplyHeader(const char* name) const;
+
+  // The body continues a file that already holds `offset` bytes: a body cut
+  // short is reported with the file's sizes, not the reply's.
+  void SetBodyOffset(std::int64_t offset) { m_bodyOffset = offset; }
 
   // Hands the body to `sink` as it arrives and returns once the body is
   // complete, the sink has taken no more, or the run flag was found cleared.
@@ -131,6 +137,7 @@ class CHttpConnection {
   std::array<char, CURL_ERROR_SIZE> m_errorText{};  // libcurl's words on the last failure
   std::string m_statusPhrase;                       // of the last status line seen
   std::int64_t m_bodyArrived = 0;                   // body bytes libcurl has delivered
+  std::int64_t m_bodyOffset = 0;                    // file bytes before the body
 
   // libcurl reads the socket up to kReceiveBufferSize at a time. While the
   // reader keeps up, a read takes what one wake-up brings (about 100 KB on

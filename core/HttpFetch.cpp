@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -97,7 +98,15 @@ void ThrowIfStopped(const CDownloadCore& core) {
 // libcurl, so instead of throwing it ends the body and keeps the result.
 class BodyWriter final : public BodySink {
  public:
-  BodyWriter(CDownloadCore& core, CPartFile& file) : m_app(core), m_file(file) {}
+  // The body continues a file that holds `offset` bytes (a multiple of
+  // kBlockSize), so its blocks stay at the file's block offsets.
+  BodyWriter(CDownloadCore& core, CPartFile& file, std::int64_t offset)
+      : m_app(core), m_file(file), m_total(offset) {
+    // Before the total that includes them, so that a reader who sees the
+    // total sees them too.
+    m_app.m_nBytesResumed = ClampedCount(offset);
+    m_app.m_nBytesReceived = ClampedCount(offset);
+  }
 
   // The system's error number of a failed write.
   int WriteError() const { return m_writeError; }
@@ -114,13 +123,7 @@ class BodyWriter final : public BodySink {
         return Fail(FETCH_HTTP_ERROR);
       accepted += block.size();
       m_total += static_cast<std::int64_t>(block.size());
-      // The shared counter is 32 bits wide; it stops at its maximum. Both
-      // are only shown (nothing else is published through them), so they
-      // are stored without ordering: a full barrier per block costs more
-      // than judging the block.
-      m_app.m_nBytesReceived.store(static_cast<std::int32_t>(std::min<std::int64_t>(
-                                       m_total, std::numeric_limits<std::int32_t>::max())),
-                                   std::memory_order_relaxed);
+      Publish();
       m_app.m_bDataArrived.store(true, std::memory_order_relaxed);
     }
     if (!m_file.Write(blocks.data(), accepted)) {
@@ -135,6 +138,16 @@ class BodyWriter final : public BodySink {
   std::int64_t Total() const { return m_total; }
 
  private:
+  // The shared counter counts the whole file and is 32 bits wide; it stops
+  // at its maximum. It and m_bDataArrived are only shown (nothing else is
+  // published through them), so they are stored without ordering: a full
+  // barrier per block costs more than judging the block.
+  void Publish() { m_app.m_nBytesReceived.store(ClampedCount(m_total), std::memory_order_relaxed); }
+  static std::int32_t ClampedCount(std::int64_t bytes) {
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(bytes, std::numeric_limits<std::int32_t>::max()));
+  }
+
   bool Fail(std::int32_t verdict) {
     m_verdict = verdict;
     return false;
@@ -142,7 +155,7 @@ class BodyWriter final : public BodySink {
 
   CDownloadCore& m_app;
   CPartFile& m_file;
-  std::int64_t m_total = 0;
+  std::int64_t m_total;
   std::int32_t m_verdict = FETCH_OK;
   int m_writeError = 0;
 };
@@ -156,62 +169,128 @@ HttpsChoice ReadHttpsSetting(const SettingsSnapshot& settings) {
   return settings.ReadInt("SITE", "HTTPS", -1) == 0 ? HttpsChoice::Refused : HttpsChoice::Allowed;
 }
 
-// Steps of one attempt; each failure leaves by CTearException. The
-// connection and the part file are released while it unwinds.
-void FetchSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngine& engine,
-                const TransferLimits& limits) {
-  // The attempt's settings come from one look at the file, so a user id is
-  // never sent with the password of another version of it.
-  const SettingsSnapshot settings;
-  const ProxySetting proxy = ReadProxySetting(settings);
-  CHttpConnection connection(engine, core.m_bRunning, limits);
-  connection.OpenSession(proxy.choice, proxy.name);
-  switch (connection.SplitUrl(item.m_strUrl, ReadHttpsSetting(settings))) {
-    case UrlCheck::Usable:
-      break;
-    case UrlCheck::HttpsRefused:
-      throw CTearException(FETCH_BAD_URL, {FailureCause::HttpsOff, "https is off (SITE/HTTPS=0)"});
-    case UrlCheck::Unusable:
-      throw CTearException(
-          FETCH_BAD_URL, {FailureCause::UnusableUrl, "not an http or https URL: " + item.m_strUrl});
-  }
+// The validator of the reply's body: its ETag, else its Last-Modified; none
+// when it would not fit a request line.
+std::string ReplyValidator(const CHttpConnection& connection) {
+  std::string validator = connection.ReplyHeader("ETag");
+  if (validator.empty()) validator = connection.ReplyHeader("Last-Modified");
+  return HasControlCharacter(validator) ? std::string() : validator;
+}
 
-  core.SetStatusText("WAIT");
-  core.m_nPhase = PHASE_CONNECTING;
-  const RequestHeaderLines headers = RequestHeaders(item, settings);
+// What is kept with a part file: the item's URL and the reply's validator,
+// on two lines, so that bytes are never continued from another URL whose
+// file happens to carry the same validator (two lists naming one file).
+std::string ValidatorRecord(const std::string& url, const std::string& validator) {
+  return validator.empty() ? std::string() : url + '\n' + validator;
+}
+// The validator of a record kept for `url`, or empty text.
+std::string RecordedValidator(const std::string& record, const std::string& url) {
+  if (!record.starts_with(url + '\n')) return {};
+  std::string validator = record.substr(url.size() + 1);
+  return HasControlCharacter(validator) ? std::string() : validator;
+}
 
-  ThrowIfStopped(core);
-  connection.SetTarget();
-  ThrowIfStopped(core);
-  connection.OpenRequest();
-  ThrowIfStopped(core);
-  connection.AddHeaders(headers.lines);
-  connection.Send();
+// Only a 206 that starts where the kept bytes end, of the same version of
+// the file, continues them.
+bool ContinuesFile(const CHttpConnection& connection, long status, std::int64_t from,
+                   const std::string& validator) {
+  return status == 206 &&
+         connection.ReplyHeader("Content-Range")
+             .starts_with("bytes " + std::to_string(from) + "-") &&
+         ReplyValidator(connection) == validator;
+}
 
-  ThrowIfStopped(core);
-  if (const long status = connection.QueryStatus(); status >= 300) {
-    if (status == 401 && headers.withheldReason) {
-      throw CTearException(FETCH_HTTP_ERROR, {FailureCause::CredentialsWithheld,
-                                              HttpStatusReason(status, connection.StatusPhrase()).text +
-                                                  "; " + headers.withheldReason});
-    }
-    throw CTearException(FETCH_HTTP_ERROR, HttpStatusReason(status, connection.StatusPhrase()));
-  }
-
-  core.SetStatusText("OK");
-  CPartFile file(engine.WriteBuffer());
-  switch (file.Open(item.m_strLocalPath)) {
+void ThrowUnlessOpened(PartFileOpen opened, const CDownloadItem& item) {
+  switch (opened) {
     case PartFileOpen::Opened:
-      break;
+      return;
     case PartFileOpen::Busy:
       throw CTearException(FETCH_BUSY);
     case PartFileOpen::Failed:
       ThrowWriteError(item, errno);
   }
+}
+
+// Steps of one attempt; each failure leaves by CTearException. The
+// connection is released while it unwinds.
+void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngine& engine,
+                   const TransferLimits& limits, CPartFile& file) {
+  // The attempt's settings come from one look at the file, so a user id is
+  // never sent with the password of another version of it.
+  const SettingsSnapshot settings;
+  const ProxySetting proxy = ReadProxySetting(settings);
+  std::optional<CHttpConnection> connection;
+  const auto openConnection = [&] {
+    connection.emplace(engine, core.m_bRunning, limits);
+    connection->OpenSession(proxy.choice, proxy.name);
+    switch (connection->SplitUrl(item.m_strUrl, ReadHttpsSetting(settings))) {
+      case UrlCheck::Usable:
+        break;
+      case UrlCheck::HttpsRefused:
+        throw CTearException(FETCH_BAD_URL,
+                             {FailureCause::HttpsOff, "https is off (SITE/HTTPS=0)"});
+      case UrlCheck::Unusable:
+        throw CTearException(FETCH_BAD_URL, {FailureCause::UnusableUrl,
+                                             "not an http or https URL: " + item.m_strUrl});
+    }
+  };
+  openConnection();
+
+  core.SetStatusText("WAIT");
+  core.m_nPhase = PHASE_CONNECTING;
+  const RequestHeaderLines headers = RequestHeaders(item, settings);
+  // A file to resume is taken before the request, which depends on what it
+  // holds; held from then on, no other run can change it meanwhile.
+  const bool resume = settings.ReadInt("GENERAL", "RESUME", -1) != 0;
+  if (resume) ThrowUnlessOpened(file.OpenToResume(item.m_strLocalPath, kBlockSize), item);
+  const std::string validator = RecordedValidator(file.Validator(), item.m_strUrl);
+  const std::int64_t from = validator.empty() ? 0 : file.ResumeOffset();
+
+  const auto sendRequest = [&](std::int64_t rangeFrom) {
+    std::vector<std::string> lines = headers.lines;
+    if (rangeFrom > 0) {
+      lines.push_back("Range: bytes=" + std::to_string(rangeFrom) + "-");
+      lines.push_back("If-Range: " + validator);
+    }
+    ThrowIfStopped(core);
+    connection->SetTarget();
+    ThrowIfStopped(core);
+    connection->OpenRequest();
+    ThrowIfStopped(core);
+    connection->AddHeaders(lines);
+    connection->Send();
+    ThrowIfStopped(core);
+    return connection->QueryStatus();
+  };
+  long status = sendRequest(from);
+  const bool continues = from > 0 && ContinuesFile(*connection, status, from, validator);
+  // A range the server cannot give, or one of another version of the file:
+  // the file is asked for again from its start.
+  if (from > 0 && !continues && (status == 206 || status == 416)) {
+    openConnection();
+    status = sendRequest(0);
+  }
+  if (status >= 300) {
+    if (status == 401 && headers.withheldReason) {
+      throw CTearException(FETCH_HTTP_ERROR,
+                           {FailureCause::CredentialsWithheld,
+                            HttpStatusReason(status, connection->StatusPhrase()).text + "; " +
+                                headers.withheldReason});
+    }
+    throw CTearException(FETCH_HTTP_ERROR, HttpStatusReason(status, connection->StatusPhrase()));
+  }
+
+  core.SetStatusText("OK");
+  if (!resume) {
+    ThrowUnlessOpened(file.Open(item.m_strLocalPath), item);
+  } else if (!continues && !file.Restart(ValidatorRecord(item.m_strUrl, ReplyValidator(*connection)))) {
+    ThrowWriteError(item, errno);
+  }
+  connection->SetBodyOffset(file.ResumeOffset());
   core.m_nPhase = PHASE_RECEIVING;
 
-  BodyWriter body(core, file);
-  connection.ReceiveBody(body);
+  BodyWriter body(core, file, file.ResumeOffset());
+  connection->ReceiveBody(body);
   if (body.Verdict() == FETCH_WRITE_ERROR) ThrowWriteError(item, body.WriteError());
   if (body.Verdict() == FETCH_HTTP_ERROR) {
     throw CTearException(FETCH_HTTP_ERROR, {FailureCause::ErrorBody,
@@ -224,6 +303,25 @@ void FetchSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngine&
     throw CTearException(FETCH_TOO_SHORT, TooShortReason(body.Total(), kMinimumBodySize));
   }
   if (!file.Commit()) ThrowWriteError(item, errno);
+}
+
+// What was fetched of a file is kept for a later attempt only when the
+// network or the user's Stop ended the transfer: not after a Skip (the user
+// does not want the file), an answer that is not the file, a body too short
+// to be one, or a write that failed (what is on disk may not be what came).
+bool KeepsPartFile(std::int32_t result, const CDownloadCore& core) {
+  return result == FETCH_NETWORK_ERROR || (result == FETCH_STOPPED && !core.m_bSkipRequested);
+}
+
+void FetchSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngine& engine,
+                const TransferLimits& limits) {
+  CPartFile file(engine.WriteBuffer());
+  try {
+    TransferSteps(core, item, engine, limits, file);
+  } catch (const CTearException& tear) {
+    if (!KeepsPartFile(tear.m_nCode, core)) file.Discard();
+    throw;
+  }
 }
 
 void ReportFailure(CDownloadCore& core, std::int32_t result, const FailureReason& reason) {
@@ -268,6 +366,7 @@ int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
               FailureReason& reason, const TransferLimits& limits) {
   core.m_nPhase = PHASE_IDLE;
   core.m_nBytesReceived = 0;
+  core.m_nBytesResumed = 0;
   core.ClearStatusReason();
   std::int32_t result = FETCH_OK;
   reason = {};

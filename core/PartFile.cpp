@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -38,8 +40,11 @@ bool RemoveForeignEntry(const std::string& path) {
 
 CPartFile::~CPartFile() {
   if (m_fd < 0) return;
+  // A file to resume keeps what was written; an empty one is worth nothing.
+  struct stat info {};
+  const bool keep = m_keep && FlushBuffer() && fstat(m_fd, &info) == 0 && info.st_size > 0;
   // Removed while still held, so no other transfer can have taken the name.
-  if (NamesOurFile()) unlink(m_partPath.c_str());
+  if (!keep && NamesOurFile()) unlink(m_partPath.c_str());
   close(m_fd);
 }
 
@@ -62,7 +67,13 @@ bool IsPartFileBusy(const std::string& targetPath) {
   return busy;
 }
 
-PartFileOpen CPartFile::Open(const std::string& targetPath) {
+PartFileOpen CPartFile::Open(const std::string& targetPath) { return OpenHeld(targetPath, 0); }
+
+PartFileOpen CPartFile::OpenToResume(const std::string& targetPath, std::size_t resumeBlock) {
+  return OpenHeld(targetPath, resumeBlock);
+}
+
+PartFileOpen CPartFile::OpenHeld(const std::string& targetPath, std::size_t resumeBlock) {
   if (targetPath.empty()) return PartFileOpen::Failed;
   m_partPath = targetPath + std::string(kPartFileSuffix);
   for (int round = 0; round < kOpenRounds; ++round) {
@@ -90,8 +101,10 @@ PartFileOpen CPartFile::Open(const std::string& targetPath) {
     m_inode = info.st_ino;
     // Only now, held, is the file emptied: unless an earlier holder renamed
     // or removed it before letting go, it is ours alone.
-    if (own && NamesOurFile() && ftruncate(fd, 0) == 0) {
+    if (own && NamesOurFile() &&
+        (resumeBlock == 0 ? ftruncate(fd, 0) == 0 : KeepResumable(resumeBlock))) {
       m_targetPath = targetPath;
+      m_keep = resumeBlock > 0;
       return PartFileOpen::Opened;
     }
     m_fd = -1;
@@ -99,6 +112,38 @@ PartFileOpen CPartFile::Open(const std::string& targetPath) {
   }
   m_partPath.clear();
   return PartFileOpen::Failed;
+}
+
+bool CPartFile::KeepResumable(std::size_t resumeBlock) {
+  // A record that does not fit a page is not ours to trust.
+  std::array<char, 4096> value{};
+  const ssize_t length = fgetxattr(m_fd, kValidatorAttribute, value.data(), value.size());
+  m_validator.assign(value.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
+  struct stat info {};
+  if (fstat(m_fd, &info) != 0) return false;
+  // Bytes without a validator cannot be matched to the server's file. The
+  // rest is cut back to whole blocks, so the blocks of the body that
+  // continues it stay where they would have been in the file.
+  const auto block = static_cast<off_t>(resumeBlock);
+  m_resumeOffset = m_validator.empty() ? 0 : info.st_size - info.st_size % block;
+  if (m_resumeOffset == 0) m_validator.clear();
+  return ftruncate(m_fd, m_resumeOffset) == 0 &&
+         lseek(m_fd, m_resumeOffset, SEEK_SET) == m_resumeOffset;
+}
+
+bool CPartFile::Restart(const std::string& validator) {
+  if (m_fd < 0 || m_failed) return false;
+  m_buffered = 0;
+  m_resumeOffset = 0;
+  m_validator = validator;
+  if (ftruncate(m_fd, 0) != 0 || lseek(m_fd, 0, SEEK_SET) != 0) return false;
+  // On a file system without extended attributes nothing is kept, and a
+  // later transfer starts the file again.
+  if (validator.empty() ||
+      fsetxattr(m_fd, kValidatorAttribute, validator.data(), validator.size(), 0) != 0) {
+    fremovexattr(m_fd, kValidatorAttribute);
+  }
+  return true;
 }
 
 bool CPartFile::Write(const char* data, std::size_t size) {
@@ -131,6 +176,8 @@ bool CPartFile::Flush() {
 
 bool CPartFile::Commit() {
   if (m_fd < 0 || m_failed || !NamesOurFile()) return false;
+  // The finished file needs no validator.
+  fremovexattr(m_fd, kValidatorAttribute);
   if (std::rename(m_partPath.c_str(), m_targetPath.c_str()) != 0) return false;
   close(m_fd);
   m_fd = -1;

@@ -16,10 +16,16 @@
 // removed, so a second run (or a second program) that comes to the same
 // name finds it busy and leaves it alone. The name stays "<target>.part", so
 // a later run can find a part file left behind by name.
+//
+// A transfer that may be resumed (OpenToResume) keeps its part file when it
+// ends without Commit or Discard, with the server's validator of the body in
+// the extended attribute kValidatorAttribute, so that a later transfer can
+// ask for the rest of the same file.
 
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,6 +37,10 @@ inline constexpr std::size_t kPartFileBufferSize = 64 * 1024;
 
 // Appended to a target's path to name its part file.
 inline constexpr std::string_view kPartFileSuffix = ".part";
+
+// Where what identifies a kept part file's body (for a transfer: its URL and
+// the server's ETag or Last-Modified) is kept.
+inline constexpr const char* kValidatorAttribute = "user.tunefetch.validator";
 
 enum class PartFileOpen {
   Opened,
@@ -58,6 +68,20 @@ class CPartFile {
   // Creates (or empties) "<targetPath>.part" for writing and takes its lock,
   // replacing whatever at that name is not a regular file of ours.
   PartFileOpen Open(const std::string& targetPath);
+  // The same, but a part file left by an earlier transfer keeps its bytes up
+  // to its last whole block of `resumeBlock` bytes (none when it has no
+  // validator), for ResumeOffset; and the file is kept, not removed, unless
+  // Commit or Discard (an empty one is removed).
+  PartFileOpen OpenToResume(const std::string& targetPath, std::size_t resumeBlock);
+  // Bytes kept from an earlier transfer; writes continue after them.
+  std::int64_t ResumeOffset() const { return m_resumeOffset; }
+  // What identifies those bytes, as Restart kept it (empty when none is kept).
+  const std::string& Validator() const { return m_validator; }
+  // Drops every byte kept, to take a body from its start, and keeps
+  // `validator` (none when empty) with the file; false on failure.
+  bool Restart(const std::string& validator);
+  // The file is removed when the transfer ends, even after OpenToResume.
+  void Discard() { m_keep = false; }
   // Appends `size` bytes; false on failure. Writes are buffered, so a failure
   // may also surface only in Flush.
   bool Write(const char* data, std::size_t size);
@@ -71,6 +95,9 @@ class CPartFile {
   bool Commit();
 
  private:
+  PartFileOpen OpenHeld(const std::string& targetPath, std::size_t resumeBlock);
+  // Empties the held file down to what may be resumed; false on failure.
+  bool KeepResumable(std::size_t resumeBlock);
   bool FlushBuffer();
   // True while the partial name still names the file this object opened.
   bool NamesOurFile() const;
@@ -83,6 +110,9 @@ class CPartFile {
   std::string m_partPath;  // empty until Open succeeded, and again after Commit
   // The file is held (m_fd open, its flock taken) until Commit or the
   // destructor: a part file is removed or renamed only while it is held.
+  bool m_keep = false;  // kept, not removed, when neither committed nor discarded
+  std::int64_t m_resumeOffset = 0;
+  std::string m_validator;
   dev_t m_device = 0;  // the opened file, to tell it from what may be put at its name
   ino_t m_inode = 0;
 };

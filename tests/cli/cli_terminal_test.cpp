@@ -30,9 +30,15 @@ class CliTest : public ::testing::Test {
     // A link to the built program in a folder of its own: the program folder,
     // and so the settings file, is the link's folder, not build/bin.
     std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch-cli", program / "tunefetch-cli");
-    WriteFileText(program / "tunefetch.ini",
-                  "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[PLAY]\nAUTO_CLEAR=0\n[CACHE]\nSAVE_DIR=" +
-                      save.Path() + "/\n");
+    WriteSettings();
+  }
+
+  // The program's settings; `general` adds lines to its GENERAL section.
+  void WriteSettings(const std::string& general = {}) {
+    WriteFileText(
+        program / "tunefetch.ini",
+        "[GENERAL]\nLANGUAGE=English\n" + general +
+            "[SITE]\nPROXY_MODE=0\n[PLAY]\nAUTO_CLEAR=0\n[CACHE]\nSAVE_DIR=" + save.Path() + "/\n");
   }
 
   std::string List(const std::string& lines, const std::string& name = "list.mpq") {
@@ -165,6 +171,7 @@ TEST_F(CliTest, FailedItemIsReportedWithItsReason) {
 }
 
 TEST_F(CliTest, InterruptStopsAtOnceAndLeavesNoPartFile) {
+  WriteSettings("RESUME=0\n");  // so nothing of the file stays
   server.SetReply(PatternReply(1 << 20, TestHttpReply::Failure::StallInBody));
   for (int signal : {SIGINT, SIGTERM}) {
     const pid_t pid = Start({"--quiet", List("slow.mp3\n")});
@@ -173,6 +180,43 @@ TEST_F(CliTest, InterruptStopsAtOnceAndLeavesNoPartFile) {
     EXPECT_EQ(WaitForChildExit(pid, 5s), 128 + signal);
     EXPECT_FALSE(FileExists(save / "slow.mp3.part"));
     EXPECT_FALSE(FileExists(save / "slow.mp3"));
+  }
+}
+
+// A run killed in the middle of a file, or interrupted (the terminal's Stop),
+// leaves what it had written; the next run of the list asks only for the
+// rest and ends with the exact file.
+TEST_F(CliTest, RunAfterAKillOrInterruptContinuesTheFile) {
+  TestHttpReply reply = PatternReply(1 << 20, TestHttpReply::Failure::StallInBody, 600000);
+  reply.headers.push_back("ETag: \"v1\"");
+  reply.ranges = TestHttpReply::Ranges::Honour;  // a ranged reply is never cut off
+  server.SetReply(reply);
+  const std::string list = List("slow.mp3\n");
+  const std::string part = save / "slow.mp3.part";
+  struct Case {
+    int signal;
+    int status;  // of the interrupted run
+  };
+  for (const Case& c : {Case{SIGKILL, -1}, Case{SIGINT, 128 + SIGINT}}) {
+    SCOPED_TRACE(c.signal);
+    std::filesystem::remove(save / "slow.mp3");
+    const std::size_t before = server.RequestCount();
+    const pid_t pid = Start({"--quiet", list});
+    ASSERT_TRUE(WaitUntil([&] {
+      std::error_code error;
+      return std::filesystem::file_size(part, error) >= 64 * 1024 && !error;
+    }));
+    kill(pid, c.signal);
+    EXPECT_EQ(WaitForChildExit(pid, 5s), c.status);
+    const std::uintmax_t kept = std::filesystem::file_size(part);
+
+    EXPECT_EQ(Run({"--quiet", list}), 0) << Output();
+    EXPECT_EQ(ReadFileText(save / "slow.mp3"), PatternBody(1 << 20));
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size() - before, 2u);
+    EXPECT_NE(requests.back().find("Range: bytes=" + std::to_string(kept - kept % 1024) + "-\r\n"),
+              std::string::npos)
+        << requests.back();
   }
 }
 

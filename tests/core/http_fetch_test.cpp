@@ -97,6 +97,8 @@ class HttpFetchTest : public ::testing::Test {
   void SetUp() override {
     WriteSettingInt("SITE", "PROXY_MODE", 0);
     WriteSetting("SITE", "URL", server.Url("/"));  // the stored credentials' server
+    // What is left of a failed transfer without resuming; resuming has tests of its own.
+    WriteSettingInt("GENERAL", "RESUME", 0);
     app.SetObserver(observer);
     app.m_bRunning = true;
     item.m_strUrl = server.Url("/music/a.mp3");

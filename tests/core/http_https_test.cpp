@@ -142,6 +142,7 @@ TEST_F(HttpsTest, ItemsOfOneServerShareOneConnection) {
 }
 
 TEST_F(HttpsTest, StopWhileTheBodyArrivesEndsTheAttempt) {
+  WriteSettingInt("GENERAL", "RESUME", 0);  // so nothing of the file stays
   TestHttpServer server(Authority().Issue("IP:127.0.0.1"));
   server.SetReply(PatternReply(50000, TestHttpReply::Failure::StallInBody, 5000));
   item.m_strUrl = server.Url("/a.mp3");

@@ -192,7 +192,8 @@ TEST_F(WorkerTest, SkipDropsTheTransferAndGoesOnWhileStopKeepsTheHead) {
     Queue("slow.mp3");
     Queue("b.mp3");
     ASSERT_TRUE(InterruptMidTransfer(skip ? &CDownloadCore::Skip : &CDownloadCore::Stop));
-    EXPECT_FALSE(FileExists(save / "slow.mp3.part"));
+    // A Stop keeps what was fetched, to be continued; a Skip does not.
+    EXPECT_EQ(FileExists(save / "slow.mp3.part"), !skip);
     EXPECT_FALSE(FileExists(save / "slow.mp3"));
     if (skip) {
       EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:dropped:slow", "done:fetched:b"));
@@ -201,6 +202,33 @@ TEST_F(WorkerTest, SkipDropsTheTransferAndGoesOnWhileStopKeepsTheHead) {
       EXPECT_THAT(log->EventsStartingWith("done:"), IsEmpty());
       EXPECT_THAT(QueuedPaths(), ElementsAre("slow.mp3", "b.mp3"));
     }
+  }
+}
+
+// A retry, and a run started again after a Stop, continue the file where it
+// was cut off instead of fetching it again.
+TEST_F(WorkerTest, RetryAndRunAfterStopContinueTheFile) {
+  WriteSettingInt("GENERAL", "CONNECT_RETRY", 2);
+  for (bool stop : {false, true}) {
+    SCOPED_TRACE(stop);
+    std::filesystem::remove(save / "a.mp3");
+    const std::size_t before = server.RequestCount();
+    TestHttpReply reply = PatternReply(
+        1 << 20, stop ? TestHttpReply::Failure::StallInBody : TestHttpReply::Failure::CloseInBody,
+        300000);
+    reply.headers.push_back("ETag: \"v1\"");
+    reply.ranges = TestHttpReply::Ranges::Honour;  // a ranged reply is never cut off
+    server.SetReply(reply);
+    Queue("a.mp3");
+    if (stop) {
+      ASSERT_TRUE(InterruptMidTransfer(&CDownloadCore::Stop));
+    }
+    ASSERT_TRUE(RunWorkerToEnd(core));
+    EXPECT_EQ(ReadFileText(save / "a.mp3"), PatternBody(1 << 20));
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size() - before, 2u);
+    EXPECT_EQ(requests[before].find("Range:"), std::string::npos);
+    EXPECT_NE(requests.back().find("Range: bytes="), std::string::npos);
   }
 }
 

@@ -139,6 +139,28 @@ bool WaitForResume(const std::atomic<bool>& resume, int wakeFd) {
   return true;
 }
 
+// Turns `reply` into the answer to a ranged request, when `head` asks for a
+// range and the reply gives ranges; returns the body offset to start at.
+std::uint64_t AnswerRange(const std::string& head, TestHttpReply& reply, std::uint64_t bodySize) {
+  constexpr std::string_view kRange = "\r\nRange: bytes=";
+  const std::size_t at = head.find(kRange);
+  if (at == std::string::npos || reply.ranges == TestHttpReply::Ranges::Ignore) return 0;
+  std::uint64_t from = std::stoull(head.substr(at + kRange.size()));
+  reply.failure = TestHttpReply::Failure::None;
+  if (from >= bodySize) {
+    reply.status = 416;
+    reply.reason = "Range Not Satisfiable";
+    reply.headers.push_back("Content-Range: bytes */" + std::to_string(bodySize));
+    return bodySize;
+  }
+  if (reply.ranges == TestHttpReply::Ranges::WrongStart) from = from >= 1024 ? from - 1024 : 1024;
+  reply.status = 206;
+  reply.reason = "Partial Content";
+  reply.headers.push_back("Content-Range: bytes " + std::to_string(from) + "-" +
+                          std::to_string(bodySize - 1) + "/" + std::to_string(bodySize));
+  return from;
+}
+
 std::string Target(const std::string& head) {
   const std::size_t start = head.find(' ');
   if (start == std::string::npos) return {};
@@ -275,7 +297,7 @@ void TestHttpServer::Serve(int fd) {
     pending.erase(0, headEnd + 4);
     Record(head);
 
-    const TestHttpReply reply = ReplyFor(head);
+    TestHttpReply reply = ReplyFor(head);
     if (!reply.raw.empty()) {
       if (channel.SendAll(reply.raw) && !reply.closeAfterRaw) channel.Stall();
       return;
@@ -285,14 +307,15 @@ void TestHttpServer::Serve(int fd) {
       return;
     }
     const std::uint64_t bodySize = reply.patternBytes > 0 ? reply.patternBytes : reply.body.size();
+    const std::uint64_t from = AnswerRange(head, reply, bodySize);
     std::string replyHead =
         "HTTP/1.1 " + std::to_string(reply.status) + " " + reply.reason + "\r\n";
-    replyHead += "Content-Length: " + std::to_string(bodySize) + "\r\n";
+    replyHead += "Content-Length: " + std::to_string(bodySize - from) + "\r\n";
     for (const std::string& line : reply.headers) replyHead += line + "\r\n";
     replyHead += "\r\n";
     if (!channel.SendAll(replyHead)) return;
     if (reply.failure == TestHttpReply::Failure::None) {
-      if (!SendBody(channel, reply, 0, bodySize)) return;
+      if (!SendBody(channel, reply, from, bodySize)) return;
       continue;
     }
     const std::uint64_t sent = std::min(reply.failureOffset, bodySize);

@@ -26,6 +26,14 @@ struct TestHttpReply {
     PauseInBody,      // send the head and `failureOffset` body bytes, pause a moment, send the rest
   };
 
+  // How a request that asks for "Range: bytes=N-" is answered. A ranged
+  // reply never fails: `failure` is for the request of the whole body.
+  enum class Ranges {
+    Ignore,      // the whole body, as asked without a range
+    Honour,      // 206 from N, whatever If-Range says (416 when N is past the end)
+    WrongStart,  // 206 from a block before N (after it when N is 0), said so in Content-Range
+  };
+
   int status = 200;
   std::string reason = "OK";
   std::vector<std::string> headers;  // extra header lines, without line ends
@@ -44,6 +52,7 @@ struct TestHttpReply {
   // sending until the client leaves, or closed at once with closeAfterRaw.
   std::string raw;
   bool closeAfterRaw = false;
+  Ranges ranges = Ranges::Ignore;
 };
 
 // The first `size` bytes of the pattern body: printable characters, period
