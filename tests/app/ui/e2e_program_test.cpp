@@ -70,8 +70,10 @@ class ProgramTest : public ::testing::Test {
     server.SetReply(PatternReply(30000));
   }
 
+  // RESUME=0: a close here removes the unfinished file, as the design has it;
+  // keeping it for resume is the transfer's and the terminal's tests' matter.
   void Settings(const std::string& extra) {
-    WriteFileText(program / "tunefetch.ini", "[GENERAL]\nLANGUAGE=English\n[SITE]\nPROXY_MODE=0\n[CACHE]\nWITH_DIR=0\nSAVE_DIR=" +
+    WriteFileText(program / "tunefetch.ini", "[GENERAL]\nLANGUAGE=English\nRESUME=0\n[SITE]\nPROXY_MODE=0\n[CACHE]\nWITH_DIR=0\nSAVE_DIR=" +
                                                  save.Path() + "/\n" + extra);
   }
 
