@@ -38,7 +38,8 @@ bool HandOverList(BusWindowHandle window, std::string_view path) {
   // A path the atom table cannot hold is still announced, with atom 0: the
   // receiver finds no name and loads nothing.
   const GlobalAtom atom = AddExactAtom(path);
-  const BusSendResult result = SendMessage(window, WM_HANDOVER, atom, kHandOverList, kHandOverTimeout);
+  const BusSendResult result =
+      SendMessage(window, WM_HANDOVER, atom, kHandOverList, kHandOverTimeout);
   const bool taken = result.Delivered() && result.value == kHandOverTaken;
   // After a time-out the receiver may still take the atom later.
   if (atom != 0 && !taken && result.error != BusError::Timeout) GlobalDeleteAtom(atom);
@@ -62,7 +63,8 @@ std::string ActivationTokenOf(const std::function<const char*(const char*)>& get
 }
 
 std::optional<std::string> ReceivedActivationToken(const BusMessage& message) {
-  if (message.message != WM_COPYDATA || message.dataKind != kActivationTokenKind) return std::nullopt;
+  if (message.message != WM_COPYDATA || message.dataKind != kActivationTokenKind)
+    return std::nullopt;
   if (message.data.empty() || message.data.size() > kMaxActivationToken) return std::nullopt;
   return message.data;
 }

@@ -73,7 +73,7 @@ int main() {
   const double median = micros[micros.size() / 2];
   const double p99 = micros[micros.size() * 99 / 100];
   std::printf("bus_roundtrip: %d SendMessage round trips between two processes\n", kMessages);
-  std::printf("  median %.1f us, p99 %.1f us, max %.1f us, failures %d (goal: median < 200 us)\n", median, p99,
-              micros.back(), failures);
+  std::printf("  median %.1f us, p99 %.1f us, max %.1f us, failures %d (goal: median < 200 us)\n",
+              median, p99, micros.back(), failures);
   return failures == 0 ? 0 : 1;
 }

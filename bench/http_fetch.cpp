@@ -3,16 +3,16 @@
 // Prints MB/s for both, their ratio (goal: at least 0.90) and peak memory
 // (which must not grow with the file size).
 
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
@@ -88,8 +88,8 @@ double TimeCurl(TestHttpServer& server, const ScratchFolder& folder, const Run& 
     text += "output = \"" + LocalPath(folder, i) + "\"\n";
   }
   WriteFileText(config, text);
-  const char* argv[] = {"curl", "--silent", "--show-error", "--fail", "--noproxy", "*",
-                        "-K", config.c_str(), nullptr};
+  const char* argv[] = {"curl", "--silent", "--show-error", "--fail", "--noproxy",
+                        "*",    "-K",       config.c_str(), nullptr};
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = -1;
   int status = -1;
@@ -111,11 +111,13 @@ int main() {
 
   std::printf("%-16s %12s %12s %8s %14s\n", "run", "FetchItem", "curl", "ratio", "peak RSS");
   bool goalMet = true;
-  for (const Run& run : {Run{"200 x 1 MB", 200, kMegabyte}, Run{"1 x 200 MB", 1, 200 * kMegabyte}}) {
+  for (const Run& run :
+       {Run{"200 x 1 MB", 200, kMegabyte}, Run{"1 x 200 MB", 1, 200 * kMegabyte}}) {
     TestHttpReply reply;
     reply.patternBytes = run.fileSize;
     server.SetReply(reply);
-    const double megabytes = static_cast<double>(run.files) * static_cast<double>(run.fileSize) / kMegabyte;
+    const double megabytes =
+        static_cast<double>(run.files) * static_cast<double>(run.fileSize) / kMegabyte;
 
     // Best of a few alternating rounds: the machine is shared, and the
     // fastest round is the one least disturbed by others.
@@ -136,7 +138,8 @@ int main() {
     std::printf("%-16s %7.0f MB/s %7.0f MB/s %8.2f %11ld kB\n", run.name, megabytes / ours,
                 megabytes / theirs, ratio, PeakRssKb());
   }
-  std::printf("peak RSS is this process's, test server included; it must not grow from run to run\n");
+  std::printf(
+      "peak RSS is this process's, test server included; it must not grow from run to run\n");
   std::printf("goal (FetchItem at least 90%% of curl): %s\n", goalMet ? "met" : "NOT met");
   return 0;
 }

@@ -10,11 +10,12 @@
 //   detection and no half-width to full-width conversion, so it does less).
 // Prints MB/s of input (1 MB = 10^6 bytes), best of three runs.
 
+#include <iconv.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <iconv.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -37,7 +38,8 @@ struct Line {
 std::string Kanji(std::mt19937& random, Encoding encoding) {
   int row = 0x30 + static_cast<int>(random() % 0x1F);  // level-1 kanji rows, all assigned
   int column = 0x21 + static_cast<int>(random() % 0x5E);
-  if (encoding == Encoding::Euc) return {static_cast<char>(row | 0x80), static_cast<char>(column | 0x80)};
+  if (encoding == Encoding::Euc)
+    return {static_cast<char>(row | 0x80), static_cast<char>(column | 0x80)};
   if (encoding == Encoding::Jis) return {static_cast<char>(row), static_cast<char>(column)};
   int first = (row + 1) / 2 + 0x70;
   int second = (row % 2 == 1) ? column + (column >= 0x60 ? 0x20 : 0x1F) : column + 0x7E;
@@ -107,10 +109,14 @@ void Report(const char* name, size_t bytes, double seconds) {
 
 const char* IconvName(Encoding encoding) {
   switch (encoding) {
-    case Encoding::Euc: return "EUC-JP";
-    case Encoding::Jis: return "ISO-2022-JP";
-    case Encoding::ShiftJis: return "CP932";
-    case Encoding::Ascii: return "ASCII";
+    case Encoding::Euc:
+      return "EUC-JP";
+    case Encoding::Jis:
+      return "ISO-2022-JP";
+    case Encoding::ShiftJis:
+      return "CP932";
+    case Encoding::Ascii:
+      return "ASCII";
   }
   return "ASCII";
 }
@@ -130,19 +136,20 @@ int main() {
   std::vector<char> output(2 * corpus.size() + 1);
   volatile char sink = 0;  // keeps the conversions from being optimised away
   Report("converter per line", corpus.size(), BestSeconds([&] {
-    for (const Line& line : lines) {
-      ConvertToShiftJis(output.data(), line.bytes.c_str());
-      sink = sink + output[0];
-    }
-  }));
+           for (const Line& line : lines) {
+             ConvertToShiftJis(output.data(), line.bytes.c_str());
+             sink = sink + output[0];
+           }
+         }));
   Report("converter whole corpus", corpus.size(), BestSeconds([&] {
-    ConvertToShiftJis(output.data(), corpus.c_str());
-    sink = sink + output[0];
-  }));
+           ConvertToShiftJis(output.data(), corpus.c_str());
+           sink = sink + output[0];
+         }));
 
   ScratchFolder folder;
   WriteFileText(folder / "corpus.txt", corpus);
-  std::string command = "nkf -s < '" + (folder / "corpus.txt") + "' > '" + (folder / "out.txt") + "'";
+  std::string command =
+      "nkf -s < '" + (folder / "corpus.txt") + "' > '" + (folder / "out.txt") + "'";
   bool nkfFailed = false;
   double nkfSeconds = BestSeconds([&] { nkfFailed |= std::system(command.c_str()) != 0; });
   if (nkfFailed) {
@@ -152,22 +159,24 @@ int main() {
   }
 
   iconv_t converters[4];
-  for (int e = 0; e < 4; ++e) converters[e] = iconv_open("CP932", IconvName(static_cast<Encoding>(e)));
+  for (int e = 0; e < 4; ++e)
+    converters[e] = iconv_open("CP932", IconvName(static_cast<Encoding>(e)));
   Report("iconv per line", corpus.size(), BestSeconds([&] {
-    for (const Line& line : lines) {
-      iconv_t converter = converters[static_cast<int>(line.encoding)];
-      iconv(converter, nullptr, nullptr, nullptr, nullptr);
-      char* in = const_cast<char*>(line.bytes.data());
-      size_t inLeft = line.bytes.size();
-      char* out = output.data();
-      size_t outLeft = output.size();
-      while (iconv(converter, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) && inLeft > 0) {
-        ++in;  // skip what it cannot convert (JIS kana), as a field reader would
-        --inLeft;
-      }
-      sink = sink + output[0];
-    }
-  }));
+           for (const Line& line : lines) {
+             iconv_t converter = converters[static_cast<int>(line.encoding)];
+             iconv(converter, nullptr, nullptr, nullptr, nullptr);
+             char* in = const_cast<char*>(line.bytes.data());
+             size_t inLeft = line.bytes.size();
+             char* out = output.data();
+             size_t outLeft = output.size();
+             while (iconv(converter, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) &&
+                    inLeft > 0) {
+               ++in;  // skip what it cannot convert (JIS kana), as a field reader would
+               --inLeft;
+             }
+             sink = sink + output[0];
+           }
+         }));
   for (iconv_t converter : converters) iconv_close(converter);
   return 0;
 }

@@ -15,7 +15,9 @@ int main() {
   std::filesystem::copy(std::string(TF_SOURCE_DIR) + "/res/Skins", program / "Skins",
                         std::filesystem::copy_options::recursive);
   using Clock = std::chrono::steady_clock;
-  auto milliseconds = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+  auto milliseconds = [](Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+  };
 
   constexpr int kRounds = 50;
   std::vector<double> builtin, both;
@@ -32,7 +34,9 @@ int main() {
   std::sort(builtin.begin(), builtin.end());
   std::sort(both.begin(), both.end());
   std::printf("skin load, %d rounds (median / worst):\n", kRounds);
-  std::printf("  built-in skin            %7.2f ms / %7.2f ms\n", builtin[kRounds / 2], builtin.back());
-  std::printf("  built-in + Aurora folder %7.2f ms / %7.2f ms  (goal < 20 ms)\n", both[kRounds / 2], both.back());
+  std::printf("  built-in skin            %7.2f ms / %7.2f ms\n", builtin[kRounds / 2],
+              builtin.back());
+  std::printf("  built-in + Aurora folder %7.2f ms / %7.2f ms  (goal < 20 ms)\n", both[kRounds / 2],
+              both.back());
   return 0;
 }

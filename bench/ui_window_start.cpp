@@ -41,10 +41,12 @@ void StopProgram(pid_t pid) {
 // slow a start at scale 2 four times as much as one at scale 1.
 bool LooksPainted(Display* display, Window window) {
   XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return false;
+  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+    return false;
   std::set<unsigned long> colours;
   for (int row = 0; row < 8; ++row) {
-    XImage* image = XGetImage(display, window, 0, attributes.height * row / 8, attributes.width, 1, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display, window, 0, attributes.height * row / 8, attributes.width, 1,
+                              AllPlanes, ZPixmap);
     if (!image) return false;
     for (int x = 0; x < attributes.width; x += 7) colours.insert(XGetPixel(image, x, 0));
     XDestroyImage(image);
@@ -53,11 +55,13 @@ bool LooksPainted(Display* display, Window window) {
 }
 
 // Milliseconds from the start until the window is painted, or -1 after 10 s.
-double TimeToFirstPaint(Display* display, const std::string& program, const std::string& list, pid_t& pid) {
+double TimeToFirstPaint(Display* display, const std::string& program, const std::string& list,
+                        pid_t& pid) {
   const auto start = Clock::now();
   pid = StartProgram(program, {list}, "/dev/null");
   while (Clock::now() - start < std::chrono::seconds(10)) {
-    if (Window window = FindTopLevelByTitle(display, "QEM - Tunefetch"); window && LooksPainted(display, window))
+    if (Window window = FindTopLevelByTitle(display, "QEM - Tunefetch");
+        window && LooksPainted(display, window))
       return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
@@ -68,7 +72,8 @@ double TimeToFirstPaint(Display* display, const std::string& program, const std:
 // next start must not find that one. Up to 5 s.
 void WaitForWindowGone(Display* display) {
   const auto start = Clock::now();
-  while (FindTopLevelByTitle(display, "QEM - Tunefetch") && Clock::now() - start < std::chrono::seconds(5))
+  while (FindTopLevelByTitle(display, "QEM - Tunefetch") &&
+         Clock::now() - start < std::chrono::seconds(5))
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
@@ -84,7 +89,8 @@ struct StartTimes {
 // The medians of `starts` - 1 warm starts (the first warms the disk cache)
 // at GTK's window scales 1 and 2, taken in turn, so a load that comes and
 // goes on the machine weighs on both alike.
-StartTimes MedianStartMs(Display* display, const std::string& program, const std::string& list, int starts) {
+StartTimes MedianStartMs(Display* display, const std::string& program, const std::string& list,
+                         int starts) {
   std::vector<double> times[2];
   for (int run = 0; run < starts; ++run)
     for (int scale : {1, 2}) {
@@ -112,7 +118,8 @@ int main(int argc, char** argv) {
   ScratchFolder folder;
   const std::string program = folder / "tunefetch";
   std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch", program);
-  std::filesystem::copy_file(std::string(TF_PROGRAM_DIR) + "/Japanese.lng", folder / "Japanese.lng");
+  std::filesystem::copy_file(std::string(TF_PROGRAM_DIR) + "/Japanese.lng",
+                             folder / "Japanese.lng");
   WriteFileText(folder / "tunefetch.ini", "[GENERAL]\nLANGUAGE=English\n[DISP]\nAUTO_CLOSE=0\n");
   const std::string list = folder / "empty.mpq";
   WriteFileText(list, "// nothing to fetch\n");
@@ -133,12 +140,14 @@ int main(int argc, char** argv) {
   StopProgram(pid);
   XCloseDisplay(display);
 
-  std::printf("start to first painted window: median %.1f ms of %d warm starts (goal under 150 ms)\n", medians.scale1,
-              starts - 1);
-  std::printf("the same at window scale 2:    median %.1f ms, %.2f times scale 1 (goal at most 1.2)\n",
-              medians.scale2, medians.scale1 > 0 ? medians.scale2 / medians.scale1 : 0.0);
-  std::printf("idle with the timer running:   %.2f %% of one core over %d s (goal under 0.5 %%)\n", idlePercent,
-              kIdleSeconds);
+  std::printf(
+      "start to first painted window: median %.1f ms of %d warm starts (goal under 150 ms)\n",
+      medians.scale1, starts - 1);
+  std::printf(
+      "the same at window scale 2:    median %.1f ms, %.2f times scale 1 (goal at most 1.2)\n",
+      medians.scale2, medians.scale1 > 0 ? medians.scale2 / medians.scale1 : 0.0);
+  std::printf("idle with the timer running:   %.2f %% of one core over %d s (goal under 0.5 %%)\n",
+              idlePercent, kIdleSeconds);
   std::printf("peak memory, idle window:      %.1f MB (goal under 60 MB)\n", peak / 1024.0);
   return 0;
 }

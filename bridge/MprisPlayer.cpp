@@ -82,7 +82,8 @@ PlayerOutcome MprisPlayer::AwaitDone(const std::function<bool()>& condition,
                                std::to_string(kCommandLimit.count()) + " s");
 }
 
-PlayerOutcome MprisPlayer::Transport(const char* method, PlayState reached, const std::string& what) {
+PlayerOutcome MprisPlayer::Transport(const char* method, PlayState reached,
+                                     const std::string& what) {
   const std::string busName = BusName();
   std::string error;
   if (busName.empty() || !CallPlayer(busName, kPlayer, method, nullptr, error))

@@ -17,10 +17,10 @@
 #include "bridge/MprisPlayer.h"
 #include "bridge/PlayerMessages.h"
 #include "platform/InstallFolders.h"
-#include "platform/bus/PlayerProtocol.h"
 #include "platform/ProgramPath.h"
 #include "platform/ProgramVersion.h"
 #include "platform/bus/BusWindow.h"
+#include "platform/bus/PlayerProtocol.h"
 
 namespace {
 

@@ -24,7 +24,8 @@ const char kCliUsage[] =
     "run ended on an error or with files left, 2 for bad usage or a list that\n"
     "cannot be opened, 130 after Ctrl-C, 143 after SIGTERM.\n";
 
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error) {
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
+                                          std::string& error) {
   CliOptions options;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {

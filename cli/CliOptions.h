@@ -16,7 +16,8 @@ struct CliOptions {
 
 // The options of `arguments` (without argument zero), or nullopt with the
 // reason in `error` when they make no sense. "--" ends the options.
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error);
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
+                                          std::string& error);
 
 // The --help text; the settings file in use follows it.
 extern const char kCliUsage[];

@@ -40,7 +40,8 @@ std::size_t StandardErrorColumns() {
 
 }  // namespace
 
-TerminalObserver::TerminalObserver(CDownloadCore& core, Style style) : m_core(core), m_style(style) {}
+TerminalObserver::TerminalObserver(CDownloadCore& core, Style style)
+    : m_core(core), m_style(style) {}
 
 void TerminalObserver::SetListName(const std::string& name) {
   std::lock_guard lock(m_outputMutex);

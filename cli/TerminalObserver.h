@@ -17,7 +17,7 @@
 class TerminalObserver : public DownloadObserver {
  public:
   struct Style {
-    bool progressLine;  // standard error is a terminal and --quiet was not given
+    bool progressLine;   // standard error is a terminal and --quiet was not given
     bool askOnTerminal;  // standard input is a terminal
     bool answerYes;      // --yes
   };
@@ -76,7 +76,7 @@ class TerminalObserver : public DownloadObserver {
   // Guarded by m_outputMutex:
   std::string m_listName;  // made safe
   std::size_t m_nRefusedInList = 0;
-  std::string m_currentName;  // made safe
+  std::string m_currentName;    // made safe
   std::string m_printedReason;  // the current item's reason, once printed
   bool m_progressShown = false;
   RateMeter m_rate;

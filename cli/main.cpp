@@ -131,8 +131,8 @@ int main(int argc, char** argv) {
   }
 
   CDownloadCore core;
-  const TerminalObserver::Style style{isatty(STDERR_FILENO) && !options->quiet, isatty(STDIN_FILENO) != 0,
-                                      options->answerYes};
+  const TerminalObserver::Style style{isatty(STDERR_FILENO) && !options->quiet,
+                                      isatty(STDIN_FILENO) != 0, options->answerYes};
   auto observer = std::make_shared<TerminalObserver>(core, style);
   int stoppedBy = 0;
   bool allLoaded = true;

@@ -99,7 +99,8 @@ void AssociateExtension(const RegistryStore& store, std::string_view extension) 
 
   const std::string program = GetExecutablePath();
   WriteString(store, kFileType, "", kDescription);
-  store.SetValue(kFileType, "EditFlags", RegistryValue{RegistryType::Binary, std::string(kEditFlags, 4)});
+  store.SetValue(kFileType, "EditFlags",
+                 RegistryValue{RegistryType::Binary, std::string(kEditFlags, 4)});
   WriteString(store, Join(kFileType, "DefaultIcon"), "", "\"" + program + "\", 0");
   const std::string verbKey = Join(Join(kFileType, "shell"), kVerb);
   WriteString(store, verbKey, "", kVerb);

@@ -1,10 +1,10 @@
 #include "config/LanguageList.h"
 
-#include <algorithm>
-#include <optional>
-
 #include <dirent.h>
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <optional>
 
 #include "config/MessageCatalog.h"
 #include "platform/CaseInsensitive.h"
@@ -23,7 +23,8 @@ void AddLanguageFileTitles(const std::string& folder, std::vector<std::string>& 
   if (!directory) return;
   while (dirent* entry = readdir(directory)) {
     std::string_view name = entry->d_name;
-    if (name.starts_with('.') || !name.ends_with(kLanguageFileExtension) || name.size() == kLanguageFileExtension.size())
+    if (name.starts_with('.') || !name.ends_with(kLanguageFileExtension) ||
+        name.size() == kLanguageFileExtension.size())
       continue;
     if (!IsRegularFile(folder + "/" + std::string(name))) continue;
     titles.emplace_back(name.substr(0, name.size() - kLanguageFileExtension.size()));
@@ -45,7 +46,8 @@ std::vector<std::string> LanguageFileTitles(const std::vector<std::string>& fold
   return titles;
 }
 
-std::optional<size_t> FindFromSecond(const std::vector<std::string>& items, std::string_view prefix) {
+std::optional<size_t> FindFromSecond(const std::vector<std::string>& items,
+                                     std::string_view prefix) {
   for (size_t step = 1; step <= items.size(); ++step) {
     size_t index = step % items.size();
     if (StartsWithIgnoringCase(items[index], prefix)) return index;

@@ -2,8 +2,8 @@
 
 #include "config/Settings.h"
 #include "platform/CaseInsensitive.h"
-#include "platform/ProfileFile.h"
 #include "platform/InstallFolders.h"
+#include "platform/ProfileFile.h"
 
 namespace {
 
@@ -16,7 +16,9 @@ struct Message {
 constexpr Message kEnglish[] = {
     {"0001", "Stop QEM Before Setup."},
     {"0002", "Could not open Download List"},
-    {"0004", "Could not run WinAmp version 2.X. QEM is not support WinAmp 3.X yet.\nIs download continued? "},
+    {"0004",
+     "Could not run WinAmp version 2.X. QEM is not support WinAmp 3.X yet.\nIs download "
+     "continued? "},
     {"0005", "Network Error"},
     {"0008", "Could not write downloaded files"},
     // Keys of our own, for failures the old program never reported.

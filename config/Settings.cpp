@@ -175,7 +175,8 @@ bool TryWriteSetting(std::string_view section, std::string_view key, std::string
   if (WriteProfileString(path, section, key, text)) return true;
   // A system install's first write: the user's settings folder may not exist
   // yet. A missing program folder is not made: its settings stay unwritable.
-  return IsSystemInstall() && MakeFolderTree(UserConfigFolder()) && WriteProfileString(path, section, key, text);
+  return IsSystemInstall() && MakeFolderTree(UserConfigFolder()) &&
+         WriteProfileString(path, section, key, text);
 }
 
 bool TryWriteSettingInt(std::string_view section, std::string_view key, std::int32_t value) {

@@ -1,12 +1,11 @@
 #pragma once
 // The settings store: every setting lives in the INI file beside the program
 // (on a system install, in the user's configuration folder: see
-// platform/InstallFolders.h) and every read goes to the file (which is parsed again only when it has
-// changed), so a value written by one part of the program, or by another
-// process, is seen by the next read anywhere, on any thread.
-// A key the file lacks reads as its default from a built-in table, and that
-// default is written into the file at once, so the file comes to list every
-// key that has been consulted.
+// platform/InstallFolders.h) and every read goes to the file (which is parsed again only when it
+// has changed), so a value written by one part of the program, or by another process, is seen by
+// the next read anywhere, on any thread. A key the file lacks reads as its default from a built-in
+// table, and that default is written into the file at once, so the file comes to list every key
+// that has been consulted.
 
 #include <cstdint>
 #include <string>

@@ -22,7 +22,8 @@ std::string GetField(std::string_view text, int index, std::string_view separato
     start = found + 1;
   }
   size_t end = window.find(delimiter, start);
-  return std::string(window.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+  return std::string(
+      window.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
 bool StripLineEnd(std::string& text) {

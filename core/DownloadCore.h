@@ -136,7 +136,7 @@ class CDownloadCore {
   // terminal front end), before Stop: from then on the panel setters do
   // nothing, a list being read ends at its next line and no worker starts.
   std::atomic<bool> m_bClosing{false};
-  std::atomic<std::int32_t> m_nBytesReceived{0};   // bytes of the current transfer
+  std::atomic<std::int32_t> m_nBytesReceived{0};  // bytes of the current transfer
   // Of m_nBytesReceived, those a resumed transfer found in its part file:
   // counted as fetched, but not as arriving now (the rate leaves them out).
   std::atomic<std::int32_t> m_nBytesResumed{0};
@@ -147,13 +147,13 @@ class CDownloadCore {
 
  private:
   mutable std::mutex m_textMutex;
-  std::string m_strCurrentFile;      // guarded by m_textMutex
+  std::string m_strCurrentFile;           // guarded by m_textMutex
   std::string m_strStatus = kStatusIdle;  // guarded by m_textMutex
-  std::string m_strStatusReason;     // guarded by m_textMutex
+  std::string m_strStatusReason;          // guarded by m_textMutex
 
  public:
-  std::atomic<std::int32_t> m_nProgress{0};        // percentage 0-100
-  std::atomic<std::int32_t> m_nIndicatorFrame{0};  // 0-7
+  std::atomic<std::int32_t> m_nProgress{0};          // percentage 0-100
+  std::atomic<std::int32_t> m_nIndicatorFrame{0};    // 0-7
   std::atomic<std::uint32_t> m_dwWorkerThreadId{0};  // non-zero exactly while a worker exists
   // The last transfer result of the most recent worker, once it has ended:
   // 0 when its last item was fetched or found present, or it had nothing to do.
@@ -180,7 +180,7 @@ class CDownloadCore {
   std::thread m_hWorkerThread;
   std::uint32_t m_nWorkerGeneration = 0;  // source of non-zero worker ids; same thread
 
-  std::mutex m_workerEndMutex;               // with m_workerEnded, for WaitForWorkerEnd
+  std::mutex m_workerEndMutex;  // with m_workerEnded, for WaitForWorkerEnd
   std::condition_variable m_workerEnded;
 
   mutable std::mutex m_observerMutex;

@@ -4,11 +4,11 @@
 // rows: one mutex covers all of it. The queue owns its items and deletes what
 // it still holds when it is destroyed.
 
+#include <atomic>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <utility>
-#include <atomic>
-#include <deque>
 
 #include "core/DownloadItem.h"
 

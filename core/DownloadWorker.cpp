@@ -20,7 +20,6 @@
 
 namespace {
 
-
 // A file from an earlier run, or an earlier item of the same local name. Only
 // a regular file counts: a folder (a list line naming one of the folders the
 // list itself made) is never handed to the player as a finished file, and a
@@ -146,7 +145,8 @@ void CDownloadCore::DownloadWorkerProc() {
     if (!item) break;
     const std::string name = item->GetDisplayName();
     SetCurrentFileText(name);
-    if (auto observer = Observer()) observer->SetTrayTip(std::string(Utf8Prefix(name, kTrayTipBytes)));
+    if (auto observer = Observer())
+      observer->SetTrayTip(std::string(Utf8Prefix(name, kTrayTipBytes)));
 
     ItemOutcome outcome = ItemOutcome::Present;
     if (IsPresentOnDisk(item->m_strLocalPath)) {

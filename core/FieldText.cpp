@@ -1,8 +1,9 @@
 #include "core/FieldText.h"
 
+#include <iconv.h>
+
 #include <cerrno>
 #include <cstddef>
-#include <iconv.h>
 #include <vector>
 
 #include "core/ShiftJisConverter.h"

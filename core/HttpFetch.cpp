@@ -283,7 +283,8 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
   core.SetStatusText("OK");
   if (!resume) {
     ThrowUnlessOpened(file.Open(item.m_strLocalPath), item);
-  } else if (!continues && !file.Restart(ValidatorRecord(item.m_strUrl, ReplyValidator(*connection)))) {
+  } else if (!continues &&
+             !file.Restart(ValidatorRecord(item.m_strUrl, ReplyValidator(*connection)))) {
     ThrowWriteError(item, errno);
   }
   connection->SetBodyOffset(file.ResumeOffset());
@@ -331,7 +332,8 @@ void ReportFailure(CDownloadCore& core, std::int32_t result, const FailureReason
       break;
     case FETCH_BUSY:
       // Not a failure: the worker waits for the other run, so no cause.
-      core.SetStatusText("BUSY", {FailureCause::None, "another run is fetching this file; waiting for it"});
+      core.SetStatusText("BUSY",
+                         {FailureCause::None, "another run is fetching this file; waiting for it"});
       break;
     case FETCH_NETWORK_ERROR:
     case FETCH_TOO_SHORT:

@@ -44,7 +44,8 @@ int FetchItem(CDownloadCore& core, CDownloadItem& item, const TransferLimits& li
 // The same attempt through `engine`, which keeps a connection from one call
 // to the next when the server (and the proxy) stay the same. The worker
 // passes one engine for all of its attempts.
-int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine, const TransferLimits& limits = {});
+int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
+              const TransferLimits& limits = {});
 
 // The same, and `reason` says why when the result is a failure other than
 // FETCH_STOPPED (else it is emptied).

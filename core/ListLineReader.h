@@ -55,7 +55,7 @@ class ListLineReader {
 
   int m_fd = -1;
   const std::atomic<bool>* m_pStop;  // not owned; may be null
-  bool m_ended = false;  // a 0x1A byte, the end of the file, or a read error was met
+  bool m_ended = false;              // a 0x1A byte, the end of the file, or a read error was met
   std::vector<char> m_buffer;
   std::size_t m_position = 0;  // next unread byte of m_buffer
   std::size_t m_filled = 0;    // bytes of m_buffer holding input

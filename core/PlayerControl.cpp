@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "config/Settings.h"
-#include "platform/bus/PlayerProtocol.h"
-#include "platform/bus/DesktopBus.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/ProgramPath.h"
+#include "platform/bus/DesktopBus.h"
+#include "platform/bus/PlayerProtocol.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "core/ShiftJisConverter.h"
 
 #include <array>
-#include <initializer_list>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 #include "core/HalfWidthKana.h"
 
@@ -38,7 +38,8 @@ struct HeldPair {
 // One conversion: the state lives here, so each call has its own.
 class ShiftJisConverter {
  public:
-  ShiftJisConverter(char* output, const char* input) : m_out(output), m_start(input), m_cursor(input) {}
+  ShiftJisConverter(char* output, const char* input)
+      : m_out(output), m_start(input), m_cursor(input) {}
 
   void Run() {
     for (int x = Read(); x != kEndOfInput; x = Read()) {
@@ -176,7 +177,8 @@ class ShiftJisConverter {
       m_kanaShift = KanaShift::ShiftOut;
     } else if (x == kEscape) {
       ReadEscapeSequence();
-    } else if (x <= 0x20 || x == 0x7F) {  // NOLINT(bugprone-branch-clone): before the shifts, on purpose
+    } else if (x <= 0x20 ||
+               x == 0x7F) {  // NOLINT(bugprone-branch-clone): before the shifts, on purpose
       Send(0, x);
     } else if (m_kanaShift != KanaShift::Off) {
       int kana = x + 0x80;

@@ -8,8 +8,8 @@ namespace {
 
 // Blanks pass here and become "+" afterwards.
 bool IsKeptAsItStands(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '*' ||
-         c == '-' || c == '_' || c == ' ';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+         c == '*' || c == '-' || c == '_' || c == ' ';
 }
 
 }  // namespace

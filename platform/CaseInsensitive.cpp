@@ -19,7 +19,8 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 }
 
 bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+  return text.size() >= suffix.size() &&
+         EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 bool LessIgnoringCase(std::string_view a, std::string_view b) {

@@ -9,7 +9,8 @@ bool MakeFolderTree(const std::string& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
   const size_t slash = path.rfind('/');
-  if (slash != std::string::npos && slash > 0 && !MakeFolderTree(path.substr(0, slash))) return false;
+  if (slash != std::string::npos && slash > 0 && !MakeFolderTree(path.substr(0, slash)))
+    return false;
   return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
@@ -26,7 +27,9 @@ void CreateDirectoryTree(std::string_view path) {
   // look replaces a mkdir for each of its parents. (A name holding a
   // backslash is split there, so it must take the walk.)
   struct stat info {};
-  if (whole.find('\\') == std::string::npos && stat(whole.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return;
+  if (whole.find('\\') == std::string::npos && stat(whole.c_str(), &info) == 0 &&
+      S_ISDIR(info.st_mode))
+    return;
   // A folder name is at least one character long, so the scan starts one on.
   for (size_t at = whole.find_first_of("/\\", start + 1); at != std::string::npos;
        at = whole.find_first_of("/\\", at + 2)) {

@@ -1,9 +1,8 @@
 #pragma once
 // Making a folder together with whatever folders above it are missing.
 
-#include <string_view>
-
 #include <string>
+#include <string_view>
 
 // Makes `path` and its missing parents with mode 0700, parents first (only
 // "/" separates). True when `path` is a folder afterwards; the empty path

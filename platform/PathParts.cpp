@@ -21,9 +21,7 @@ size_t LastSplitPoint(std::string_view path) {
   return std::string_view::npos;
 }
 
-std::string Capped(std::string_view text) {
-  return std::string(text.substr(0, kMaxPathLength));
-}
+std::string Capped(std::string_view text) { return std::string(text.substr(0, kMaxPathLength)); }
 
 }  // namespace
 

@@ -1,11 +1,10 @@
 #include "platform/ProcessLauncher.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
-#include <signal.h>
 
 #include <cerrno>
 #include <thread>
@@ -35,8 +34,9 @@ LaunchResult StartProgram(const std::string& program) {
   // glibc's posix_spawn reports a failed exec as its result, so a missing or
   // unusable program is known here, without waiting.
   const bool hasFolder = program.find('/') != std::string::npos;
-  const int failed = hasFolder ? posix_spawn(&pid, program.c_str(), nullptr, &attributes, arguments, environ)
-                               : posix_spawnp(&pid, program.c_str(), nullptr, &attributes, arguments, environ);
+  const int failed =
+      hasFolder ? posix_spawn(&pid, program.c_str(), nullptr, &attributes, arguments, environ)
+                : posix_spawnp(&pid, program.c_str(), nullptr, &attributes, arguments, environ);
   posix_spawnattr_destroy(&attributes);
   if (failed != 0) return {LaunchError::CannotStart, 0};
   ReapInBackground(pid);
@@ -53,11 +53,13 @@ int RunProgram(const std::vector<std::string>& arguments, std::chrono::milliseco
   posix_spawn_file_actions_t actions;
   if (posix_spawn_file_actions_init(&actions) != 0) return -1;
   for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
-    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null",
+                                     fd == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
   pid_t pid = 0;
   const bool hasFolder = words.front().find('/') != std::string::npos;
-  const int failed = hasFolder ? posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ)
-                               : posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int failed = hasFolder
+                         ? posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ)
+                         : posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) return -1;
 

@@ -11,8 +11,8 @@
 
 enum class LaunchError {
   None,
-  EmptyProgram,    // nothing to start
-  CannotStart,     // the program is missing, not executable, or exec failed
+  EmptyProgram,  // nothing to start
+  CannotStart,   // the program is missing, not executable, or exec failed
 };
 
 struct LaunchResult {

@@ -52,8 +52,8 @@ std::string ResolveArgument0(std::string_view argument0, std::string_view workin
       size_t end = searchPath.find(':', start);
       if (end == std::string_view::npos) end = searchPath.size();
       const std::string_view entry = searchPath.substr(start, end - start);
-      std::string path = Against(workingFolder, entry.empty() ? std::string_view(".") : entry) + "/" +
-                         std::string(argument0);
+      std::string path = Against(workingFolder, entry.empty() ? std::string_view(".") : entry) +
+                         "/" + std::string(argument0);
       if (IsExecutableFile(path)) {
         candidate = std::move(path);
         break;
@@ -62,7 +62,8 @@ std::string ResolveArgument0(std::string_view argument0, std::string_view workin
     }
   }
   if (candidate.empty() || !IsExecutableFile(candidate)) return {};
-  std::unique_ptr<char, decltype(&std::free)> real(realpath(candidate.c_str(), nullptr), &std::free);
+  std::unique_ptr<char, decltype(&std::free)> real(realpath(candidate.c_str(), nullptr),
+                                                   &std::free);
   return real ? std::string(real.get()) : std::string();
 }
 

@@ -1,12 +1,12 @@
 #include "platform/RegistryStore.h"
 
+#include <fcntl.h>  // renameat2
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
 #include <utility>
-
-#include <fcntl.h>  // renameat2
 
 #include "platform/CaseInsensitive.h"
 #include "platform/DecimalText.h"
@@ -84,7 +84,9 @@ Node* WalkTo(Node& root, const std::vector<std::string_view>& parts, Creation cr
 
 bool IsPlainStoreByte(unsigned char c) { return c > ' ' && c < 0x7f && c != '%'; }
 
-void AppendEscaped(std::string& out, std::string_view bytes) { out += PercentEscape(bytes, IsPlainStoreByte); }
+void AppendEscaped(std::string& out, std::string_view bytes) {
+  out += PercentEscape(bytes, IsPlainStoreByte);
+}
 
 bool Unescape(std::string_view text, size_t limit, std::string& out) {
   out.clear();
@@ -215,7 +217,8 @@ StoreState LoadStore(const std::string& path, Node& root) {
 bool MoveAside(const std::string& path) {
   for (int attempt = 1; attempt <= 100; ++attempt) {
     std::string target = path + ".damaged" + (attempt == 1 ? "" : "." + std::to_string(attempt));
-    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+      return true;
     if (errno != EEXIST) return false;
   }
   return false;
@@ -237,7 +240,8 @@ RegistryResult ChangeStore(const std::string& path, const Change& change) {
     // A store that would grow past what a read accepts is refused, so it is
     // never taken for a damaged one later.
     text = FormatStore(root);
-    if (text.size() > kMaxRegistryFileLength || (state == StoreState::Damaged && !MoveAside(path))) {
+    if (text.size() > kMaxRegistryFileLength ||
+        (state == StoreState::Damaged && !MoveAside(path))) {
       result = RegistryResult::StoreFailed;
       return FileChange::Keep;
     }
@@ -318,8 +322,9 @@ RegistryResult RegistryStore::SetValue(std::string_view key, std::string_view na
 
 RegistryResult RegistryStore::DeleteValue(std::string_view key, std::string_view name) const {
   return EditKey(m_path, key, [&](Node& node) {
-    auto found = std::find_if(node.values.begin(), node.values.end(),
-                              [&](const auto& entry) { return EqualsIgnoringCase(entry.first, name); });
+    auto found = std::find_if(node.values.begin(), node.values.end(), [&](const auto& entry) {
+      return EqualsIgnoringCase(entry.first, name);
+    });
     if (found == node.values.end()) return RegistryResult::NotFound;
     node.values.erase(found);
     return RegistryResult::Ok;
@@ -333,7 +338,8 @@ RegistryResult RegistryStore::CountSubkeys(std::string_view key, size_t& count) 
   });
 }
 
-RegistryResult RegistryStore::EnumSubkey(std::string_view key, size_t index, std::string& name) const {
+RegistryResult RegistryStore::EnumSubkey(std::string_view key, size_t index,
+                                         std::string& name) const {
   return ReadKey(m_path, key, [&](Node& node) {
     if (index >= node.subkeys.size()) return RegistryResult::NotFound;
     name = node.subkeys[index].name;
@@ -341,7 +347,8 @@ RegistryResult RegistryStore::EnumSubkey(std::string_view key, size_t index, std
   });
 }
 
-RegistryResult RegistryStore::ListValues(std::string_view key, std::vector<std::string>& names) const {
+RegistryResult RegistryStore::ListValues(std::string_view key,
+                                         std::vector<std::string>& names) const {
   return ReadKey(m_path, key, [&](Node& node) {
     names.clear();
     for (const auto& entry : node.values) names.push_back(entry.first);

@@ -33,17 +33,17 @@ struct RegistryValue {
 
 enum class RegistryResult {
   Ok,
-  NotFound,      // the key or value does not exist
-  HasSubkeys,    // DeleteKey on a key that still has subkeys
-  InvalidName,   // an empty path part, or a name or value over its limit
-  StoreFailed,   // the store file could not be read or written
+  NotFound,     // the key or value does not exist
+  HasSubkeys,   // DeleteKey on a key that still has subkeys
+  InvalidName,  // an empty path part, or a name or value over its limit
+  StoreFailed,  // the store file could not be read or written
 };
 
 // Limits of names and values, as the registry has them.
 inline constexpr size_t kMaxRegistryKeyNameLength = 255;      // bytes of one path part
 inline constexpr size_t kMaxRegistryValueNameLength = 16383;  // bytes
 inline constexpr size_t kMaxRegistryValueLength = 1 << 20;    // bytes of one value
-inline constexpr size_t kMaxRegistryFileLength = 16 << 20;    // bytes; longer files count as damaged
+inline constexpr size_t kMaxRegistryFileLength = 16 << 20;  // bytes; longer files count as damaged
 
 class RegistryStore {
  public:
@@ -63,10 +63,12 @@ class RegistryStore {
   RegistryResult CreateKey(std::string_view key) const;
 
   // Reads value `name` ("" for the default value) of `key` into `value`.
-  RegistryResult QueryValue(std::string_view key, std::string_view name, RegistryValue& value) const;
+  RegistryResult QueryValue(std::string_view key, std::string_view name,
+                            RegistryValue& value) const;
 
   // Writes value `name` of an existing `key`, replacing any earlier one.
-  RegistryResult SetValue(std::string_view key, std::string_view name, const RegistryValue& value) const;
+  RegistryResult SetValue(std::string_view key, std::string_view name,
+                          const RegistryValue& value) const;
 
   RegistryResult DeleteValue(std::string_view key, std::string_view name) const;
 

@@ -1,13 +1,13 @@
 #include "platform/SmallFile.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 
 #include "platform/FileStamp.h"
 #include "platform/PathParts.h"

@@ -38,7 +38,8 @@ class ByteReader {
     return static_cast<std::uint16_t>(m_bytes[offset] | m_bytes[offset + 1] << 8);
   }
   std::uint32_t U32(std::size_t offset) const {
-    return static_cast<std::uint32_t>(m_bytes[offset]) | static_cast<std::uint32_t>(m_bytes[offset + 1]) << 8 |
+    return static_cast<std::uint32_t>(m_bytes[offset]) |
+           static_cast<std::uint32_t>(m_bytes[offset + 1]) << 8 |
            static_cast<std::uint32_t>(m_bytes[offset + 2]) << 16 |
            static_cast<std::uint32_t>(m_bytes[offset + 3]) << 24;
   }
@@ -82,7 +83,7 @@ struct BitmapLayout {
   bool topDown = false;
   int bitsPerPixel = 0;
   Compression compression = Compression::None;
-  std::array<Channel, 3> channels;  // red, green, blue, for 16 and 32 bits
+  std::array<Channel, 3> channels;      // red, green, blue, for 16 and 32 bits
   std::array<ColorRef, 256> palette{};  // unused entries stay black
   std::size_t bitsOffset = 0;
 };
@@ -148,7 +149,8 @@ bool ReadLayout(const ByteReader& in, BitmapLayout& layout) {
   if (!IsAcceptedForm(layout.bitsPerPixel, layout.compression)) return false;
   if (!IsAcceptablePictureSize(layout.width, layout.height)) return false;
   // Compressed rows are always stored bottom-up.
-  if (layout.topDown && (layout.compression == Compression::Rle8 || layout.compression == Compression::Rle4))
+  if (layout.topDown &&
+      (layout.compression == Compression::Rle8 || layout.compression == Compression::Rle4))
     return false;
 
   if (layout.compression == Compression::BitFields) {
@@ -161,7 +163,8 @@ bool ReadLayout(const ByteReader& in, BitmapLayout& layout) {
 
   if (layout.bitsPerPixel <= 8) {
     const std::uint32_t tableSize = 1u << layout.bitsPerPixel;
-    const std::uint32_t entries = colorsUsed == 0 || colorsUsed > tableSize ? tableSize : colorsUsed;
+    const std::uint32_t entries =
+        colorsUsed == 0 || colorsUsed > tableSize ? tableSize : colorsUsed;
     if (!in.Has(paletteOffset, std::uint64_t{entries} * paletteEntryBytes)) return false;
     for (std::uint32_t i = 0; i < entries; ++i) {
       const std::size_t at = paletteOffset + i * paletteEntryBytes;
@@ -177,7 +180,8 @@ int PictureRow(const BitmapLayout& layout, std::int64_t storedRow) {
 }
 
 bool DecodeUncompressed(const ByteReader& in, const BitmapLayout& layout, PixelImage& picture) {
-  const std::uint64_t stride = ((static_cast<std::uint64_t>(layout.width) * layout.bitsPerPixel + 31) / 32) * 4;
+  const std::uint64_t stride =
+      ((static_cast<std::uint64_t>(layout.width) * layout.bitsPerPixel + 31) / 32) * 4;
   if (!in.Has(layout.bitsOffset, stride * static_cast<std::uint64_t>(layout.height))) return false;
   const int bpp = layout.bitsPerPixel;
   for (std::int64_t row = 0; row < layout.height; ++row) {
@@ -197,7 +201,7 @@ bool DecodeUncompressed(const ByteReader& in, const BitmapLayout& layout, PixelI
         const std::size_t at = rowStart + static_cast<std::size_t>(x) * (bpp / 8);
         const std::uint32_t value = bpp == 16 ? in.U16(at) : in.U32(at);
         color = MakeColorRef(layout.channels[0].Extract(value), layout.channels[1].Extract(value),
-                    layout.channels[2].Extract(value));
+                             layout.channels[2].Extract(value));
       }
       picture.Set(x, y, color);
     }
@@ -215,7 +219,8 @@ bool DecodeRunLength(const ByteReader& in, const BitmapLayout& layout, PixelImag
   std::int64_t x = 0;
   std::int64_t row = 0;  // stored row, 0 = bottom
   auto put = [&](int index) {
-    if (x < width && row < height) picture.Set(static_cast<int>(x), PictureRow(layout, row), layout.palette[index]);
+    if (x < width && row < height)
+      picture.Set(static_cast<int>(x), PictureRow(layout, row), layout.palette[index]);
     ++x;
   };
   std::size_t at = layout.bitsOffset;
@@ -225,7 +230,8 @@ bool DecodeRunLength(const ByteReader& in, const BitmapLayout& layout, PixelImag
     const std::uint8_t value = in.U8(at + 1);
     at += 2;
     if (count > 0) {
-      for (int i = 0; i < count; ++i) put(fourBit ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
+      for (int i = 0; i < count; ++i)
+        put(fourBit ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
       continue;
     }
     if (value == 0) {  // end of line
@@ -257,7 +263,8 @@ bool DecodeBitmap(PixelImage& picture, std::span<const std::uint8_t> bytes) {
   const ByteReader in(bytes);
   BitmapLayout layout;
   if (!ReadLayout(in, layout)) return false;
-  PixelImage decoded(static_cast<int>(layout.width), static_cast<int>(layout.height), layout.palette[0]);
+  PixelImage decoded(static_cast<int>(layout.width), static_cast<int>(layout.height),
+                     layout.palette[0]);
   const bool ok = layout.compression == Compression::Rle8 || layout.compression == Compression::Rle4
                       ? DecodeRunLength(in, layout, decoded)
                       : DecodeUncompressed(in, layout, decoded);

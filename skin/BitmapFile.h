@@ -4,9 +4,9 @@
 // make us read outside its bytes.
 //
 // Accepted: the 12-byte core header (1, 4, 8 or 24 bits per pixel) and the
-// 40/52/56/108/124-byte info headers; 1, 4 and 8 bits per pixel with a colour table, 16, 24 and 32 bits
-// per pixel; bottom-up and top-down rows; bit-field masks (16 and 32 bits);
-// RLE8 and RLE4 compression. Alpha is dropped: a bitmap is opaque.
+// 40/52/56/108/124-byte info headers; 1, 4 and 8 bits per pixel with a colour table, 16, 24 and 32
+// bits per pixel; bottom-up and top-down rows; bit-field masks (16 and 32 bits); RLE8 and RLE4
+// compression. Alpha is dropped: a bitmap is opaque.
 
 #include <cstdint>
 #include <span>

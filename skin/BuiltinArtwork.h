@@ -36,17 +36,17 @@ inline constexpr SkinLayout kLayout{
 };
 
 // Skin pictures, 24-bit BMP. Buttons use RGB(66, 0, 66) around their shapes.
-inline constexpr std::string_view kBackground = "skin_background.bmp";        // 275 x 220
-inline constexpr std::string_view kProgressBar = "skin_progress.bmp";         // 200 x 20
-inline constexpr std::string_view kIndicator = "skin_indicator.bmp";          // 30 x 80
-inline constexpr std::string_view kListArrows = "skin_list_arrows.bmp";       // 20 x 20
-inline constexpr std::string_view kListThumb = "skin_list_thumb.bmp";         // 10 x 15
-inline constexpr std::string_view kListTrack = "skin_list_track.bmp";         // 10 x 20
-inline constexpr std::string_view kSysButton = "skin_button_menu.bmp";        // 13 x 26
+inline constexpr std::string_view kBackground = "skin_background.bmp";           // 275 x 220
+inline constexpr std::string_view kProgressBar = "skin_progress.bmp";            // 200 x 20
+inline constexpr std::string_view kIndicator = "skin_indicator.bmp";             // 30 x 80
+inline constexpr std::string_view kListArrows = "skin_list_arrows.bmp";          // 20 x 20
+inline constexpr std::string_view kListThumb = "skin_list_thumb.bmp";            // 10 x 15
+inline constexpr std::string_view kListTrack = "skin_list_track.bmp";            // 10 x 20
+inline constexpr std::string_view kSysButton = "skin_button_menu.bmp";           // 13 x 26
 inline constexpr std::string_view kMinimizeButton = "skin_button_minimize.bmp";  // 13 x 26
-inline constexpr std::string_view kCloseButton = "skin_button_close.bmp";     // 13 x 26
-inline constexpr std::string_view kOpenButton = "skin_button_open.bmp";       // 17 x 26
-inline constexpr std::string_view kSkipButton = "skin_button_skip.bmp";       // 30 x 26
+inline constexpr std::string_view kCloseButton = "skin_button_close.bmp";        // 13 x 26
+inline constexpr std::string_view kOpenButton = "skin_button_open.bmp";          // 17 x 26
+inline constexpr std::string_view kSkipButton = "skin_button_skip.bmp";          // 30 x 26
 
 // Icons, PNG with alpha.
 inline constexpr std::string_view kAppIcon16 = "icon_app_16.png";  // application icon, 16 x 16

@@ -12,4 +12,5 @@
 // background (x + c, y + r). Other pixels stay. With an odd height the last
 // row is left as it is. Key pixels over a spot outside the background keep
 // their colour (the window, as large as the background, never shows them).
-void CompositeOverBackground(PixelImage& button, const PixelImage& background, int x, int y, int keyX, int keyY);
+void CompositeOverBackground(PixelImage& button, const PixelImage& background, int x, int y,
+                             int keyX, int keyY);

@@ -45,7 +45,8 @@ class PixelImage {
 
  private:
   std::size_t Index(int x, int y) const {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_nWidth) + static_cast<std::size_t>(x);
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_nWidth) +
+           static_cast<std::size_t>(x);
   }
 
   int m_nWidth = 0;

@@ -11,7 +11,8 @@ namespace {
 std::string MatchPart(const std::filesystem::path& folder, const std::string& part) {
   std::error_code error;
   if (std::filesystem::exists(folder / part, error)) return part;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
     std::string name = it->path().filename().string();
     if (EqualsIgnoringCase(name, part)) return name;
   }

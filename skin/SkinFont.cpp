@@ -8,7 +8,8 @@ int PointsToPixels(int points, int dpi) {
   const std::int64_t product = std::int64_t{points} * dpi;
   const std::int64_t magnitude = ((product < 0 ? -product : product) + 36) / 72;
   const std::int64_t result = product < 0 ? -magnitude : magnitude;
-  if (result > std::numeric_limits<int>::max() || result < std::numeric_limits<int>::min()) return -1;
+  if (result > std::numeric_limits<int>::max() || result < std::numeric_limits<int>::min())
+    return -1;
   return static_cast<int>(result);
 }
 
@@ -21,5 +22,6 @@ SkinFontStyle ParseFontStyle(std::string_view letters) {
 }
 
 SkinFont DescribeSkinFont(std::string_view face, int points, std::string_view letters, int dpi) {
-  return {std::string(face), std::string(letters), points, PointsToPixels(points, dpi), ParseFontStyle(letters)};
+  return {std::string(face), std::string(letters), points, PointsToPixels(points, dpi),
+          ParseFontStyle(letters)};
 }

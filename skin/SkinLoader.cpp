@@ -6,8 +6,8 @@
 
 #include "config/Settings.h"
 #include "platform/EmbeddedResource.h"
-#include "platform/ProfileFile.h"
 #include "platform/InstallFolders.h"
+#include "platform/ProfileFile.h"
 #include "skin/BitmapFile.h"
 #include "skin/BuiltinArtwork.h"
 #include "skin/CompositeOverBackground.h"
@@ -151,8 +151,10 @@ bool SetDefaultSkin(Skin& skin, int dpi) {
   complete &= LoadBuiltinPicture(list.sliderBitmap, builtin_art::kListThumb);
   complete &= LoadBuiltinPicture(list.railBitmap, builtin_art::kListTrack);
   const std::pair<SkinPicture*, std::string_view> buttons[] = {
-      {&skin.sysButton, builtin_art::kSysButton},  {&skin.minimize, builtin_art::kMinimizeButton},
-      {&skin.close, builtin_art::kCloseButton},    {&skin.open, builtin_art::kOpenButton},
+      {&skin.sysButton, builtin_art::kSysButton},
+      {&skin.minimize, builtin_art::kMinimizeButton},
+      {&skin.close, builtin_art::kCloseButton},
+      {&skin.open, builtin_art::kOpenButton},
       {&skin.skip, builtin_art::kSkipButton}};
   for (const auto& [button, name] : buttons) {
     complete &= LoadBuiltinPicture(button->bitmap, name);

@@ -21,7 +21,8 @@ class TransparencyMask {
 
  private:
   std::size_t Index(int x, int y) const {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_nWidth) + static_cast<std::size_t>(x);
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_nWidth) +
+           static_cast<std::size_t>(x);
   }
 
   int m_nWidth = 0;

@@ -4,13 +4,16 @@ namespace {
 
 IconPixels Enlarged(const IconPixels& pixels, int scale) {
   IconPixels large{pixels.width * scale, pixels.height * scale, {}, {}};
-  large.rgb.reserve(static_cast<std::size_t>(large.width) * static_cast<std::size_t>(large.height) * 3);
+  large.rgb.reserve(static_cast<std::size_t>(large.width) * static_cast<std::size_t>(large.height) *
+                    3);
   if (!pixels.alpha.empty())
-    large.alpha.reserve(static_cast<std::size_t>(large.width) * static_cast<std::size_t>(large.height));
+    large.alpha.reserve(static_cast<std::size_t>(large.width) *
+                        static_cast<std::size_t>(large.height));
   for (int y = 0; y < large.height; ++y)
     for (int x = 0; x < large.width; ++x) {
-      const std::size_t source = static_cast<std::size_t>(y / scale) * static_cast<std::size_t>(pixels.width) +
-                                 static_cast<std::size_t>(x / scale);
+      const std::size_t source =
+          static_cast<std::size_t>(y / scale) * static_cast<std::size_t>(pixels.width) +
+          static_cast<std::size_t>(x / scale);
       large.rgb.insert(large.rgb.end(),
                        pixels.rgb.begin() + static_cast<std::ptrdiff_t>(source * 3),
                        pixels.rgb.begin() + static_cast<std::ptrdiff_t>(source * 3 + 3));

@@ -10,4 +10,5 @@ class wxWindow;
 
 // Shows `text` modally over `parent` (or alone) and returns the answer.
 // GUI thread only.
-MessageAnswer ShowAppMessageBox(const std::string& text, MessageButtons buttons, wxWindow* parent = nullptr);
+MessageAnswer ShowAppMessageBox(const std::string& text, MessageButtons buttons,
+                                wxWindow* parent = nullptr);

@@ -2,10 +2,9 @@
 
 #include <signal.h>
 #include <stdlib.h>
+#include <wx/propdlg.h>
 
 #include <chrono>
-
-#include <wx/propdlg.h>
 
 #include "app/MainWndGeometry.h"
 #include "app/RunningInstance.h"
@@ -101,10 +100,12 @@ void CDownloaderApp::RunSetupSheetOnBus(StartLock* startLock) {
       kSetupSheetClass, kSetupSheetTitle, WindowVisibility::Shown,
       [this](const BusMessage& message) -> std::int64_t {
         // Lists handed to the sheet are ignored; the sender then drops the atom.
-        if (auto token = ReceivedActivationToken(message)) m_strSheetActivationToken = std::move(*token);
+        if (auto token = ReceivedActivationToken(message))
+          m_strSheetActivationToken = std::move(*token);
         const bool raise = message.message == kBringToFrontMessage ||
                            (message.message == WM_HANDOVER && message.lParam == kHandOverSetup);
-        if (raise && m_pSetupSheet) PresentWithActivationToken(*m_pSetupSheet, m_strSheetActivationToken);
+        if (raise && m_pSetupSheet)
+          PresentWithActivationToken(*m_pSetupSheet, m_strSheetActivationToken);
         if (raise) m_strSheetActivationToken.clear();
         // Closed as Escape and the window manager's close do: cancelled.
         if (message.message == WM_CLOSE && m_pSetupSheet) m_pSetupSheet->Close();

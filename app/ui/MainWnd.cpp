@@ -36,7 +36,8 @@ constexpr long kMainWndStyle = wxBORDER_NONE | wxMINIMIZE_BOX | wxSYSTEM_MENU | 
 }  // namespace
 
 CMainWnd::CMainWnd(CDownloadCore& app, MainWndHost& host, WindowPlace place, bool listShown)
-    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(kMainWindowTitle.data(), kMainWindowTitle.size()),
+    : wxFrame(nullptr, wxID_ANY,
+              wxString::FromUTF8(kMainWindowTitle.data(), kMainWindowTitle.size()),
               wxPoint(place.left, place.top), wxDefaultSize, kMainWndStyle),
       m_bListShown(listShown),
       m_app(app),
@@ -83,16 +84,18 @@ CMainWnd::CMainWnd(CDownloadCore& app, MainWndHost& host, WindowPlace place, boo
   Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent&) {
     if (m_pListView) m_pListView->SetFocus();
   });
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) { DoCommand(static_cast<std::uint32_t>(event.GetId())); });
+  Bind(wxEVT_BUTTON,
+       [this](wxCommandEvent& event) { DoCommand(static_cast<std::uint32_t>(event.GetId())); });
   Bind(wxEVT_MENU, [this](wxCommandEvent& event) { OnMenuChoice(event.GetId()); });
 
   m_pObserver = std::make_shared<MainWndObserver>(*this);
   m_app.SetObserver(m_pObserver);
 
   BusError error = BusError::None;
-  m_pBusWindow = BusWindow::Create(kMainWindowClass, kMainWindowTitle, WindowVisibility::Hidden,
-                                   [this](const BusMessage& message) { return OnBusMessage(message); },
-                                   &m_host.BusHandlerThread(), error);
+  m_pBusWindow = BusWindow::Create(
+      kMainWindowClass, kMainWindowTitle, WindowVisibility::Hidden,
+      [this](const BusMessage& message) { return OnBusMessage(message); },
+      &m_host.BusHandlerThread(), error);
 }
 
 CMainWnd::~CMainWnd() {
@@ -109,14 +112,19 @@ void CMainWnd::CreateChildren() {
   const struct {
     const SkinPicture& picture;
     int id;
-  } buttons[] = {{skin.sysButton, IDC_SYSBUTTON}, {skin.close, IDC_CLOSE}, {skin.minimize, IDC_MINIMIZE},
-                 {skin.open, IDC_OPEN},           {skin.skip, IDC_SKIP}};
+  } buttons[] = {{skin.sysButton, IDC_SYSBUTTON},
+                 {skin.close, IDC_CLOSE},
+                 {skin.minimize, IDC_MINIMIZE},
+                 {skin.open, IDC_OPEN},
+                 {skin.skip, IDC_SKIP}};
   for (const auto& button : buttons)
-    (new CTransButton)->Create(button.picture.bitmap, button.picture.x, button.picture.y, this, button.id);
+    (new CTransButton)
+        ->Create(button.picture.bitmap, button.picture.x, button.picture.y, this, button.id);
 
   const SkinDownloadList& list = skin.downloadList;
   m_pListView = new CDownloadListWnd;
-  m_pListView->Create(m_app.m_queue, wxRect(list.x, list.y, list.w, list.h), this, IDC_DOWNLOADLIST);
+  m_pListView->Create(m_app.m_queue, wxRect(list.x, list.y, list.w, list.h), this,
+                      IDC_DOWNLOADLIST);
 }
 
 // wxWidgets menu ids stop below 0x7FFF, which "Restore" (32775) is not, so
@@ -168,7 +176,8 @@ void CMainWnd::ShowPopupMenu(bool fromTray) {
 
 bool CMainWnd::Show(bool show) {
   const bool changed = wxFrame::Show(show);
-  if (m_pBusWindow) m_pBusWindow->SetVisibility(show ? WindowVisibility::Shown : WindowVisibility::Hidden);
+  if (m_pBusWindow)
+    m_pBusWindow->SetVisibility(show ? WindowVisibility::Shown : WindowVisibility::Hidden);
   return changed;
 }
 
@@ -282,13 +291,16 @@ std::int64_t CMainWnd::OnBusMessage(const BusMessage& message) {
   }
 }
 
-void CMainWnd::RefreshPanel(const PanelRect& box) { RefreshRect(wxRect(box.x, box.y, box.w, box.h), false); }
+void CMainWnd::RefreshPanel(const PanelRect& box) {
+  RefreshRect(wxRect(box.x, box.y, box.w, box.h), false);
+}
 
 // The timer sets the indicator and, while idle, the status at every tick; a
 // value the screen already shows is not painted again, which keeps an idle
 // window idle.
 void CMainWnd::DrawCurrentFilePanel() {
-  if (m_app.GetCurrentFileText() != m_painted.currentFile) RefreshPanel(CurrentFilePanelRect(GetSkin()));
+  if (m_app.GetCurrentFileText() != m_painted.currentFile)
+    RefreshPanel(CurrentFilePanelRect(GetSkin()));
 }
 void CMainWnd::DrawStatusPanel() {
   if (m_app.GetStatusText() != m_painted.status) RefreshPanel(StatusPanelRect(GetSkin()));
@@ -310,7 +322,8 @@ void CMainWnd::DrawProgressPanel() {
   if (m_app.m_nProgress != m_painted.progress) RefreshPanel(ProgressPanelRect(GetSkin()));
 }
 void CMainWnd::DrawIndicatorPanel() {
-  if (m_app.m_nIndicatorFrame != m_painted.indicatorFrame) RefreshPanel(IndicatorPanelRect(GetSkin()));
+  if (m_app.m_nIndicatorFrame != m_painted.indicatorFrame)
+    RefreshPanel(IndicatorPanelRect(GetSkin()));
 }
 
 void CMainWnd::OnItemAppended() {
@@ -361,16 +374,23 @@ void CMainWnd::PaintFace(wxDC& dc, const wxRect& area) {
   if (!m_bListShown) {
     // The shortened window keeps the background's bottom edge.
     const wxSize client = GetClientSize();
-    const wxRect edge(0, client.GetHeight() - kSmallModeEdgeRows, client.GetWidth(), kSmallModeEdgeRows);
+    const wxRect edge(0, client.GetHeight() - kSmallModeEdgeRows, client.GetWidth(),
+                      kSmallModeEdgeRows);
     if (edge.Intersects(area))
-      dc.Blit(edge.x, edge.y, edge.width, edge.height, &source, 0, facePicture.Height() - kSmallModeEdgeRows);
+      dc.Blit(edge.x, edge.y, edge.width, edge.height, &source, 0,
+              facePicture.Height() - kSmallModeEdgeRows);
   }
   const Skin& skin = GetSkin();
-  const auto covers = [&area](const PanelRect& box) { return area.Intersects(wxRect(box.x, box.y, box.w, box.h)); };
-  if (covers(CurrentFilePanelRect(skin))) PaintCurrentFilePanel(dc, m_painted.currentFile = m_app.GetCurrentFileText());
+  const auto covers = [&area](const PanelRect& box) {
+    return area.Intersects(wxRect(box.x, box.y, box.w, box.h));
+  };
+  if (covers(CurrentFilePanelRect(skin)))
+    PaintCurrentFilePanel(dc, m_painted.currentFile = m_app.GetCurrentFileText());
   if (covers(StatusPanelRect(skin))) PaintStatusPanel(dc, m_painted.status = m_app.GetStatusText());
-  if (covers(ProgressPanelRect(skin))) PaintProgressPanel(dc, m_painted.progress = m_app.m_nProgress);
-  if (covers(IndicatorPanelRect(skin))) PaintIndicatorPanel(dc, m_painted.indicatorFrame = m_app.m_nIndicatorFrame);
+  if (covers(ProgressPanelRect(skin)))
+    PaintProgressPanel(dc, m_painted.progress = m_app.m_nProgress);
+  if (covers(IndicatorPanelRect(skin)))
+    PaintIndicatorPanel(dc, m_painted.indicatorFrame = m_app.m_nIndicatorFrame);
 }
 
 void CMainWnd::OnBackgroundLeftDown(wxMouseEvent& event) {
@@ -381,7 +401,7 @@ void CMainWnd::OnBackgroundLeftDown(wxMouseEvent& event) {
 void CMainWnd::OnClose(wxCloseEvent&) {
   if (m_app.m_bClosing) return;  // a second close (the worker's and the user's) while going
   m_app.m_bClosing = true;       // from here on the panel setters do nothing
-  m_pObserver->Detach();    // and questions of the worker are answered at once
+  m_pObserver->Detach();         // and questions of the worker are answered at once
   m_app.Stop();
   m_app.SetCurrentFileText("");
   WriteSettingInt("DISP", "SMALL_START", m_bListShown ? 0 : 1);

@@ -10,12 +10,12 @@
 // Everything here runs on the GUI thread; what the worker reports arrives
 // through MainWndObserver.
 
-#include <memory>
-#include <string>
-
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/timer.h>
+
+#include <memory>
+#include <string>
 
 #include "app/MainWndCommands.h"
 #include "app/MainWndGeometry.h"
@@ -111,7 +111,7 @@ class CMainWnd : public wxFrame {
   CDownloadCore& m_app;
   MainWndHost& m_host;
   CDownloadListWnd* m_pListView = nullptr;  // child window, owned by wxWidgets
-  SessionConnection m_pSession;  // null without a session bus
+  SessionConnection m_pSession;             // null without a session bus
   std::unique_ptr<CTrayIcon> m_pTrayIcon;
   std::unique_ptr<CRunEndNotifier> m_pRunEndNotifier;
   wxMenu m_popupMenu;

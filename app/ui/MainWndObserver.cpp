@@ -1,10 +1,10 @@
 #include "app/ui/MainWndObserver.h"
 
+#include <wx/thread.h>
+
 #include <chrono>
 #include <future>
 #include <memory>
-
-#include <wx/thread.h>
 
 #include "app/ui/AppMessageBox.h"
 #include "app/ui/MainWnd.h"

@@ -103,7 +103,8 @@ CTrayIcon::CTrayIcon(CMainWnd& window, GDBusConnection* session, const wxMenu& m
                                  MenuTexts(menu), std::move(handlers));
   // The XEmbed icon exists only on X11: elsewhere (Wayland) GTK's status icon
   // has no widget to draw on and complains at every change.
-  if (!m_pStatusNotifier && DisplayIsX11()) m_pXEmbedIcon = std::make_unique<CXEmbedTrayIcon>(window);
+  if (!m_pStatusNotifier && DisplayIsX11())
+    m_pXEmbedIcon = std::make_unique<CXEmbedTrayIcon>(window);
 }
 
 CTrayIcon::~CTrayIcon() = default;

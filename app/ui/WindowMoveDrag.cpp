@@ -1,7 +1,6 @@
 #include "app/ui/WindowMoveDrag.h"
 
 #include <gtk/gtk.h>
-
 #include <wx/toplevel.h>
 
 void BeginWindowMoveDrag(wxTopLevelWindow& window, int screenX, int screenY) {

@@ -7,19 +7,19 @@
 // The listener answers 404, so nothing is stored. Prints the median in
 // milliseconds.
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "tests/support/ScratchFolder.h"
 
@@ -33,8 +33,8 @@ int Listen(std::uint16_t& port) {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
-  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 4) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(fd, 4) != 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     return -1;
   }
   port = ntohs(address.sin_port);
@@ -64,9 +64,11 @@ double OneRun(int listener, std::vector<std::string> arguments) {
   if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
   const int connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
   const bool arrived = connection >= 0 && ReadHead(connection);
-  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   if (connection >= 0) {
-    const std::string reply = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    const std::string reply =
+        "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
     (void)!write(connection, reply.data(), reply.size());
     close(connection);
   }

@@ -22,21 +22,27 @@ std::string CurrentExtension() { return ReadSetting("GENERAL", "EXTENSION", -1);
 }  // namespace
 
 CSetupGeneral::CSetupGeneral(wxWindow* book, SetupValues& values) : CSetupPage(book, values) {
-  new wxStaticBox(this, IDC_ASSOCIATE_GROUP, "Associate With \".mpq\"", DialogPoint(10, 5), DialogSize(195, 35));
-  m_pAssociationState = new wxStaticText(this, IDC_ASSOCIATE_STATE, wxEmptyString, DialogPoint(20, 20),
-                                         DialogSize(90, 10), wxST_NO_AUTORESIZE);
-  m_pAssociationButton =
-      new wxToggleButton(this, IDC_ASSOCIATE_BUTTON, wxEmptyString, DialogPoint(145, 15), DialogSize(50, 15));
+  new wxStaticBox(this, IDC_ASSOCIATE_GROUP, "Associate With \".mpq\"", DialogPoint(10, 5),
+                  DialogSize(195, 35));
+  m_pAssociationState =
+      new wxStaticText(this, IDC_ASSOCIATE_STATE, wxEmptyString, DialogPoint(20, 20),
+                       DialogSize(90, 10), wxST_NO_AUTORESIZE);
+  m_pAssociationButton = new wxToggleButton(this, IDC_ASSOCIATE_BUTTON, wxEmptyString,
+                                            DialogPoint(145, 15), DialogSize(50, 15));
 
   new wxStaticBox(this, IDC_SAVE_GROUP, "Save Folder", DialogPoint(10, 45), DialogSize(195, 50));
-  new wxStaticText(this, IDC_FOLDER_LABEL, "Folder", DialogPoint(20, 61), DialogSize(25, 10), wxST_NO_AUTORESIZE);
-  m_pSaveDir = new wxTextCtrl(this, IDC_SAVE_DIR, wxEmptyString, DialogPoint(50, 61), DialogSize(145, 12));
-  m_pWithDir =
-      new wxCheckBox(this, IDC_WITH_DIR, "Save with Directory Tree", DialogPoint(45, 81), DialogWidth(85));
+  new wxStaticText(this, IDC_FOLDER_LABEL, "Folder", DialogPoint(20, 61), DialogSize(25, 10),
+                   wxST_NO_AUTORESIZE);
+  m_pSaveDir =
+      new wxTextCtrl(this, IDC_SAVE_DIR, wxEmptyString, DialogPoint(50, 61), DialogSize(145, 12));
+  m_pWithDir = new wxCheckBox(this, IDC_WITH_DIR, "Save with Directory Tree", DialogPoint(45, 81),
+                              DialogWidth(85));
 
   new wxStaticBox(this, IDC_PLAYER_GROUP, "WinAmp", DialogPoint(10, 100), DialogSize(195, 35));
-  new wxStaticText(this, IDC_PATH_LABEL, "Path", DialogPoint(20, 115), DialogSize(20, 10), wxST_NO_AUTORESIZE);
-  m_pWinampPath = new wxTextCtrl(this, IDC_WINAMP_PATH, wxEmptyString, DialogPoint(50, 115), DialogSize(135, 12));
+  new wxStaticText(this, IDC_PATH_LABEL, "Path", DialogPoint(20, 115), DialogSize(20, 10),
+                   wxST_NO_AUTORESIZE);
+  m_pWinampPath = new wxTextCtrl(this, IDC_WINAMP_PATH, wxEmptyString, DialogPoint(50, 115),
+                                 DialogSize(135, 12));
   new wxButton(this, IDC_BROWSE, "...", DialogPoint(185, 115), DialogSize(10, 10), wxBU_EXACTFIT);
 
   new wxStaticBox(this, IDC_LANGUAGE_GROUP, "Language", DialogPoint(10, 140), DialogSize(195, 40));
@@ -79,7 +85,8 @@ void CSetupGeneral::TakeValues() {
   m_values.m_strWinampPath = ToUtf8(m_pWinampPath->GetValue());
   // The language selection is taken here with the rest, so it reaches the
   // values whenever the page is left or the sheet is closed with OK.
-  if (m_pLanguage->GetSelection() != wxNOT_FOUND) m_values.m_strLanguage = ToUtf8(m_pLanguage->GetStringSelection());
+  if (m_pLanguage->GetSelection() != wxNOT_FOUND)
+    m_values.m_strLanguage = ToUtf8(m_pLanguage->GetStringSelection());
 }
 
 void CSetupGeneral::FillLanguageList() {

@@ -1,9 +1,9 @@
 #include "config/ui/SetupMisc.h"
 
-#include <cstdint>
-
 #include <wx/checkbox.h>
 #include <wx/statbox.h>
+
+#include <cstdint>
 
 namespace {
 
@@ -16,12 +16,14 @@ struct CheckOption {
 };
 
 constexpr CheckOption kOptions[] = {
-    {CSetupMisc::IDC_CONTINUE_AFTER_ERROR, "Continue Download After Error", 30, &SetupValues::m_bContinueAfterError},
+    {CSetupMisc::IDC_CONTINUE_AFTER_ERROR, "Continue Download After Error", 30,
+     &SetupValues::m_bContinueAfterError},
     {CSetupMisc::IDC_AUTO_PLAY, "Start Playing Automatically", 44, &SetupValues::m_bAutoPlay},
     {CSetupMisc::IDC_AUTO_CLEAR, "Clear Playlist Automatically", 60, &SetupValues::m_bAutoClear},
     {CSetupMisc::IDC_MINIMIZE_START, "Minimize On Start", 75, &SetupValues::m_bMinimizeStart},
     {CSetupMisc::IDC_AUTO_CLOSE, "Close QEM automatically", 90, &SetupValues::m_bAutoClose},
-    {CSetupMisc::IDC_TRAY_MINIMIZE, "Hide Taskbar Icon When Minimized", 105, &SetupValues::m_bTrayMinimize},
+    {CSetupMisc::IDC_TRAY_MINIMIZE, "Hide Taskbar Icon When Minimized", 105,
+     &SetupValues::m_bTrayMinimize},
 };
 
 }  // namespace

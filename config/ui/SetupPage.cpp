@@ -1,13 +1,13 @@
 #include "config/ui/SetupPage.h"
 
-#include <algorithm>
-#include <vector>
-
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/statbox.h>
 #include <wx/textctrl.h>
 #include <wx/tglbtn.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "config/MessageCatalog.h"
 
@@ -41,7 +41,8 @@ void CSetupPage::InitialiseOnce() {
 
 int CSetupPage::NeededWidth(wxWindow& control) const {
   const wxString caption = wxControl::RemoveMnemonics(control.GetLabel());
-  if (wxDynamicCast(&control, wxStaticBox))  // the caption sits in the frame, a character in from each side
+  if (wxDynamicCast(&control,
+                    wxStaticBox))  // the caption sits in the frame, a character in from each side
     return control.GetTextExtent(caption).x + 2 * control.GetCharWidth();
   control.InvalidateBestSize();
   int needed = std::max(control.GetBestSize().x, control.GetTextExtent(caption).x);
@@ -68,7 +69,8 @@ void CSetupPage::FitToCaptions() {
 
   for (wxWindow* control : controls) {
     wxRect rect = control->GetRect();
-    const bool hasCaption = !wxDynamicCast(control, wxTextCtrl) && !wxDynamicCast(control, wxChoice);
+    const bool hasCaption =
+        !wxDynamicCast(control, wxTextCtrl) && !wxDynamicCast(control, wxChoice);
     if (const int needed = hasCaption ? NeededWidth(*control) : 0; needed > rect.width) {
       if (IsPushButton(*control)) rect.x -= needed - rect.width;
       rect.width = needed;
@@ -88,12 +90,14 @@ void CSetupPage::FitToCaptions() {
     right = std::max({right, box->GetRect().GetRight(), box->GetPosition().x + NeededWidth(*box)});
   for (size_t index = 0; index < controls.size(); ++index)
     if (holder[index]) right = std::max(right, controls[index]->GetRect().GetRight() + boxMargin);
-  for (wxWindow* box : boxes) box->SetSize(wxSize(right - box->GetPosition().x + 1, box->GetSize().y));
+  for (wxWindow* box : boxes)
+    box->SetSize(wxSize(right - box->GetPosition().x + 1, box->GetSize().y));
 
   int pageRight = right;
   for (wxWindow* control : controls) pageRight = std::max(pageRight, control->GetRect().GetRight());
   const wxSize templateSize = DialogSize(kPageWidth, kPageHeight);
-  SetMinSize(wxSize(std::max(templateSize.x, pageRight + DialogSize(kPageMargin, 0).x), templateSize.y));
+  SetMinSize(
+      wxSize(std::max(templateSize.x, pageRight + DialogSize(kPageMargin, 0).x), templateSize.y));
 }
 
 wxPoint CSetupPage::DialogPoint(int x, int y) const { return ConvertDialogToPixels(wxPoint(x, y)); }
@@ -122,8 +126,9 @@ void CSetupPage::ReserveWidthFor(int id, std::initializer_list<std::string_view>
   for (std::string_view key : keys) {
     control->SetLabel(FromUtf8(GetMessageText(key)));
     control->InvalidateBestSize();
-    reserved = std::max({reserved, control->GetBestSize().x,
-                         control->GetTextExtent(wxControl::RemoveMnemonics(control->GetLabel())).x});
+    reserved =
+        std::max({reserved, control->GetBestSize().x,
+                  control->GetTextExtent(wxControl::RemoveMnemonics(control->GetLabel())).x});
   }
   control->SetLabel(caption);
 }

@@ -7,11 +7,11 @@
 // back when the user leaves it and when the sheet closes with OK. A page that
 // was never shown leaves its values as they were loaded.
 
+#include <wx/panel.h>
+
 #include <map>
 #include <string>
 #include <string_view>
-
-#include <wx/panel.h>
 
 #include "config/SetupValues.h"
 

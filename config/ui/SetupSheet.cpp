@@ -1,11 +1,11 @@
 #include "config/ui/SetupSheet.h"
 
-#include <vector>
-
 #include <wx/app.h>
 #include <wx/bookctrl.h>
 #include <wx/button.h>
 #include <wx/propdlg.h>
+
+#include <vector>
 
 #include "config/Settings.h"
 #include "config/SetupValues.h"
@@ -26,7 +26,9 @@ CSetupPage* PageAt(wxBookCtrlBase& book, int index) {
 // Clears the slot when the run ends, however it ends.
 class SheetSlotGuard {
  public:
-  SheetSlotGuard(wxPropertySheetDialog*& slot, wxPropertySheetDialog& sheet) : m_slot(slot) { m_slot = &sheet; }
+  SheetSlotGuard(wxPropertySheetDialog*& slot, wxPropertySheetDialog& sheet) : m_slot(slot) {
+    m_slot = &sheet;
+  }
   ~SheetSlotGuard() { m_slot = nullptr; }
   SheetSlotGuard(const SheetSlotGuard&) = delete;
   SheetSlotGuard& operator=(const SheetSlotGuard&) = delete;
@@ -86,7 +88,8 @@ void RunSetupSheet(wxPropertySheetDialog*& sheetSlot, int startPage) {
       wxEVT_BUTTON,
       [&](wxCommandEvent& event) {
         for (size_t index = 0; index < book->GetPageCount(); ++index)
-          if (CSetupPage* page = PageAt(*book, static_cast<int>(index)); page->IsInitialised()) page->OnSheetOk();
+          if (CSetupPage* page = PageAt(*book, static_cast<int>(index)); page->IsInitialised())
+            page->OnSheetOk();
         if (SaveSetupValues(values))
           event.Skip();  // the dialog's own handler ends the run with OK
         else

@@ -5,7 +5,12 @@
 class wxPropertySheetDialog;
 
 // Page numbers of the sheet, in the order the pages are added.
-enum SetupPageNumber : int { SETUP_PAGE_GENERAL = 0, SETUP_PAGE_SITE, SETUP_PAGE_MISC, SETUP_PAGE_VERSION };
+enum SetupPageNumber : int {
+  SETUP_PAGE_GENERAL = 0,
+  SETUP_PAGE_SITE,
+  SETUP_PAGE_MISC,
+  SETUP_PAGE_VERSION
+};
 
 // Shows the sheet modally on page `startPage` and writes the settings back
 // when it is closed with OK (when they cannot be written, a message box says

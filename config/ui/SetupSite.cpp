@@ -11,14 +11,16 @@ CSetupSite::CSetupSite(wxWindow* book, SetupValues& values) : CSetupPage(book, v
   new wxStaticBox(this, IDC_PROXY_GROUP, "Proxy", DialogPoint(10, 10), DialogSize(195, 85));
   m_pDirect = new wxRadioButton(this, IDC_DIRECT, "Use Direct Connection", DialogPoint(20, 26),
                                 DialogWidth(135), wxRB_GROUP);
-  m_pSystemSetting =
-      new wxRadioButton(this, IDC_SYSTEM_SETTING, "Use Windows Setting", DialogPoint(20, 41), DialogWidth(135));
-  m_pNamedProxy = new wxRadioButton(this, IDC_NAMED_PROXY, "Use Proxy (Hostname:Port)", DialogPoint(20, 56),
-                                    DialogWidth(135));
-  m_pProxyHost = new wxTextCtrl(this, IDC_PROXY_HOST, wxEmptyString, DialogPoint(30, 70), DialogSize(125, 12));
+  m_pSystemSetting = new wxRadioButton(this, IDC_SYSTEM_SETTING, "Use Windows Setting",
+                                       DialogPoint(20, 41), DialogWidth(135));
+  m_pNamedProxy = new wxRadioButton(this, IDC_NAMED_PROXY, "Use Proxy (Hostname:Port)",
+                                    DialogPoint(20, 56), DialogWidth(135));
+  m_pProxyHost =
+      new wxTextCtrl(this, IDC_PROXY_HOST, wxEmptyString, DialogPoint(30, 70), DialogSize(125, 12));
   new wxStaticText(this, wxID_ANY, ":", DialogPoint(155, 70), DialogSize(10, 10),
                    wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
-  m_pProxyPort = new wxTextCtrl(this, IDC_PROXY_PORT, wxEmptyString, DialogPoint(165, 70), DialogSize(30, 12));
+  m_pProxyPort =
+      new wxTextCtrl(this, IDC_PROXY_PORT, wxEmptyString, DialogPoint(165, 70), DialogSize(30, 12));
 
   Bind(wxEVT_RADIOBUTTON, &CSetupSite::OnModeClicked, this, IDC_DIRECT);
   Bind(wxEVT_RADIOBUTTON, &CSetupSite::OnModeClicked, this, IDC_SYSTEM_SETTING);

@@ -5,11 +5,11 @@
 #include <map>
 #include <optional>
 
-#include "platform/bus/BusFolder.h"
 #include "platform/CaseInsensitive.h"
 #include "platform/DecimalText.h"
 #include "platform/HexText.h"
 #include "platform/SmallFile.h"
+#include "platform/bus/BusFolder.h"
 
 namespace {
 
@@ -47,7 +47,8 @@ AtomMap ParseTable(std::string_view text) {
   const std::size_t headerEnd = text.find('\n');
   if (headerEnd == std::string_view::npos || text.substr(0, headerEnd) != kHeader) return atoms;
   text.remove_prefix(headerEnd + 1);
-  for (std::size_t end; (end = text.find('\n')) != std::string_view::npos; text.remove_prefix(end + 1))
+  for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;
+       text.remove_prefix(end + 1))
     ParseLine(text.substr(0, end), atoms);
   return atoms;
 }
@@ -56,7 +57,8 @@ std::string FormatTable(const AtomMap& atoms) {
   std::string text(kHeader);
   text += '\n';
   for (const auto& [atom, entry] : atoms)
-    text += std::to_string(atom) + " " + std::to_string(entry.references) + " " + ToHex(entry.name) + "\n";
+    text += std::to_string(atom) + " " + std::to_string(entry.references) + " " +
+            ToHex(entry.name) + "\n";
   return text;
 }
 
@@ -86,7 +88,8 @@ bool ChangeTable(const std::function<FileChange(AtomMap& atoms)>& change) {
 }  // namespace
 
 GlobalAtom GlobalAddAtom(std::string_view name) {
-  if (name.empty() || name.size() > kMaxAtomNameLength || name.find('\0') != std::string_view::npos) return 0;
+  if (name.empty() || name.size() > kMaxAtomNameLength || name.find('\0') != std::string_view::npos)
+    return 0;
   GlobalAtom chosen = 0;
   const bool saved = ChangeTable([&](AtomMap& atoms) {
     for (auto& [atom, entry] : atoms) {

@@ -13,7 +13,7 @@
 using GlobalAtom = std::uint16_t;
 
 inline constexpr std::size_t kMaxAtomNameLength = 255;  // bytes
-inline constexpr GlobalAtom kFirstAtom = 0xC000;  // string atoms are 0xC000..0xFFFF
+inline constexpr GlobalAtom kFirstAtom = 0xC000;        // string atoms are 0xC000..0xFFFF
 
 // Adds `name` (1 to 255 bytes, no NUL) or, when a name equal to it apart from
 // ASCII letter case is present, counts one more reference to that one.

@@ -8,7 +8,8 @@ constexpr std::array<std::uint8_t, 4> kReplyMagic = {'T', 'F', 'R', '1'};
 template <typename Number>
 void PutLittleEndian(std::uint8_t* out, Number value) {
   auto bits = static_cast<std::uint64_t>(value);
-  for (std::size_t i = 0; i < sizeof(Number); ++i) out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  for (std::size_t i = 0; i < sizeof(Number); ++i)
+    out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
 }
 
 template <typename Number>
@@ -55,7 +56,8 @@ FrameCheck DecodeRequestHeader(const std::array<std::uint8_t, kRequestHeaderSize
   header.message.lParam = GetLittleEndian<std::int64_t>(&bytes[24]);
   header.dataLength = GetLittleEndian<std::uint32_t>(&bytes[32]);
   if (header.dataLength > kMaxFrameData) return FrameCheck::TooLong;
-  if (header.message.message != WM_COPYDATA && (header.dataLength != 0 || header.message.dataKind != 0))
+  if (header.message.message != WM_COPYDATA &&
+      (header.dataLength != 0 || header.message.dataKind != 0))
     return FrameCheck::DataNotAllowed;
   return FrameCheck::Ok;
 }

@@ -35,7 +35,8 @@ IoOutcome SendAll(int fd, const void* data, std::size_t size, BusClock::time_poi
     if (errno == EINTR) continue;
     if (errno == EPIPE || errno == ECONNRESET) return IoOutcome::Closed;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return IoOutcome::Failed;
-    if (const IoOutcome waited = WaitFor(fd, POLLOUT, deadline); waited != IoOutcome::Done) return waited;
+    if (const IoOutcome waited = WaitFor(fd, POLLOUT, deadline); waited != IoOutcome::Done)
+      return waited;
   }
   return IoOutcome::Done;
 }
@@ -53,7 +54,8 @@ IoOutcome ReadExact(int fd, void* data, std::size_t size, BusClock::time_point d
     if (errno == EINTR) continue;
     if (errno == ECONNRESET) return IoOutcome::Closed;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return IoOutcome::Failed;
-    if (const IoOutcome waited = WaitFor(fd, POLLIN, deadline); waited != IoOutcome::Done) return waited;
+    if (const IoOutcome waited = WaitFor(fd, POLLIN, deadline); waited != IoOutcome::Done)
+      return waited;
   }
   return IoOutcome::Done;
 }
@@ -73,7 +75,8 @@ ConnectResult ConnectToSocket(const std::string& path, BusClock::time_point dead
   result.socket = FileDescriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!result.socket.IsOpen()) return result;
   for (;;) {
-    if (connect(result.socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    if (connect(result.socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+        0) {
       result.outcome = ConnectOutcome::Connected;
       return result;
     }

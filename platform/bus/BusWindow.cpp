@@ -104,7 +104,8 @@ std::map<BusWindowHandle, std::shared_ptr<BusWindowCore>> g_localWindows;
 bool PeerIsThisUser(int connection) {
   ucred peer{};
   socklen_t size = sizeof peer;
-  return getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == geteuid();
+  return getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+         peer.uid == geteuid();
 }
 
 void Reply(int connection, ReplyStatus status, std::int64_t result) {
@@ -125,14 +126,15 @@ class QueueSlot {
 };
 
 // Has a complete frame handled: at once without a dispatcher, else as a job.
-void HandleRequest(FileDescriptor connection, RequestHeader request, const std::shared_ptr<BusWindowCore>& core) {
+void HandleRequest(FileDescriptor connection, RequestHeader request,
+                   const std::shared_ptr<BusWindowCore>& core) {
   const bool wantsAnswer = request.type == FrameType::Send;
   if (!core->Dispatcher()) {
     const std::optional<std::int64_t> result = core->Run(request.message);
     if (wantsAnswer && result) Reply(connection.Get(), ReplyStatus::Handled, *result);
     return;
   }
-  if (!core->TakeQueueSlot()) return;  // dropped; closing tells a waiting sender
+  if (!core->TakeQueueSlot()) return;    // dropped; closing tells a waiting sender
   if (!wantsAnswer) connection.Reset();  // nobody waits for a post's answer
   auto slot = std::make_shared<QueueSlot>(core);
   auto owned = std::make_shared<FileDescriptor>(std::move(connection));
@@ -147,10 +149,17 @@ void HandleRequest(FileDescriptor connection, RequestHeader request, const std::
 void Settle(PendingConnection each, std::deque<PendingConnection>& pending,
             std::vector<PendingConnection>& completed) {
   switch (each.reader.Current()) {
-    case RequestReader::State::Incomplete: pending.push_back(std::move(each)); return;
-    case RequestReader::State::Complete: completed.push_back(std::move(each)); return;
-    case RequestReader::State::Refused: Reply(each.connection.Get(), ReplyStatus::Refused, 0); return;
-    case RequestReader::State::Dropped: return;
+    case RequestReader::State::Incomplete:
+      pending.push_back(std::move(each));
+      return;
+    case RequestReader::State::Complete:
+      completed.push_back(std::move(each));
+      return;
+    case RequestReader::State::Refused:
+      Reply(each.connection.Get(), ReplyStatus::Refused, 0);
+      return;
+    case RequestReader::State::Dropped:
+      return;
   }
 }
 
@@ -167,8 +176,8 @@ std::unique_ptr<BusWindow> BusWindow::Create(std::string_view className, std::st
 
   std::unique_ptr<BusWindow> window(new BusWindow());
   window->m_folder = folder.path;
-  window->m_info = {AllocateWindowHandle(folder.path, error), getpid(), visibility, std::string(className),
-                    std::string(title)};
+  window->m_info = {AllocateWindowHandle(folder.path, error), getpid(), visibility,
+                    std::string(className), std::string(title)};
   if (!window->m_info.handle) return nullptr;
 
   const std::string socketPath = SocketPath(folder.path, window->m_info.handle);
@@ -176,13 +185,16 @@ std::unique_ptr<BusWindow> BusWindow::Create(std::string_view className, std::st
   error = BusError::BadArgument;  // the folder's path is too long for a socket
   if (!MakeSocketAddress(socketPath, address)) return nullptr;
   error = BusError::IoError;
-  window->m_listener = FileDescriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  window->m_listener =
+      FileDescriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   window->m_stopEvent = FileDescriptor(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   if (!window->m_listener.IsOpen() || !window->m_stopEvent.IsOpen()) return nullptr;
   unlink(socketPath.c_str());  // a file left by a crashed process that had this id
-  if (bind(window->m_listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+  if (bind(window->m_listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
+      0)
     return nullptr;
-  if (chmod(socketPath.c_str(), 0600) != 0 || listen(window->m_listener.Get(), kListenBacklog) != 0) {
+  if (chmod(socketPath.c_str(), 0600) != 0 ||
+      listen(window->m_listener.Get(), kListenBacklog) != 0) {
     unlink(socketPath.c_str());
     return nullptr;
   }
@@ -238,7 +250,7 @@ BusError BusWindow::RewriteEntry(BusWindowInfo changed) {
 }
 
 std::optional<std::int64_t> BusWindow::HandleInlineIfOwnThread(BusWindowHandle handle,
-                                                                const BusMessage& message) {
+                                                               const BusMessage& message) {
   std::shared_ptr<BusWindowCore> core;
   {
     std::lock_guard lock(g_localWindowsMutex);
@@ -258,7 +270,8 @@ void BusWindow::Listen(BusWindowHandle handle) {
     auto timeout = std::chrono::milliseconds(-1);  // none pending: wait for ever
     for (const PendingConnection& each : pending) {
       waits.push_back({each.connection.Get(), POLLIN, 0});
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(each.deadline - BusClock::now());
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(each.deadline - BusClock::now());
       const auto bounded = std::max(left, std::chrono::milliseconds(0));
       if (timeout.count() < 0 || bounded < timeout) timeout = bounded;
     }
@@ -279,7 +292,8 @@ void BusWindow::Listen(BusWindowHandle handle) {
     for (std::size_t i = 0; i < pending.size(); ++i) {
       PendingConnection& each = pending[i];
       if (waits[i + 2].revents != 0) each.reader.ReadAvailable(each.connection.Get());
-      if (each.reader.Current() == RequestReader::State::Incomplete && now >= each.deadline) continue;
+      if (each.reader.Current() == RequestReader::State::Incomplete && now >= each.deadline)
+        continue;
       Settle(std::move(each), stillPending, completed);
     }
     pending = std::move(stillPending);
@@ -290,16 +304,19 @@ void BusWindow::Listen(BusWindowHandle handle) {
   }
 }
 
-void BusWindow::AcceptWaiting(std::deque<PendingConnection>& pending, std::vector<PendingConnection>& completed) {
+void BusWindow::AcceptWaiting(std::deque<PendingConnection>& pending,
+                              std::vector<PendingConnection>& completed) {
   // At most a full set of pending connections per round, so a flood cannot
   // keep the listener from reading what it already accepted.
   for (std::size_t accepted = 0; accepted < kMaxPendingConnections;) {
-    FileDescriptor connection(accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    FileDescriptor connection(
+        accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
     if (!connection.IsOpen()) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       // Out of descriptors: the connection stays queued and poll would wake
       // at once again, so give the process a moment.
-      if (errno == EMFILE || errno == ENFILE) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      if (errno == EMFILE || errno == ENFILE)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
       return;  // otherwise nobody is waiting any more
     }
     ++accepted;

@@ -21,8 +21,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/bus/BusDispatcher.h"
 #include "platform/FileDescriptor.h"
+#include "platform/bus/BusDispatcher.h"
 #include "platform/bus/BusRegistry.h"
 #include "platform/bus/BusTypes.h"
 
@@ -55,7 +55,7 @@ class BusWindow {
   // belongs to this process and the calling thread is the one its handler runs
   // on; nothing otherwise (the caller then goes through the socket).
   static std::optional<std::int64_t> HandleInlineIfOwnThread(BusWindowHandle handle,
-                                                              const BusMessage& message);
+                                                             const BusMessage& message);
 
  private:
   BusWindow() = default;
@@ -66,7 +66,8 @@ class BusWindow {
   void Listen(BusWindowHandle handle);
   // Accepts the connections waiting in the listen queue and reads what they
   // have sent so far; complete frames go to `completed`.
-  void AcceptWaiting(std::deque<PendingConnection>& pending, std::vector<PendingConnection>& completed);
+  void AcceptWaiting(std::deque<PendingConnection>& pending,
+                     std::vector<PendingConnection>& completed);
 
   std::string m_folder;
   BusWindowInfo m_info;

@@ -9,10 +9,14 @@ namespace {
 
 BusError ToBusError(IoOutcome outcome) {
   switch (outcome) {
-    case IoOutcome::Done: return BusError::None;
-    case IoOutcome::Closed: return BusError::NoReply;
-    case IoOutcome::TimedOut: return BusError::Timeout;
-    case IoOutcome::Failed: return BusError::IoError;
+    case IoOutcome::Done:
+      return BusError::None;
+    case IoOutcome::Closed:
+      return BusError::NoReply;
+    case IoOutcome::TimedOut:
+      return BusError::Timeout;
+    case IoOutcome::Failed:
+      return BusError::IoError;
   }
   return BusError::IoError;
 }
@@ -23,7 +27,8 @@ constexpr std::chrono::milliseconds kProbeLimit{200};
 // True when something still listens on the window's socket; a window whose
 // socket is gone has its entry removed.
 bool IsListening(const std::string& folder, BusWindowHandle handle) {
-  const ConnectResult probe = ConnectToSocket(SocketPath(folder, handle), BusClock::now() + kProbeLimit);
+  const ConnectResult probe =
+      ConnectToSocket(SocketPath(folder, handle), BusClock::now() + kProbeLimit);
   if (probe.outcome != ConnectOutcome::NoListener) return true;
   RemoveWindowEntry(folder, handle);
   return false;
@@ -47,10 +52,15 @@ BusError Deliver(FrameType type, BusWindowHandle window, const BusMessage& messa
   if (folder.error != BusError::None) return folder.error;
   ConnectResult connected = ConnectToSocket(SocketPath(folder.path, window), deadline);
   switch (connected.outcome) {
-    case ConnectOutcome::Connected: break;
-    case ConnectOutcome::NoListener: RemoveWindowEntry(folder.path, window); return BusError::NoWindow;
-    case ConnectOutcome::TimedOut: return BusError::Timeout;
-    case ConnectOutcome::Failed: return BusError::IoError;
+    case ConnectOutcome::Connected:
+      break;
+    case ConnectOutcome::NoListener:
+      RemoveWindowEntry(folder.path, window);
+      return BusError::NoWindow;
+    case ConnectOutcome::TimedOut:
+      return BusError::Timeout;
+    case ConnectOutcome::Failed:
+      return BusError::IoError;
   }
   connection = std::move(connected.socket);
   const std::string frame = EncodeRequest(type, message);
@@ -95,7 +105,8 @@ BusSendResult SendBusMessage(BusWindowHandle window, const BusMessage& message,
     return {error, 0};
 
   std::array<std::uint8_t, kReplySize> replyBytes{};
-  if (const BusError error = ToBusError(ReadExact(connection.Get(), replyBytes.data(), replyBytes.size(), deadline));
+  if (const BusError error =
+          ToBusError(ReadExact(connection.Get(), replyBytes.data(), replyBytes.size(), deadline));
       error != BusError::None)
     return {error, 0};
   const DecodedReply reply = DecodeReply(replyBytes);
@@ -111,7 +122,8 @@ BusSendResult SendMessage(BusWindowHandle window, std::uint32_t message, std::ui
 
 BusSendResult SendCopyData(BusWindowHandle window, std::uint64_t wParam, std::uint32_t kind,
                            std::string_view bytes, std::chrono::milliseconds timeout) {
-  return SendBusMessage(window, BusMessage{WM_COPYDATA, wParam, 0, kind, std::string(bytes)}, timeout);
+  return SendBusMessage(window, BusMessage{WM_COPYDATA, wParam, 0, kind, std::string(bytes)},
+                        timeout);
 }
 
 namespace {
@@ -119,7 +131,8 @@ namespace {
 BusError PostBusMessage(BusWindowHandle window, const BusMessage& message) {
   if (!window) return BusError::NoWindow;
   FileDescriptor connection;
-  return Deliver(FrameType::Post, window, message, BusClock::now() + kDefaultReplyTimeout, connection);
+  return Deliver(FrameType::Post, window, message, BusClock::now() + kDefaultReplyTimeout,
+                 connection);
 }
 
 }  // namespace
@@ -129,6 +142,7 @@ BusError PostMessage(BusWindowHandle window, std::uint32_t message, std::uint64_
   return PostBusMessage(window, BusMessage{message, wParam, lParam, 0, {}});
 }
 
-BusError PostCopyData(BusWindowHandle window, std::uint64_t wParam, std::uint32_t kind, std::string_view bytes) {
+BusError PostCopyData(BusWindowHandle window, std::uint64_t wParam, std::uint32_t kind,
+                      std::string_view bytes) {
   return PostBusMessage(window, BusMessage{WM_COPYDATA, wParam, 0, kind, std::string(bytes)});
 }

@@ -32,12 +32,14 @@ BusSendResult SendBusMessage(BusWindowHandle window, const BusMessage& message,
                              std::chrono::milliseconds timeout = kDefaultReplyTimeout);
 
 BusSendResult SendMessage(BusWindowHandle window, std::uint32_t message, std::uint64_t wParam,
-                          std::int64_t lParam, std::chrono::milliseconds timeout = kDefaultReplyTimeout);
+                          std::int64_t lParam,
+                          std::chrono::milliseconds timeout = kDefaultReplyTimeout);
 
 // WM_COPYDATA with its record: `kind` and the bytes (the byte count is
 // bytes.size(); include a terminating NUL in `bytes` if the receiver wants one).
 BusSendResult SendCopyData(BusWindowHandle window, std::uint64_t wParam, std::uint32_t kind,
-                           std::string_view bytes, std::chrono::milliseconds timeout = kDefaultReplyTimeout);
+                           std::string_view bytes,
+                           std::chrono::milliseconds timeout = kDefaultReplyTimeout);
 
 // Queues `message` for the receiver and returns once the frame is written;
 // the handler runs later and its result is dropped.
@@ -46,4 +48,5 @@ BusError PostMessage(BusWindowHandle window, std::uint32_t message, std::uint64_
 
 // WM_COPYDATA with its record, queued as PostMessage queues (the same cap on
 // the bytes as SendCopyData).
-BusError PostCopyData(BusWindowHandle window, std::uint64_t wParam, std::uint32_t kind, std::string_view bytes);
+BusError PostCopyData(BusWindowHandle window, std::uint64_t wParam, std::uint32_t kind,
+                      std::string_view bytes);

@@ -1,19 +1,19 @@
 #include "skin/ui/CreateSkinFont.h"
 
-#include <algorithm>
-#include <array>
-
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
 #include <wx/fontenum.h>
+
+#include <algorithm>
+#include <array>
 
 namespace {
 
 // Tallest cell we make; a skin asking for more gets this.
 constexpr int kMaxCellHeight = 512;
 
-constexpr std::array<const char*, 4> kJapaneseFallbacks = {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP",
-                                                          "VL PGothic"};
+constexpr std::array<const char*, 4> kJapaneseFallbacks = {"IPAPGothic", "IPAGothic",
+                                                           "Noto Sans CJK JP", "VL PGothic"};
 
 wxFont MakeFont(const std::string& face, int emPixels, const SkinFontStyle& style) {
   wxFontInfo info(wxSize(0, emPixels));
@@ -35,7 +35,8 @@ int CellHeight(const wxFont& font) {
 }  // namespace
 
 std::string ResolveFontFace(std::string_view face) {
-  if (!face.empty() && wxFontEnumerator::IsValidFacename(wxString::FromUTF8(face.data(), face.size())))
+  if (!face.empty() &&
+      wxFontEnumerator::IsValidFacename(wxString::FromUTF8(face.data(), face.size())))
     return std::string(face);
   for (const char* fallback : kJapaneseFallbacks)
     if (wxFontEnumerator::IsValidFacename(fallback)) return fallback;

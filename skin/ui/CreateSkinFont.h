@@ -1,10 +1,10 @@
 #pragma once
 // The wxWidgets font for a skin font description.
 
+#include <wx/font.h>
+
 #include <string>
 #include <string_view>
-
-#include <wx/font.h>
 
 #include "skin/SkinFont.h"
 

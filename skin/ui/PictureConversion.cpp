@@ -39,7 +39,9 @@ wxBitmap ToWxBitmap(const PixelImage& picture, int scale) {
   return wxBitmap(image, wxBITMAP_SCREEN_DEPTH, scale);
 }
 
-int DeviceScaleOf(const wxDC& dc) { return std::max(1, static_cast<int>(std::lround(dc.GetContentScaleFactor()))); }
+int DeviceScaleOf(const wxDC& dc) {
+  return std::max(1, static_cast<int>(std::lround(dc.GetContentScaleFactor())));
+}
 
 wxColour ToWxColour(ColorRef color) {
   return wxColour(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);

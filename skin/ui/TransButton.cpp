@@ -37,7 +37,8 @@ void CTransButton::DrawTo(wxDC& dc) const {
   if (!m_picture.IsOk()) return;
   wxMemoryDC source;
   source.SelectObjectAsSource(m_picture);
-  dc.Blit(0, 0, m_source.Width(), m_nHalfHeight, &source, 0, ButtonSourceTop(m_state.Look(), m_source.Height()));
+  dc.Blit(0, 0, m_source.Width(), m_nHalfHeight, &source, 0,
+          ButtonSourceTop(m_state.Look(), m_source.Height()));
 }
 
 void CTransButton::OnPaint(wxPaintEvent&) {

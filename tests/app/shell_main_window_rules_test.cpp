@@ -56,8 +56,8 @@ TEST(MainWndTimerTest, TrayTurnsWhileDataArrivesAndRestsWhenIdle) {
     std::vector<int> shown;  // frames, -1 the idle note
   };
   const std::vector<Tick> ticks = {
-      {true, PHASE_RECEIVING, {0}}, {true, PHASE_RECEIVING, {1}}, {false, PHASE_RECEIVING, {}},
-      {true, PHASE_CONNECTING, {2}}, {true, PHASE_IDLE, {3, -1}}, {true, PHASE_RECEIVING, {0}},
+      {true, PHASE_RECEIVING, {0}},  {true, PHASE_RECEIVING, {1}}, {false, PHASE_RECEIVING, {}},
+      {true, PHASE_CONNECTING, {2}}, {true, PHASE_IDLE, {3, -1}},  {true, PHASE_RECEIVING, {0}},
       {false, PHASE_IDLE, {-1}},
   };
   for (std::size_t index = 0; index < ticks.size(); ++index) {
@@ -77,8 +77,12 @@ TEST(MainWndTimerTest, ProgressFollowsTheCurrentItemOnlyWithAKnownSize) {
     std::int32_t size, received, expected;  // expected -1: not set
   };
   const Case cases[] = {
-      {true, 1000, 500, 50},     {true, 1000, 5000, 100}, {true, 0, 500, -1},
-      {true, -4, 500, -1},       {false, 1000, 500, -1},  {true, 1000, 0, 0},
+      {true, 1000, 500, 50},
+      {true, 1000, 5000, 100},
+      {true, 0, 500, -1},
+      {true, -4, 500, -1},
+      {false, 1000, 500, -1},
+      {true, 1000, 0, 0},
       {true, 30000000, 25000000, 83},  // past 21 MB the product needs more than 32 bits
   };
   for (const Case& c : cases) {

@@ -17,9 +17,11 @@
 
 namespace {
 
-std::unique_ptr<BusWindow> Register(std::string_view title, WindowVisibility visibility, BusHandler handler) {
+std::unique_ptr<BusWindow> Register(std::string_view title, WindowVisibility visibility,
+                                    BusHandler handler) {
   BusError error = BusError::None;
-  auto window = BusWindow::Create("TestWindow", title, visibility, std::move(handler), nullptr, error);
+  auto window =
+      BusWindow::Create("TestWindow", title, visibility, std::move(handler), nullptr, error);
   EXPECT_NE(window, nullptr);
   return window;
 }
@@ -45,18 +47,20 @@ TEST(RunningInstanceTest, AListReachesTheWindowThatTakesItAndNoAtomIsLeft) {
   const Case cases[] = {
       {"/tmp/lists/new.mpq", true, "/tmp/lists/new.mpq"},
       {"/tmp/lists/ignored.mpq", false, ""},  // a setup sheet ignores hand-overs
-      {"", true, ""},                          // no name: nothing to load
+      {"", true, ""},                         // no name: nothing to load
   };
   for (const Case& c : cases) {
     std::string loaded;
     std::uint64_t atom = 0;
-    auto window = Register("QEM - Tunefetch", WindowVisibility::Shown, [&](const BusMessage& message) {
-      if (message.message != WM_HANDOVER || message.lParam != kHandOverList) return std::int64_t{0};
-      atom = message.wParam;
-      if (!c.receiverTakes) return std::int64_t{0};
-      loaded = TakeHandedOverList(message.wParam).value_or("");
-      return kHandOverTaken;
-    });
+    auto window =
+        Register("QEM - Tunefetch", WindowVisibility::Shown, [&](const BusMessage& message) {
+          if (message.message != WM_HANDOVER || message.lParam != kHandOverList)
+            return std::int64_t{0};
+          atom = message.wParam;
+          if (!c.receiverTakes) return std::int64_t{0};
+          loaded = TakeHandedOverList(message.wParam).value_or("");
+          return kHandOverTaken;
+        });
     EXPECT_EQ(HandOverList(window->Handle(), c.path), c.receiverTakes) << c.path;
     EXPECT_EQ(loaded, c.loaded);
     if (atom != 0) {
@@ -75,9 +79,9 @@ TEST(RunningInstanceTest, TheStartsActivationTokenArrivesAheadOfTheRequestToCome
   const Case cases[] = {
       {"wayland-token", "x11-id", "wayland-token"},  // Wayland's comes first
       {nullptr, "x11-id_TIME123", "x11-id_TIME123"},
-      {"", "x11-id", "x11-id"},                       // an empty variable counts as unset
+      {"", "x11-id", "x11-id"},  // an empty variable counts as unset
       {nullptr, nullptr, ""},
-      {overlong.c_str(), "x11-id", ""},               // not a token a desktop made
+      {overlong.c_str(), "x11-id", ""},  // not a token a desktop made
   };
   for (const Case& c : cases) {
     const std::string token = ActivationTokenOf([&](const char* name) {
@@ -85,11 +89,12 @@ TEST(RunningInstanceTest, TheStartsActivationTokenArrivesAheadOfTheRequestToCome
     });
     std::promise<std::string> heldAtRequest;
     std::string held;
-    auto window = Register("QEM - Tunefetch", WindowVisibility::Shown, [&](const BusMessage& message) {
-      if (auto received = ReceivedActivationToken(message)) held = *received;
-      if (message.message == kBringToFrontMessage) heldAtRequest.set_value(held);
-      return std::int64_t{0};
-    });
+    auto window =
+        Register("QEM - Tunefetch", WindowVisibility::Shown, [&](const BusMessage& message) {
+          if (auto received = ReceivedActivationToken(message)) held = *received;
+          if (message.message == kBringToFrontMessage) heldAtRequest.set_value(held);
+          return std::int64_t{0};
+        });
     BringToFront(window->Handle(), token);
     auto result = heldAtRequest.get_future();
     ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
@@ -101,10 +106,11 @@ TEST(RunningInstanceTest, ANameThatDiffersOnlyInCaseIsNeverHandedOverAsAnother) 
   const GlobalAtom pending = GlobalAddAtom("/tmp/Lists/A.mpq");
   ASSERT_NE(pending, 0);
   std::string loaded = "untouched";
-  auto window = Register("QEM - Tunefetch", WindowVisibility::Shown, [&](const BusMessage& message) {
-    loaded = TakeHandedOverList(message.wParam).value_or("");
-    return kHandOverTaken;
-  });
+  auto window =
+      Register("QEM - Tunefetch", WindowVisibility::Shown, [&](const BusMessage& message) {
+        loaded = TakeHandedOverList(message.wParam).value_or("");
+        return kHandOverTaken;
+      });
   // The clashing atom goes away while the hand-over waits for it.
   std::thread release([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -8,8 +8,8 @@
 
 #include "bridge/BoundedWait.h"
 #include "bridge/FileUri.h"
-#include "platform/bus/PlayerProtocol.h"
 #include "platform/bus/DesktopBus.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "tests/support/AudaciousSession.h"
 #include "tests/support/BridgeProcess.h"
 

@@ -29,7 +29,8 @@ class CliTest : public ::testing::Test {
   void SetUp() override {
     // A link to the built program in a folder of its own: the program folder,
     // and so the settings file, is the link's folder, not build/bin.
-    std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch-cli", program / "tunefetch-cli");
+    std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch-cli",
+                                      program / "tunefetch-cli");
     WriteSettings();
   }
 
@@ -51,7 +52,9 @@ class CliTest : public ::testing::Test {
   pid_t Start(const std::vector<std::string>& arguments) {
     return StartProgram(program / "tunefetch-cli", arguments, save / "out.txt");
   }
-  int Run(const std::vector<std::string>& arguments) { return WaitForChildExit(Start(arguments), 20s); }
+  int Run(const std::vector<std::string>& arguments) {
+    return WaitForChildExit(Start(arguments), 20s);
+  }
   std::string Output() const { return ReadFileText(save / "out.txt"); }
 
   // Runs the program on a pseudo-terminal 160 columns wide and returns all
@@ -113,7 +116,8 @@ TEST_F(CliTest, ListBecomesStoredFilesAndPlaylistEntries) {
   EXPECT_EQ(Output(), "fetched " + (save / "a.mp3") + "\npresent " + (save / "b.mp3") + "\n");
   EXPECT_EQ(ReadFileText(save / "a.mp3"), PatternBody(20000));
   int added = 0;
-  for (const std::string& line : player.LogLines()) added += line.find("kind=100") != std::string::npos;
+  for (const std::string& line : player.LogLines())
+    added += line.find("kind=100") != std::string::npos;
   EXPECT_EQ(added, 2);
 }
 
@@ -144,7 +148,8 @@ TEST_F(CliTest, ExitStatuses) {
       {{"/dev/zero"}, 2},                                   // a device is no list: it never ends
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Run(c.arguments), c.status) << (c.arguments.empty() ? "" : c.arguments[0]) << "\n" << Output();
+    EXPECT_EQ(Run(c.arguments), c.status) << (c.arguments.empty() ? "" : c.arguments[0]) << "\n"
+                                          << Output();
   }
 }
 

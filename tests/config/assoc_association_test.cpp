@@ -54,7 +54,8 @@ TEST_F(AssociationTest, WritesTheFileTypeWithTheProgramPath) {
   EXPECT_EQ(flags.data, std::string("\x00\x00\x01\x00", 4));
   EXPECT_EQ(Text("DownloadListFile\\DefaultIcon", ""), "\"" + program + "\", 0");
   EXPECT_EQ(Text("DownloadListFile\\shell\\Start &Download", ""), "Start &Download");
-  EXPECT_EQ(Text("DownloadListFile\\shell\\Start &Download\\command", ""), "\"" + program + "\" \"%1\"");
+  EXPECT_EQ(Text("DownloadListFile\\shell\\Start &Download\\command", ""),
+            "\"" + program + "\" \"%1\"");
   EXPECT_FALSE(m_store.KeyExists("DownloadListFile\\shell\\open"));
   EXPECT_EQ(ValueNames(".mpq"), (std::vector<std::string>{"", "Content Type"}));  // nothing saved
 }

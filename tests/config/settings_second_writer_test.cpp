@@ -1,9 +1,8 @@
 // Another program rewrites the settings file while this one reads it. The
 // store used to take a file caught half written for an empty one and write
 // defaults back over the user's keys.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdio.h>
 #include <unistd.h>
 

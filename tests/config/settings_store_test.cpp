@@ -43,16 +43,21 @@ TEST_F(SettingsStoreTest, LanguageDefaultFollowsTheLocale) {
     const char *all, *messages, *lang, *expected;
   };
   const Case cases[] = {
-      {"", "", "ja_JP.UTF-8", "Japanese"},     {"", "", "en_US.UTF-8", "English"},
-      {"", "", "", "English"},                 {"", "", "C", "English"},
+      {"", "", "ja_JP.UTF-8", "Japanese"},
+      {"", "", "en_US.UTF-8", "English"},
+      {"", "", "", "English"},
+      {"", "", "C", "English"},
       {"", "ja_JP.eucJP", "en_GB", "Japanese"},  // LC_MESSAGES before LANG
-      {"de_DE", "ja_JP", "ja_JP", "English"},  // LC_ALL before both
-      {"ja", "", "", "Japanese"},              {"", "", "jax", "Japanese"},  // "starts with ja"
+      {"de_DE", "ja_JP", "ja_JP", "English"},    // LC_ALL before both
+      {"ja", "", "", "Japanese"},
+      {"", "", "jax", "Japanese"},  // "starts with ja"
   };
   for (const Case& c : cases) {
-    const ScopedEnvironment all("LC_ALL", c.all), messages("LC_MESSAGES", c.messages), lang("LANG", c.lang);
+    const ScopedEnvironment all("LC_ALL", c.all), messages("LC_MESSAGES", c.messages),
+        lang("LANG", c.lang);
     std::filesystem::remove(program.SettingsFile());
-    EXPECT_EQ(ReadSetting("GENERAL", "LANGUAGE", -1), c.expected) << c.all << "|" << c.messages << "|" << c.lang;
+    EXPECT_EQ(ReadSetting("GENERAL", "LANGUAGE", -1), c.expected)
+        << c.all << "|" << c.messages << "|" << c.lang;
     EXPECT_EQ(Stored("GENERAL", "LANGUAGE"), c.expected) << "written back";
   }
   const ScopedEnvironment lang("LANG", "ja_JP.UTF-8");

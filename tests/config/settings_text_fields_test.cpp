@@ -27,7 +27,10 @@ TEST(GetFieldTest, LooksAtTheFirst1022BytesOnly) {
 
 TEST(GetFieldTest, DelimiterInsideDoubleByteCharacterEndsTheField) {
   // 0x7C ("|") as the second byte of a Shift-JIS pair still splits.
-  EXPECT_EQ(GetField("\x83\x7C" "x", 1, "|"), "x");
+  EXPECT_EQ(GetField("\x83\x7C"
+                     "x",
+                     1, "|"),
+            "x");
 }
 
 TEST(StripLineEndTest, RemovesLfOrCrLfOnly) {

@@ -20,7 +20,8 @@ using Items = std::vector<std::string>;
 
 TEST(SetupValues, LoadReadsInOrderAndFillsDefaults) {
   ScratchProgramFolder program;
-  WriteFileText(program.SettingsFile(), "[SITE]\nPROXY=host:8080\nPROXY_MODE=5\n[CACHE]\nWITH_DIR=0\n");
+  WriteFileText(program.SettingsFile(),
+                "[SITE]\nPROXY=host:8080\nPROXY_MODE=5\n[CACHE]\nWITH_DIR=0\n");
   SetupValues values = LoadSetupValues();
   EXPECT_EQ(values.m_strProxy, "host:8080");
   EXPECT_EQ(values.m_nProxyMode, 5);
@@ -30,10 +31,12 @@ TEST(SetupValues, LoadReadsInOrderAndFillsDefaults) {
   // Absent keys were written with their defaults in the order they were read.
   EXPECT_EQ(ReadFileText(program.SettingsFile()),
             "[SITE]\nPROXY=host:8080\nPROXY_MODE=5\n"
-            "[CACHE]\nWITH_DIR=0\nSAVE_DIR=" + std::string(getenv("HOME")) + "/MP3/\n"
-            "[PLAY]\nWINAMP_PATH=tunefetch-bridge\nAUTO_CLEAR=1\nAUTO_PLAY=1\n"
-            "[GENERAL]\nLANGUAGE=English\nCONTINUE_AFTER_ERROR=0\n"
-            "[DISP]\nMINIMIZE_START=0\nAUTO_CLOSE=1\nTRAY_MINIMIZE=0\n");
+            "[CACHE]\nWITH_DIR=0\nSAVE_DIR=" +
+                std::string(getenv("HOME")) +
+                "/MP3/\n"
+                "[PLAY]\nWINAMP_PATH=tunefetch-bridge\nAUTO_CLEAR=1\nAUTO_PLAY=1\n"
+                "[GENERAL]\nLANGUAGE=English\nCONTINUE_AFTER_ERROR=0\n"
+                "[DISP]\nMINIMIZE_START=0\nAUTO_CLOSE=1\nTRAY_MINIMIZE=0\n");
 }
 
 TEST(SetupValues, SaveWritesEveryValueInOrder) {
@@ -58,15 +61,17 @@ TEST(SetupValues, SaveWritesEveryValueInOrder) {
 
 TEST(LanguageList, ListsLanguageFilesSortedAfterEnglish) {
   ScratchFolder folder;
-  for (const char* name : {"japanese.lng", "Deutsch.lng", "English UK.lng", "notes.txt", ".hidden.lng", ".lng",
-                           "French.LNG"})
+  for (const char* name : {"japanese.lng", "Deutsch.lng", "English UK.lng", "notes.txt",
+                           ".hidden.lng", ".lng", "French.LNG"})
     WriteFileText(folder / name, "[MESSAGE]\n");
   std::filesystem::create_directory(folder / "Folder.lng");
-  EXPECT_EQ(BuildLanguageList({folder.Path()}), (Items{"Deutsch", "English", "English UK", "japanese"}));
+  EXPECT_EQ(BuildLanguageList({folder.Path()}),
+            (Items{"Deutsch", "English", "English UK", "japanese"}));
   EXPECT_EQ(BuildLanguageList({folder / "missing"}), (Items{"English"}));
 
   WriteFileText(folder / "English.lng", "");
-  EXPECT_EQ(BuildLanguageList({folder.Path()}), (Items{"Deutsch", "English", "English", "English UK", "japanese"}));
+  EXPECT_EQ(BuildLanguageList({folder.Path()}),
+            (Items{"Deutsch", "English", "English", "English UK", "japanese"}));
 }
 
 TEST(LanguageList, KeepsTheFirstFilesInListOrderWhenThereAreTooMany) {
@@ -74,7 +79,8 @@ TEST(LanguageList, KeepsTheFirstFilesInListOrderWhenThereAreTooMany) {
   ScratchFolder folder;
   Items expected{"English"};
   for (size_t i = kMaxLanguageFiles + 20; i-- > 0;) {
-    const std::string title = "L" + std::to_string(1000 + i);  // same width: byte order is list order
+    const std::string title =
+        "L" + std::to_string(1000 + i);  // same width: byte order is list order
     WriteFileText(folder / (title + ".lng"), "");
     if (i < kMaxLanguageFiles) expected.insert(expected.begin() + 1, title);
   }
@@ -98,9 +104,9 @@ TEST(ProxyText, SplitsAtTheFirstColonAndJoinsWithOne) {
     const char* host;
     const char* port;
   };
-  for (const Case& c : {Case{"proxy.example:8080", "proxy.example", "8080"}, Case{"host", "host", ""},
-                        Case{"host:80:81", "host", "80:81"}, Case{"", "", ""}, Case{":", "", ""},
-                        Case{":8080", "", "8080"}}) {
+  for (const Case& c : {Case{"proxy.example:8080", "proxy.example", "8080"},
+                        Case{"host", "host", ""}, Case{"host:80:81", "host", "80:81"},
+                        Case{"", "", ""}, Case{":", "", ""}, Case{":8080", "", "8080"}}) {
     SCOPED_TRACE(c.proxy);
     ProxyParts parts = SplitProxy(c.proxy);
     EXPECT_EQ(parts.host, c.host);
@@ -121,7 +127,8 @@ TEST(VersionPage, IsAFileAddressInTheProgramFolder) {
   SetProgramPath("/opt/my tunes/tunefetch");
   EXPECT_EQ(VersionPageAddress(), "file:///opt/my%20tunes/version.html");
   // The page is shipped in the built program's folder and names the version.
-  EXPECT_NE(ReadFileText(std::string(TF_PROGRAM_DIR) + "/version.html").find("Version 2.01"), std::string::npos);
+  EXPECT_NE(ReadFileText(std::string(TF_PROGRAM_DIR) + "/version.html").find("Version 2.01"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // The three proxy modes, against a real proxy (tinyproxy) and against the
 // test server standing in for a proxy, which shows the exact request.
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <optional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
@@ -110,7 +110,8 @@ TEST_F(HttpProxyTest, NamedProxyGetsTheFixedHeadersAndNoneOfLibcurlsOwn) {
   EXPECT_EQ(Fetch(2, "127.0.0.1:" + std::to_string(fakeProxy.Port())), FETCH_OK);
   const std::string address = "127.0.0.1:" + std::to_string(server.Port());
   ASSERT_EQ(fakeProxy.RequestCount(), 1u);
-  EXPECT_EQ(fakeProxy.Requests()[0], "GET http://" + address + "/a.mp3 HTTP/1.1\r\nHost: " + address +
+  EXPECT_EQ(fakeProxy.Requests()[0], "GET http://" + address +
+                                         "/a.mp3 HTTP/1.1\r\nHost: " + address +
                                          "\r\nAccept: text/*\r\nUser-Agent: Tunefetch\r\n"
                                          "Authorization: Basic dXNlcjpwdw==\r\n\r\n");
   EXPECT_EQ(server.RequestCount(), 0u);

@@ -1,8 +1,7 @@
 // Player control against the player test double in its own process.
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -11,8 +10,8 @@
 
 #include "config/Settings.h"
 #include "core/PlayerControl.h"
-#include "platform/bus/PlayerProtocol.h"
 #include "platform/bus/DesktopBus.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PlayerDouble.h"
 #include "tests/support/ScratchFolder.h"
@@ -24,7 +23,9 @@ constexpr const char* kPlay = "message=1024 wparam=0 lparam=102 kind=0 data=";
 constexpr const char* kStop = "message=273 wparam=40047 lparam=0 kind=0 data=";
 constexpr const char* kClear = "message=1024 wparam=0 lparam=101 kind=0 data=";
 
-bool StartsWith(const std::string& line, std::string_view prefix) { return line.starts_with(prefix); }
+bool StartsWith(const std::string& line, std::string_view prefix) {
+  return line.starts_with(prefix);
+}
 
 // Waits up to 5 s until no player window is left.
 bool WaitUntilNoPlayer() {
@@ -80,8 +81,10 @@ TEST_F(PlayerControl, APlayingPlayerGetsTheFileAndNoPlayCommand) {
   ASSERT_EQ(log.size(), 3u);
   EXPECT_TRUE(StartsWith(log[0], kQuery));
   // kind 100, the path and its NUL: byte count = length + 1
-  EXPECT_EQ(log[1], "message=74 wparam=0 lparam=0 kind=100 data=2f6d757369632f4d7920416c62756d2f303120612e6d703300"
-                    " result=0 playing=1 playlist=1");
+  EXPECT_EQ(log[1],
+            "message=74 wparam=0 lparam=0 kind=100 "
+            "data=2f6d757369632f4d7920416c62756d2f303120612e6d703300"
+            " result=0 playing=1 playlist=1");
   EXPECT_TRUE(StartsWith(log[2], kQuery));
 }
 
@@ -117,8 +120,9 @@ TEST_F(PlayerControl, StopAndClearSendsTheStopCommandThenClears) {
 }
 
 TEST_F(PlayerControl, AProgramThatCannotStartFailsAtOnce) {
-  for (const std::string& program : {m_scratch / "no such player", std::string("tunefetch-no-such-program"),
-                                     m_scratch.Path(), std::string()}) {
+  for (const std::string& program :
+       {m_scratch / "no such player", std::string("tunefetch-no-such-program"), m_scratch.Path(),
+        std::string()}) {
     WriteSetting("PLAY", "WINAMP_PATH", program);
     const auto [found, tookMs] = TimedStart();
     EXPECT_FALSE(found) << program;
@@ -169,7 +173,8 @@ TEST_F(PlayerControl, ABareProgramNameInTheProgramFolderComesBeforeThePath) {
   std::filesystem::create_directory(m_scratch / "bin");
   for (const std::string name : {"fake-player", "folder-player"}) {
     const std::string script = m_scratch / ("bin/" + name);
-    WriteFileText(script, "#!/bin/sh\n: > '" + (m_scratch / name) + ".ran'\n");  // PATH has no touch
+    WriteFileText(script,
+                  "#!/bin/sh\n: > '" + (m_scratch / name) + ".ran'\n");  // PATH has no touch
     chmod(script.c_str(), 0755);
   }
   std::filesystem::create_symlink(PlayerDoublePath(), m_program / "fake-player");

@@ -10,10 +10,10 @@
 // and listed in docs/japanese-text.md.
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <iconv.h>
 #include <optional>
 #include <random>
 #include <string>
@@ -51,7 +51,8 @@ std::optional<std::string> Iconv(const char* from, const char* to, const std::st
   char* outPos = out.data();
   size_t outLeft = out.size();
   size_t result = iconv(converter, &in, &inLeft, &outPos, &outLeft);
-  if (result != static_cast<size_t>(-1)) result = iconv(converter, nullptr, nullptr, &outPos, &outLeft);
+  if (result != static_cast<size_t>(-1))
+    result = iconv(converter, nullptr, nullptr, &outPos, &outLeft);
   iconv_close(converter);
   if (result == static_cast<size_t>(-1)) return std::nullopt;
   out.resize(out.size() - outLeft);
@@ -64,7 +65,9 @@ std::string Convert(const std::string& input) {
   return output.data();
 }
 
-std::string EucOf(Kanji k) { return {static_cast<char>(k.row | 0x80), static_cast<char>(k.column | 0x80)}; }
+std::string EucOf(Kanji k) {
+  return {static_cast<char>(k.row | 0x80), static_cast<char>(k.column | 0x80)};
+}
 
 // The textbook JIS to Shift-JIS arithmetic, written independently of the
 // converter's.
@@ -102,23 +105,26 @@ enum class Contents { KanjiOnly, WithKana };
 
 // A text whose first Japanese character comes from `first` (level 1, so it
 // decides the encoding) and the rest from `kanji`.
-Text MakeText(std::mt19937& random, const std::vector<Kanji>& first, const std::vector<Kanji>& kanji,
-              Contents contents) {
+Text MakeText(std::mt19937& random, const std::vector<Kanji>& first,
+              const std::vector<Kanji>& kanji, Contents contents) {
   static const std::string kAsciiBytes = "abcxyzABCXYZ0189 .-_";
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
   Text text;
   // Starts with ASCII or not, then a deciding character.
   if (pick(2) == 0) text.push_back({Piece::Kind::Ascii, "ab ", {}, 0});
-  text.push_back({Piece::Kind::Kanji, "", first[static_cast<size_t>(pick(static_cast<int>(first.size())))], 0});
+  text.push_back({Piece::Kind::Kanji, "",
+                  first[static_cast<size_t>(pick(static_cast<int>(first.size())))], 0});
   int length = 1 + pick(24);
   for (int i = 0; i < length; ++i) {
     int kind = pick(contents == Contents::WithKana ? 10 : 7);
     if (kind < 2) {
       std::string ascii;
-      for (int n = 1 + pick(4); n > 0; --n) ascii += kAsciiBytes[static_cast<size_t>(pick(static_cast<int>(kAsciiBytes.size())))];
+      for (int n = 1 + pick(4); n > 0; --n)
+        ascii += kAsciiBytes[static_cast<size_t>(pick(static_cast<int>(kAsciiBytes.size())))];
       text.push_back({Piece::Kind::Ascii, ascii, {}, 0});
     } else if (kind < 7) {
-      text.push_back({Piece::Kind::Kanji, "", kanji[static_cast<size_t>(pick(static_cast<int>(kanji.size())))], 0});
+      text.push_back({Piece::Kind::Kanji, "",
+                      kanji[static_cast<size_t>(pick(static_cast<int>(kanji.size())))], 0});
     } else {
       int kana = 0xA1 + pick(0xDF - 0xA1 + 1);
       int mark = pick(3) == 0 ? 0 : 0xDE + pick(2);  // marks after any kana, merging or not
@@ -164,7 +170,9 @@ std::string AsJis(const Text& text, JisKana kanaForm) {
     if (mode == Mode::Kana && kanaForm == JisKana::ShiftOutRun) out += '\x0F';
     if (wanted == Mode::Ascii) out += "\x1B(B";
     if (wanted == Mode::Kanji) out += "\x1B$B";
-    if (wanted == Mode::Kana) out += kanaForm == JisKana::EscapeRun ? "\x1B(I" : (mode == Mode::Kanji ? "\x1B(B\x0E" : "\x0E");
+    if (wanted == Mode::Kana)
+      out +=
+          kanaForm == JisKana::EscapeRun ? "\x1B(I" : (mode == Mode::Kanji ? "\x1B(B\x0E" : "\x0E");
     mode = wanted;
   };
   for (const Piece& p : text) {
@@ -189,7 +197,8 @@ std::vector<std::string> RunNkf(const std::string& options, const std::vector<st
   std::string input;
   for (const std::string& text : texts) input += text + "\n";
   WriteFileText(folder / "in.txt", input);
-  std::string command = "timeout 20 nkf " + options + " < '" + (folder / "in.txt") + "' > '" + (folder / "out.txt") + "'";
+  std::string command = "timeout 20 nkf " + options + " < '" + (folder / "in.txt") + "' > '" +
+                        (folder / "out.txt") + "'";
   if (std::system(command.c_str()) != 0) {
     ADD_FAILURE() << "nkf failed: " << command;
     return {};
@@ -218,7 +227,8 @@ class SjisDifferential : public ::testing::Test {
     }
     std::mt19937 random(seed);
     std::vector<Text> texts;
-    for (int i = 0; i < kTextsPerRun; ++i) texts.push_back(MakeText(random, level1, kanji, contents));
+    for (int i = 0; i < kTextsPerRun; ++i)
+      texts.push_back(MakeText(random, level1, kanji, contents));
     return texts;
   }
 
@@ -243,8 +253,10 @@ TEST_F(SjisDifferential, AgreesWithNkfOnEveryForm) {
   const Form forms[] = {
       {"Shift-JIS", "-S", AsShiftJis},
       {"EUC-JP", "-E", AsEuc},
-      {"ISO-2022-JP, ESC ( I kana", "-J", [](const Text& t) { return AsJis(t, JisKana::EscapeRun); }},
-      {"ISO-2022-JP, SO/SI kana", "-J", [](const Text& t) { return AsJis(t, JisKana::ShiftOutRun); }},
+      {"ISO-2022-JP, ESC ( I kana", "-J",
+       [](const Text& t) { return AsJis(t, JisKana::EscapeRun); }},
+      {"ISO-2022-JP, SO/SI kana", "-J",
+       [](const Text& t) { return AsJis(t, JisKana::ShiftOutRun); }},
   };
   std::vector<std::string> reference;
   for (const Form& form : forms) {
@@ -257,15 +269,16 @@ TEST_F(SjisDifferential, AgreesWithNkfOnEveryForm) {
       std::string ours = Convert(written[i]);
       if (ours != nkf[i]) {
         ++mismatches;
-        ADD_FAILURE() << form.name << " text " << i << ": ours " << ::testing::PrintToString(ours) << " nkf "
-                      << ::testing::PrintToString(nkf[i]);
+        ADD_FAILURE() << form.name << " text " << i << ": ours " << ::testing::PrintToString(ours)
+                      << " nkf " << ::testing::PrintToString(nkf[i]);
       }
     }
     // All forms of one text convert to the same Shift-JIS.
     if (reference.empty()) {
       for (const std::string& w : written) reference.push_back(Convert(w));
     } else {
-      for (size_t i = 0; i < texts.size(); ++i) ASSERT_EQ(Convert(written[i]), reference[i]) << form.name << " text " << i;
+      for (size_t i = 0; i < texts.size(); ++i)
+        ASSERT_EQ(Convert(written[i]), reference[i]) << form.name << " text " << i;
     }
   }
 }

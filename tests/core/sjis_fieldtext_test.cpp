@@ -55,7 +55,9 @@ TEST(ConvertFieldText, LongKanaFieldIsNotCut) {
 TEST(ConvertFieldText, StopsAtNulLikeTheByteTextItStandsFor) {
   EXPECT_EQ(ConvertFieldText(std::string("ab\0\xA5\xAB", 5)), "ab");
   // A Shift-JIS pair 0xF0 0xFE converts to a zero byte, which ends the text.
-  EXPECT_EQ(ConvertFieldText("\x83\x4A\xF0\xFE" "b"), kKaUtf8);
+  EXPECT_EQ(ConvertFieldText("\x83\x4A\xF0\xFE"
+                             "b"),
+            kKaUtf8);
 }
 
 }  // namespace

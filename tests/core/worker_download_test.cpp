@@ -2,13 +2,13 @@
 // which items are fetched, handed over, dropped or kept, what the window is
 // told, and how Stop, Skip and settings changes during a run take effect.
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
@@ -61,7 +61,9 @@ class WorkerTest : public ::testing::Test {
       return paths;
     });
   }
-  static std::string GetFileNamePartOf(const std::string& path) { return std::filesystem::path(path).filename(); }
+  static std::string GetFileNamePartOf(const std::string& path) {
+    return std::filesystem::path(path).filename();
+  }
 
   // Starts the worker, calls `interrupt` (Stop or Skip) once body bytes
   // arrive, and waits for the worker to end.
@@ -138,7 +140,8 @@ TEST_F(WorkerTest, NetworkFailuresAreRetriedThenEndTheRunOrAreDropped) {
     std::vector<std::string> boxes;
     std::size_t left;
   };
-  for (const Case& c : {Case{0, {}, {"box:Network Error"}, 2}, Case{1, {"done:dropped:x", "done:fetched:b"}, {}, 0}}) {
+  for (const Case& c : {Case{0, {}, {"box:Network Error"}, 2},
+                        Case{1, {"done:dropped:x", "done:fetched:b"}, {}, 0}}) {
     SCOPED_TRACE(c.continueAfterError);
     while (core.GetHeadItem()) core.RemoveHeadItem();
     log->Clear();
@@ -196,7 +199,8 @@ TEST_F(WorkerTest, SkipDropsTheTransferAndGoesOnWhileStopKeepsTheHead) {
     EXPECT_EQ(FileExists(save / "slow.mp3.part"), !skip);
     EXPECT_FALSE(FileExists(save / "slow.mp3"));
     if (skip) {
-      EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:dropped:slow", "done:fetched:b"));
+      EXPECT_THAT(log->EventsStartingWith("done:"),
+                  ElementsAre("done:dropped:slow", "done:fetched:b"));
       EXPECT_FALSE(core.m_bSkipRequested);
     } else {
       EXPECT_THAT(log->EventsStartingWith("done:"), IsEmpty());
@@ -344,7 +348,8 @@ TEST_F(WorkerTest, DeclinedPlayerQuestionLeavesQueueAndPanelsAndIsAskedAgain) {
   ASSERT_TRUE(RunWorkerToEnd(core));
   ASSERT_TRUE(RunWorkerToEnd(core));
   const std::vector<std::string> events = log->Events();
-  EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const std::string& e) { return e.starts_with("box:"); }),
+  EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                          [](const std::string& e) { return e.starts_with("box:"); }),
             2);
   EXPECT_THAT(log->EventsStartingWith("file:"), IsEmpty());
   EXPECT_THAT(log->EventsStartingWith("status:"), IsEmpty());
@@ -373,7 +378,8 @@ TEST_F(WorkerTest, ItemsAndSettingsChangedDuringARunTakeEffect) {
   core.Skip();
   ASSERT_TRUE(WaitUntil([&] { return !core.IsWorkerRunning(); }, 10s));
   core.JoinWorker();
-  EXPECT_THAT(log->EventsStartingWith("done:"), ElementsAre("done:dropped:slow", "done:dropped:x", "done:fetched:b"));
+  EXPECT_THAT(log->EventsStartingWith("done:"),
+              ElementsAre("done:dropped:slow", "done:dropped:x", "done:fetched:b"));
   EXPECT_EQ(log->EventsStartingWith("status:WAIT").size(), 1u + 2u + 1u);
 }
 
@@ -415,7 +421,8 @@ TEST_F(WorkerTest, TrayTipIsCutAtACharacterBoundary) {
   auto item = std::make_unique<CDownloadItem>();
   item->m_strUrl = server.Url("/a.mp3");
   item->m_strLocalPath = save / "a.mp3";
-  item->m_strTitle = std::string(61, 'x') + "\xE3\x81\x82";  // 61 bytes, then a three-byte character
+  item->m_strTitle =
+      std::string(61, 'x') + "\xE3\x81\x82";  // 61 bytes, then a three-byte character
   core.AddItem(std::move(item));
   ASSERT_TRUE(RunWorkerToEnd(core));
   EXPECT_THAT(log->EventsStartingWith("tip:"), ElementsAre("tip:" + std::string(61, 'x')));

@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "bridge/FileUri.h"
-#include "platform/bus/PlayerProtocol.h"
 #include "platform/bus/DesktopBus.h"
+#include "platform/bus/PlayerProtocol.h"
 #include "tests/support/AudaciousSession.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestHttpServer.h"

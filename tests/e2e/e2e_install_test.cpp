@@ -51,8 +51,8 @@ TEST(Install, InstalledProgramRunsAndUninstallKeepsOnlyTheSettings) {
         "lib/tunefetch/Japanese.lng", "lib/tunefetch/version.html",
         "lib/tunefetch/Skins/Aurora/Skin.ini", "share/applications/org.tunefetch.Tunefetch.desktop",
         "share/metainfo/org.tunefetch.Tunefetch.metainfo.xml", "share/mime/packages/tunefetch.xml",
-        "share/icons/hicolor/256x256/apps/tunefetch.png", "share/icons/hicolor/scalable/apps/tunefetch.svg",
-        "share/man/man1/tunefetch-cli.1"})
+        "share/icons/hicolor/256x256/apps/tunefetch.png",
+        "share/icons/hicolor/scalable/apps/tunefetch.svg", "share/man/man1/tunefetch-cli.1"})
     EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
   EXPECT_EQ(fs::read_symlink(prefix + "/bin/tunefetch-cli"), "../lib/tunefetch/tunefetch-cli");
   EXPECT_FALSE(FileExists(folder + "/system-install")) << "only the package marks a system install";
@@ -88,7 +88,8 @@ TEST(Install, StagesBelowDestdirWhileNamingThePrefix) {
                   " /opt/tunefetch " + Quoted(stage.Path()) + " >/dev/null"),
             0);
   EXPECT_TRUE(fs::is_regular_file(stage / "opt/tunefetch/lib/tunefetch/tunefetch-cli"));
-  EXPECT_EQ(fs::read_symlink(stage / "opt/tunefetch/bin/tunefetch-cli"), "../lib/tunefetch/tunefetch-cli");
+  EXPECT_EQ(fs::read_symlink(stage / "opt/tunefetch/bin/tunefetch-cli"),
+            "../lib/tunefetch/tunefetch-cli");
   EXPECT_NE(ReadFileText(stage / "opt/tunefetch/share/applications/org.tunefetch.Tunefetch.desktop")
                 .find("Exec=\"/opt/tunefetch/lib/tunefetch/tunefetch\" %f"),
             std::string::npos);

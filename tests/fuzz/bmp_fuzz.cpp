@@ -8,7 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PixelImage picture;
   if (DecodeBitmap(picture, std::span<const std::uint8_t>(data, size))) {
     FuzzCheck(picture.Width() > 0 && picture.Height() > 0);
-    FuzzCheck(picture.Pixels().size() == static_cast<std::size_t>(picture.Width()) * picture.Height());
+    FuzzCheck(picture.Pixels().size() ==
+              static_cast<std::size_t>(picture.Width()) * picture.Height());
   }
   return 0;
 }

@@ -25,8 +25,9 @@ void CheckEntry(const std::string& folder, std::string_view text) {
   // What was read writes back and reads the same.
   FuzzCheck(WriteWindowEntry(folder, info) == BusError::None);
   const std::vector<BusWindowInfo> again = ListWindowEntries(folder);
-  FuzzCheck(again.size() == 1 && again[0].pid == info.pid && again[0].visibility == info.visibility &&
-            again[0].className == info.className && again[0].title == info.title);
+  FuzzCheck(again.size() == 1 && again[0].pid == info.pid &&
+            again[0].visibility == info.visibility && again[0].className == info.className &&
+            again[0].title == info.title);
   RemoveWindowEntry(folder, handle);
 }
 
@@ -59,9 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzCheck(folder.error == BusError::None);
   const std::string_view text = FuzzText(data + 1, size - 1);
   switch (data[0] % 3) {
-    case 0: CheckEntry(folder.path, text); break;
-    case 1: CheckAtoms(folder.path, text); break;
-    case 2: CheckSequence(folder.path, text); break;
+    case 0:
+      CheckEntry(folder.path, text);
+      break;
+    case 1:
+      CheckAtoms(folder.path, text);
+      break;
+    case 2:
+      CheckSequence(folder.path, text);
+      break;
   }
   return 0;
 }

@@ -18,8 +18,8 @@ namespace {
 using namespace std::chrono_literals;
 
 bool IsFetchResult(int result) {
-  for (int known : {FETCH_OK, FETCH_STOPPED, FETCH_NETWORK_ERROR, FETCH_TOO_SHORT, FETCH_WRITE_ERROR, FETCH_BAD_URL,
-                    FETCH_HTTP_ERROR})
+  for (int known : {FETCH_OK, FETCH_STOPPED, FETCH_NETWORK_ERROR, FETCH_TOO_SHORT,
+                    FETCH_WRITE_ERROR, FETCH_BAD_URL, FETCH_HTTP_ERROR})
     if (result == known) return true;
   return false;
 }
@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   item.m_strUrl = server.Url("/a.mp3");
   item.m_strLocalPath = program / "a.mp3";
   // Short limits, so a held connection costs little.
-  const int result =
-      FetchItem(app, item, TransferLimits{.connectTimeout = 2s, .stallTimeout = 300ms, .runFlagPoll = 50ms});
+  const int result = FetchItem(
+      app, item, TransferLimits{.connectTimeout = 2s, .stallTimeout = 300ms, .runFlagPoll = 50ms});
   FuzzCheck(IsFetchResult(result));
   FuzzCheck(!std::filesystem::exists(item.m_strLocalPath + ".part"));
   FuzzCheck(std::filesystem::exists(item.m_strLocalPath) == (result == FETCH_OK));

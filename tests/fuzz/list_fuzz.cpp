@@ -21,7 +21,9 @@ class DecliningObserver : public DownloadObserver {
   void DrawIndicatorPanel() override {}
   void OnItemAppended() override {}
   void OnHeadItemRemoved() override {}
-  MessageAnswer ShowMessageBox(const std::string&, MessageButtons) override { return MessageAnswer::No; }
+  MessageAnswer ShowMessageBox(const std::string&, MessageButtons) override {
+    return MessageAnswer::No;
+  }
   void SetTrayTip(const std::string&) override {}
   void RequestClose() override {}
 };
@@ -43,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ScratchProgramFolder& program = FuzzProgramFolder();
   static const std::string saveFolder = [&] {
     const std::string path = program / "save/";
-    FuzzCheck(WriteSetting("CACHE", "SAVE_DIR", path) && WriteSetting("SITE", "URL", "http://127.0.0.1:9/") &&
+    FuzzCheck(WriteSetting("CACHE", "SAVE_DIR", path) &&
+              WriteSetting("SITE", "URL", "http://127.0.0.1:9/") &&
               WriteSetting("PLAY", "AUTO_CLEAR", "1") &&
               WriteSetting("PLAY", "WINAMP_PATH", program / "no-such-player"));
     return path;

@@ -5,11 +5,12 @@
 // result code is always 1, and the list field result is always valid UTF-8.
 // Built and run by `make test-fuzz`.
 
+#include <iconv.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <iconv.h>
 #include <memory>
 #include <string>
 

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input = FuzzText(data, size);
   const std::size_t split = input.find(kSeparator);
   WriteFileText(folder + "/Skin.ini", input.substr(0, split));
-  WriteFileText(folder + "/pic.bmp", split == std::string_view::npos ? "" : input.substr(split + kSeparator.size()));
+  WriteFileText(folder + "/pic.bmp",
+                split == std::string_view::npos ? "" : input.substr(split + kSeparator.size()));
 
   Skin skin;
   FuzzCheck(SetDefaultSkin(skin, 96));

@@ -3,11 +3,10 @@
 // rules, sharing between processes, and damaged files kept aside.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "platform/RegistryStore.h"
 #include "tests/support/ChildProcess.h"
@@ -25,9 +24,11 @@ TEST_F(RegistryStoreTest, ValuesKeepTypeAndExactBytes) {
   ASSERT_EQ(m_store.CreateKey(".mpq"), RegistryResult::Ok);
   const std::string binary("\x00\x00\x01\x00\xff%\n ", 8);
   ASSERT_EQ(m_store.SetValue(".mpq", "", MakeStringValue("DownloadListFile")), RegistryResult::Ok);
-  ASSERT_EQ(m_store.SetValue(".mpq", "Edit Flags", {RegistryType::Binary, binary}), RegistryResult::Ok);
+  ASSERT_EQ(m_store.SetValue(".mpq", "Edit Flags", {RegistryType::Binary, binary}),
+            RegistryResult::Ok);
   ASSERT_EQ(m_store.SetValue(".mpq", "Empty", MakeStringValue("")), RegistryResult::Ok);
-  ASSERT_EQ(m_store.SetValue(".mpq", "odd type", {static_cast<RegistryType>(7), "a\0b"}), RegistryResult::Ok);
+  ASSERT_EQ(m_store.SetValue(".mpq", "odd type", {static_cast<RegistryType>(7), "a\0b"}),
+            RegistryResult::Ok);
 
   RegistryValue value;
   ASSERT_EQ(m_store.QueryValue(".MPQ", "", value), RegistryResult::Ok);
@@ -62,7 +63,8 @@ TEST_F(RegistryStoreTest, SubkeysEnumerateInNameOrderAndDeleteOnlyWhenEmpty) {
   EXPECT_EQ(count, 3u);
   std::vector<std::string> names;
   std::string name;
-  for (size_t i = 0; m_store.EnumSubkey("Type", i, name) == RegistryResult::Ok; ++i) names.push_back(name);
+  for (size_t i = 0; m_store.EnumSubkey("Type", i, name) == RegistryResult::Ok; ++i)
+    names.push_back(name);
   EXPECT_EQ(names, (std::vector<std::string>{"apple", "DefaultIcon", "shell"}));
   ASSERT_EQ(m_store.CountSubkeys("", count), RegistryResult::Ok);
   EXPECT_EQ(count, 1u);
@@ -102,7 +104,8 @@ TEST_F(RegistryStoreTest, ChangesPersistAcrossProcesses) {
 
 TEST_F(RegistryStoreTest, FileIsReadableText) {
   ASSERT_EQ(m_store.CreateKey("DownloadListFile\\shell\\Start &Download"), RegistryResult::Ok);
-  ASSERT_EQ(m_store.SetValue("DownloadListFile", "", MakeStringValue("QEM Download List")), RegistryResult::Ok);
+  ASSERT_EQ(m_store.SetValue("DownloadListFile", "", MakeStringValue("QEM Download List")),
+            RegistryResult::Ok);
   EXPECT_EQ(ReadFileText(m_store.Path()),
             "TUNEFETCH-REGISTRY 1\n"
             "K DownloadListFile\n"
@@ -112,9 +115,10 @@ TEST_F(RegistryStoreTest, FileIsReadableText) {
 }
 
 TEST_F(RegistryStoreTest, DamagedFileReadsEmptyAndIsKeptAsideOnChange) {
-  for (std::string damaged : {"not a store\n", "TUNEFETCH-REGISTRY 1\nV =x 1 :%G0\n",
-                              "TUNEFETCH-REGISTRY 1\nK a\\\\b\n", "TUNEFETCH-REGISTRY 1\nV =x 99999999999 :a\n",
-                              "TUNEFETCH-REGISTRY 1\nV =x 1\n", "TUNEFETCH-REGISTRY 1\nV =x 1 :%4\n"}) {
+  for (std::string damaged :
+       {"not a store\n", "TUNEFETCH-REGISTRY 1\nV =x 1 :%G0\n", "TUNEFETCH-REGISTRY 1\nK a\\\\b\n",
+        "TUNEFETCH-REGISTRY 1\nV =x 99999999999 :a\n", "TUNEFETCH-REGISTRY 1\nV =x 1\n",
+        "TUNEFETCH-REGISTRY 1\nV =x 1 :%4\n"}) {
     SCOPED_TRACE(damaged);
     ScratchFolder folder;
     RegistryStore store(folder / "classes.reg");
@@ -132,7 +136,8 @@ TEST_F(RegistryStoreTest, DamagedFileReadsEmptyAndIsKeptAsideOnChange) {
 TEST_F(RegistryStoreTest, RefusesToGrowPastTheFileLimit) {
   ASSERT_EQ(m_store.CreateKey("big"), RegistryResult::Ok);
   const RegistryValue large{RegistryType::Binary, std::string(kMaxRegistryValueLength, 'a')};
-  EXPECT_EQ(m_store.SetValue("big", "too", {RegistryType::Binary, large.data + "a"}), RegistryResult::InvalidName);
+  EXPECT_EQ(m_store.SetValue("big", "too", {RegistryType::Binary, large.data + "a"}),
+            RegistryResult::InvalidName);
   RegistryResult result = RegistryResult::Ok;
   int stored = 0;
   for (; stored < 20 && result == RegistryResult::Ok; ++stored)

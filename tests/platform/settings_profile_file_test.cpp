@@ -2,7 +2,6 @@
 // lines kept byte for byte, and no lost update when threads and processes
 // write one file at once.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,7 +42,8 @@ TEST_F(ProfileFileTest, ReadsTrimAndUnquoteValues) {
 }
 
 TEST_F(ProfileFileTest, ReadsAreCutTo1023Bytes) {
-  WriteFileText(path, "[A]\nlong=\"" + std::string(1500, 'v') + "\"\nfull=" + std::string(1023, 'f') + "\n");
+  WriteFileText(
+      path, "[A]\nlong=\"" + std::string(1500, 'v') + "\"\nfull=" + std::string(1023, 'f') + "\n");
   EXPECT_EQ(ReadProfileString(path, "A", "long", "d"), std::string(1023, 'v'));
   EXPECT_EQ(ReadProfileString(path, "A", "full", "d"), std::string(1023, 'f'));
   EXPECT_EQ(ReadProfileString(path, "A", "absent", std::string(1100, 'd')), std::string(1023, 'd'));
@@ -56,7 +56,8 @@ TEST_F(ProfileFileTest, WritesCreateFileSectionAndKeyKeepingEveryOtherLine) {
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-  WriteFileText(path, "; hand-written\n[general]\nlanguage = English ; old\n\n[PLAY]\nAUTO_PLAY=1\n");
+  WriteFileText(path,
+                "; hand-written\n[general]\nlanguage = English ; old\n\n[PLAY]\nAUTO_PLAY=1\n");
   ASSERT_TRUE(WriteProfileString(path, "GENERAL", "LANGUAGE", "Japanese"));
   ASSERT_TRUE(WriteProfileString(path, "general", "EXTENSION", ".mpq"));
   ASSERT_TRUE(WriteProfileString(path, "SITE", "URL", ""));

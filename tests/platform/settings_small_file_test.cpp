@@ -1,7 +1,6 @@
 // Reading the program's small state files: capped, and never hanging on a
 // pipe that has a file's name.
 #include <gtest/gtest.h>
-
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -68,7 +67,8 @@ TEST(SmallFileTest, ReplaceLeavesAPrivateFileAndNoTemporaryFile) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_FALSE(ReplaceFile(folder / "missing/state", "x"));
   int entries = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) entries += !entry.path().empty();
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+    entries += !entry.path().empty();
   EXPECT_EQ(entries, 1);
 }
 

@@ -14,7 +14,8 @@ TEST(SkinArtwork, CommittedFilesMatchTheGenerator) {
   ScratchFolder out;
   // The example skin's face follows its committed Skin.ini.
   std::filesystem::create_directories(out / "Skins/Aurora");
-  WriteFileText(out / "Skins/Aurora/Skin.ini", ReadFileText(std::string(TF_SOURCE_DIR) + "/res/Skins/Aurora/Skin.ini"));
+  WriteFileText(out / "Skins/Aurora/Skin.ini",
+                ReadFileText(std::string(TF_SOURCE_DIR) + "/res/Skins/Aurora/Skin.ini"));
   const std::string command = std::string(TF_TOOLS_DIR) + "/skin_artwork " + out.Path();
   ASSERT_EQ(std::system(command.c_str()), 0);
 

@@ -1,11 +1,10 @@
 // BMP decoding: every accepted form against known pixels, and every damaged
 // or foreign file refused without reading outside its bytes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <vector>
-
-#include <sys/stat.h>
 
 #include "skin/BitmapFile.h"
 #include "tests/support/ScratchFolder.h"
@@ -86,8 +85,8 @@ void ExpectKnownPicture(const PixelImage& picture) {
 
 BmpParts Rgb24BottomUp() {
   BmpParts parts;
-  parts.pixels = {255, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0,   // bottom row + pad
-                  0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};      // top row + pad
+  parts.pixels = {255, 255, 255, 0, 0,   0, 0,   255, 255, 0, 0, 0,   // bottom row + pad
+                  0,   0,   255, 0, 255, 0, 255, 0,   0,   0, 0, 0};  // top row + pad
   return parts;
 }
 
@@ -102,12 +101,14 @@ TEST(BitmapDecoding, TrueColourForms) {
 
   BmpParts topDown;
   topDown.height = -2;
-  topDown.pixels = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0};
+  topDown.pixels = {0,   0,   255, 0, 255, 0, 255, 0,   0,   0, 0, 0,
+                    255, 255, 255, 0, 0,   0, 0,   255, 255, 0, 0, 0};
   ExpectKnownPicture(Decoded(Build(topDown)));
 
   BmpParts rgb32;
   rgb32.bitsPerPixel = 32;
-  rgb32.pixels = {255, 255, 255, 9, 0, 0, 0, 9, 0, 255, 255, 9, 0, 0, 255, 9, 0, 255, 0, 9, 255, 0, 0, 9};
+  rgb32.pixels = {255, 255, 255, 9, 0, 0,   0, 9, 0,   255, 255, 9,
+                  0,   0,   255, 9, 0, 255, 0, 9, 255, 0,   0,   9};
   ExpectKnownPicture(Decoded(Build(rgb32)));
 
   BmpParts rgb555;  // 16 bits without masks: 5-5-5
@@ -138,7 +139,8 @@ TEST(BitmapDecoding, BitFieldMasks) {
   const std::uint32_t masks[] = {0xFF000000u, 0x00FF0000u, 0x0000FF00u};
   for (int i = 0; i < 3; ++i)
     for (int b = 0; b < 4; ++b) bytes[54 + 4 * i + b] = (masks[i] >> (8 * b)) & 0xFF;
-  for (std::uint32_t rgb : {0xFFFFFFu, 0x000000u, 0xFFFF00u, 0xFF0000u, 0x00FF00u, 0x0000FFu}) Put32(bytes, rgb << 8);
+  for (std::uint32_t rgb : {0xFFFFFFu, 0x000000u, 0xFFFF00u, 0xFF0000u, 0x00FF00u, 0x0000FFu})
+    Put32(bytes, rgb << 8);
   ExpectKnownPicture(Decoded(bytes));
 }
 
@@ -173,7 +175,8 @@ TEST(BitmapDecoding, ColourTableForms) {
   one.pixels = {0x60, 0, 0, 0, 0xA0, 0, 0, 0};
   const PixelImage picture = Decoded(Build(one));
   ASSERT_EQ(GetBitmapSize(picture), (PictureSize{3, 2}));
-  EXPECT_EQ(picture.Pixels(), (std::vector<ColorRef>{kWhite, kBlack, kWhite, kBlack, kWhite, kWhite}));
+  EXPECT_EQ(picture.Pixels(),
+            (std::vector<ColorRef>{kWhite, kBlack, kWhite, kBlack, kWhite, kWhite}));
 }
 
 TEST(BitmapDecoding, RunLengthForms) {
@@ -193,8 +196,8 @@ TEST(BitmapDecoding, RunLengthForms) {
   rle4.compression = 2;
   rle4.colorsUsed = 6;
   rle4.afterHeader = SixColourTable();
-  rle4.pixels = {0, 3, 0x34, 0x50, 0, 0,  // absolute run of three nibbles
-                 2, 0x01, 1, 0x20,        // runs of alternating nibbles
+  rle4.pixels = {0, 3,    0x34, 0x50, 0, 0,  // absolute run of three nibbles
+                 2, 0x01, 1,    0x20,        // runs of alternating nibbles
                  0, 1};
   ExpectKnownPicture(Decoded(Build(rle4)));
 

@@ -14,7 +14,8 @@ constexpr ColorRef kCap = 0x808080;
 PixelImage CoordinateBackground(int width, int height) {
   PixelImage background(width, height);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) background.Set(x, y, static_cast<ColorRef>(x | y << 8 | 0x7F0000));
+    for (int x = 0; x < width; ++x)
+      background.Set(x, y, static_cast<ColorRef>(x | y << 8 | 0x7F0000));
   return background;
 }
 

@@ -40,7 +40,9 @@ std::string SolidBmp(int width, int height, ColorRef color) {
   out.insert(out.end(), {1, 0, 24, 0});
   for (int i = 0; i < 6; ++i) put32(0);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) out.insert(out.end(), {std::uint8_t(color >> 16), std::uint8_t(color >> 8), std::uint8_t(color)});
+    for (int x = 0; x < width; ++x)
+      out.insert(out.end(),
+                 {std::uint8_t(color >> 16), std::uint8_t(color >> 8), std::uint8_t(color)});
     out.resize(out.size() + static_cast<std::size_t>(stride - width * 3), 0);
   }
   return std::string(out.begin(), out.end());
@@ -82,7 +84,8 @@ TEST(BuiltinSkin, HasItsValuesPicturesAndFonts) {
   EXPECT_EQ(skin.skip.y, 61);
   EXPECT_EQ(skin.downloadList.selBgColor, 0x202020u);
   EXPECT_EQ(skin.status.color, kYellow);
-  for (const SkinFont* font : {&skin.currentFile.font, &skin.status.font, &skin.downloadList.font}) {
+  for (const SkinFont* font :
+       {&skin.currentFile.font, &skin.status.font, &skin.downloadList.font}) {
     EXPECT_EQ(font->face, "MS UI Gothic");
     EXPECT_EQ(font->points, 8);
     EXPECT_EQ(font->pixelHeight, 11) << "8 points at 96 dpi";
@@ -93,8 +96,10 @@ TEST(BuiltinSkin, ButtonsAreCompositedOverTheBackgroundAtTheirPlaces) {
   Skin skin;
   ASSERT_TRUE(SetDefaultSkin(skin, kDpi));
   const std::pair<const SkinPicture*, std::string_view> buttons[] = {
-      {&skin.sysButton, builtin_art::kSysButton}, {&skin.minimize, builtin_art::kMinimizeButton},
-      {&skin.close, builtin_art::kCloseButton},   {&skin.open, builtin_art::kOpenButton},
+      {&skin.sysButton, builtin_art::kSysButton},
+      {&skin.minimize, builtin_art::kMinimizeButton},
+      {&skin.close, builtin_art::kCloseButton},
+      {&skin.open, builtin_art::kOpenButton},
       {&skin.skip, builtin_art::kSkipButton}};
   for (const auto& [button, name] : buttons) {
     const PixelImage raw = Builtin(name);
@@ -102,14 +107,15 @@ TEST(BuiltinSkin, ButtonsAreCompositedOverTheBackgroundAtTheirPlaces) {
     const int half = raw.Height() / 2;
     EXPECT_EQ(button->bitmap.At(0, 0), skin.main.bitmap.At(button->x, button->y)) << name;
     EXPECT_EQ(button->bitmap.At(0, half), skin.main.bitmap.At(button->x, button->y)) << name;
-    for (ColorRef pixel : button->bitmap.Pixels()) ASSERT_NE(pixel, builtin_art::kButtonKeyColor) << name;
+    for (ColorRef pixel : button->bitmap.Pixels())
+      ASSERT_NE(pixel, builtin_art::kButtonKeyColor) << name;
   }
 }
 
 TEST(PointsToPixels, RoundsLikeAMultiplyDivide) {
   EXPECT_EQ(PointsToPixels(8, 96), 11);  // 10.67
   EXPECT_EQ(PointsToPixels(9, 96), 12);
-  EXPECT_EQ(PointsToPixels(3, 96), 4);   // exactly 4
+  EXPECT_EQ(PointsToPixels(3, 96), 4);    // exactly 4
   EXPECT_EQ(PointsToPixels(8, 120), 13);  // 13.33
   EXPECT_EQ(PointsToPixels(-8, 96), -11);
   EXPECT_EQ(PointsToPixels(8, 0), 11) << "no reported dpi counts as 96";
@@ -123,7 +129,8 @@ TEST(FontStyle, CapitalLettersOnlyInAnyOrder) {
   EXPECT_EQ(ParseFontStyle("xBxUxI"), all);
   EXPECT_EQ(ParseFontStyle("biu"), SkinFontStyle{});
   EXPECT_EQ(ParseFontStyle("b").weight, FontWeight::Regular);
-  EXPECT_EQ(ParseFontStyle("I"), (SkinFontStyle{FontWeight::Regular, FontSlant::Italic, FontLine::Plain}));
+  EXPECT_EQ(ParseFontStyle("I"),
+            (SkinFontStyle{FontWeight::Regular, FontSlant::Italic, FontLine::Plain}));
 }
 
 TEST_F(SkinFolderTest, MissingFolderChangesNothingButRemakesTheFonts) {
@@ -149,8 +156,9 @@ TEST_F(SkinFolderTest, OnlyTheMainBitmapChanges) {
 }
 
 TEST_F(SkinFolderTest, IntegersCountOnlyAboveZero) {
-  WriteIni("[CurrentFile]\nX=0\nY=-5\nW=150\nH=abc\n[Main]\nPanelHeight=90\nPanelEdge=0\n"
-           "[Progress]\nX=30\n[Indicator]\nY=12\n[DownloadList]\nH=100\n");
+  WriteIni(
+      "[CurrentFile]\nX=0\nY=-5\nW=150\nH=abc\n[Main]\nPanelHeight=90\nPanelEdge=0\n"
+      "[Progress]\nX=30\n[Indicator]\nY=12\n[DownloadList]\nH=100\n");
   Load();
   EXPECT_EQ(m_skin.currentFile.x, 22);
   EXPECT_EQ(m_skin.currentFile.y, 28);
@@ -164,16 +172,18 @@ TEST_F(SkinFolderTest, IntegersCountOnlyAboveZero) {
 }
 
 TEST_F(SkinFolderTest, ColoursAndTexts) {
-  WriteIni("[Status]\nColor=\nBgColor=#FFFF00\n"
-           "[CurrentFile]\nColor=FF8000\nBgColor=*00FF00\nFontName=\n"
-           "[DownloadList]\nSelColor=12g456\nSelBgColor=abcdef\nFontName=*Arial\n");
+  WriteIni(
+      "[Status]\nColor=\nBgColor=#FFFF00\n"
+      "[CurrentFile]\nColor=FF8000\nBgColor=*00FF00\nFontName=\n"
+      "[DownloadList]\nSelColor=12g456\nSelBgColor=abcdef\nFontName=*Arial\n");
   Load();
   EXPECT_EQ(m_skin.status.color, 0u) << "an empty colour is black";
   EXPECT_EQ(m_skin.status.bgColor, 0u) << "a prefix makes black";
   EXPECT_EQ(m_skin.currentFile.color, 0x0080FFu);
   EXPECT_EQ(m_skin.currentFile.bgColor, 0u) << "a value beginning with * is ignored: stays black";
   EXPECT_EQ(m_skin.currentFile.font.face, "") << "an empty text is used";
-  EXPECT_EQ(m_skin.downloadList.selColor, 0x120000u) << "the digits before the g read as 0x000012: blue";
+  EXPECT_EQ(m_skin.downloadList.selColor, 0x120000u)
+      << "the digits before the g read as 0x000012: blue";
   EXPECT_EQ(m_skin.downloadList.selBgColor, 0xEFCDABu);
   EXPECT_EQ(m_skin.downloadList.font.face, "MS UI Gothic");
 }
@@ -191,7 +201,8 @@ TEST_F(SkinFolderTest, FontStyleLettersAndSizes) {
 
 TEST_F(SkinFolderTest, MissingButtonPictureFallsBackAndIsCompositedAtItsPlace) {
   WriteFileText(SkinFolder() + "/bg.bmp", SolidBmp(275, 220, 0x336699));
-  WriteIni("[Main]\nBitmap=bg.bmp\n[Open]\nX=40\nY=70\nBitmap=gone.bmp\n[Progress]\nBitmap=gone.bmp\n");
+  WriteIni(
+      "[Main]\nBitmap=bg.bmp\n[Open]\nX=40\nY=70\nBitmap=gone.bmp\n[Progress]\nBitmap=gone.bmp\n");
   Load();
   PixelImage expected = Builtin(builtin_art::kOpenButton);
   CompositeOverBackground(expected, m_skin.main.bitmap, 40, 70, 0, 0);
@@ -269,7 +280,8 @@ TEST(ConfiguredSkin, ExampleSkinLoadsWithEveryOverride) {
   EXPECT_EQ(skin.downloadList.font.pixelHeight, 12);
   EXPECT_EQ(skin.downloadList.sliderBitmap, builtin.downloadList.sliderBitmap);
   EXPECT_NE(skin.downloadList.lineBitmap, builtin.downloadList.lineBitmap);
-  for (const SkinPicture* button : {&skin.sysButton, &skin.minimize, &skin.close, &skin.open, &skin.skip}) {
+  for (const SkinPicture* button :
+       {&skin.sysButton, &skin.minimize, &skin.close, &skin.open, &skin.skip}) {
     EXPECT_NE(button->bitmap.At(0, 0), builtin_art::kButtonKeyColor);
     EXPECT_EQ(button->bitmap.At(0, 0), skin.main.bitmap.At(button->x, button->y));
   }

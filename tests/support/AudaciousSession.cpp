@@ -39,7 +39,9 @@ bool AudaciousSession::IsRunning() { return m_bus->HasOwner(kName); }
 bool AudaciousSession::Start() {
   std::string error;
   return StartDetached(kStartCommand, error) &&
-         PollUntil([this] { return Length() >= 0; }, std::chrono::seconds(30));  // a first start in a fresh home is slow on a busy machine
+         PollUntil(
+             [this] { return Length() >= 0; },
+             std::chrono::seconds(30));  // a first start in a fresh home is slow on a busy machine
 }
 
 std::string AudaciousSession::CallForString(const char* method, GVariant* parameters,

@@ -21,7 +21,8 @@ int WaitForChildExit(pid_t pid, std::chrono::milliseconds limit = std::chrono::s
 
 // Runs `work` in a forked child and returns its result (0-255) as
 // WaitForChildExit reports it.
-int RunInChild(const std::function<int()>& work, std::chrono::milliseconds limit = std::chrono::seconds(5));
+int RunInChild(const std::function<int()>& work,
+               std::chrono::milliseconds limit = std::chrono::seconds(5));
 
 // Starts `program` with `arguments` (argument zero is the program's file
 // name), standard output and error going to the file `outputPath` and

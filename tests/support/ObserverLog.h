@@ -36,7 +36,9 @@ class ObserverLog : public DownloadObserver {
   void OnItemFailed(const CDownloadItem& item, const FailureReason& reason) override {
     Add("failed:" + item.GetDisplayName() + ":" + reason.text);
   }
-  void OnLineRefused(std::size_t lineNumber, RefusedLine) override { Add("refused:" + std::to_string(lineNumber)); }
+  void OnLineRefused(std::size_t lineNumber, RefusedLine) override {
+    Add("refused:" + std::to_string(lineNumber));
+  }
 
  private:
   void Add(std::string event);

@@ -16,10 +16,12 @@ constexpr const char* kSandboxMarker = "TUNEFETCH_TEST_SANDBOX";
 std::string EnterTestSandbox() {
   if (std::getenv(kSandboxMarker)) return {};
   std::error_code failed;
-  std::string root = (std::filesystem::temp_directory_path(failed) / "tunefetch-test-XXXXXX").string();
+  std::string root =
+      (std::filesystem::temp_directory_path(failed) / "tunefetch-test-XXXXXX").string();
   if (!mkdtemp(root.data())) throw std::runtime_error("cannot make a test sandbox");
   for (const char* folder : {"/home", "/config", "/tmp", "/runtime"}) {
-    if (mkdir((root + folder).c_str(), 0700) != 0) throw std::runtime_error("cannot make a test sandbox");
+    if (mkdir((root + folder).c_str(), 0700) != 0)
+      throw std::runtime_error("cannot make a test sandbox");
   }
   const struct {
     const char* name;

@@ -3,9 +3,10 @@
 // on a free loopback port with a generated configuration, admitting only
 // 127.0.0.1, and ended by the destructor.
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 
 #include "tests/support/ScratchFolder.h"
 

@@ -5,7 +5,6 @@
 // crashes on the way out.
 
 #include <gtest/gtest.h>
-
 #include <wx/app.h>
 #include <wx/init.h>
 
@@ -18,9 +17,10 @@ class WxTestEnvironment : public ::testing::Environment {
     wxApp::SetInstance(new wxApp);
     ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display";
     // A failed wxWidgets check fails the test instead of waiting on a dialog.
-    wxSetAssertHandler([](const wxString& file, int line, const wxString& function, const wxString& condition,
-                          const wxString& message) {
-      ADD_FAILURE() << file << ":" << line << " " << function << ": " << condition << " " << message;
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& function,
+                          const wxString& condition, const wxString& message) {
+      ADD_FAILURE() << file << ":" << line << " " << function << ": " << condition << " "
+                    << message;
     });
     m_bStarted = true;
     ASSERT_TRUE(wxTheApp->CallOnInit());
@@ -35,4 +35,5 @@ class WxTestEnvironment : public ::testing::Environment {
   bool m_bStarted = false;
 };
 
-inline const auto* const g_wxTestEnvironment = ::testing::AddGlobalTestEnvironment(new WxTestEnvironment);
+inline const auto* const g_wxTestEnvironment =
+    ::testing::AddGlobalTestEnvironment(new WxTestEnvironment);

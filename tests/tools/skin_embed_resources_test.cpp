@@ -1,7 +1,6 @@
 // The resource embedder that compiles the built-in pictures into the program:
 // it must fail the build rather than embed a damaged or ambiguous file list.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -16,8 +15,8 @@ class EmbedResourcesTest : public ::testing::Test {
  protected:
   // The tool's exit status for the given input paths (already quoted).
   int Embed(const std::string& inputs) {
-    const std::string command = std::string(TF_TOOLS_DIR) + "/embed_resources '" + Output() + "' " + inputs +
-                                " 2>/dev/null";
+    const std::string command = std::string(TF_TOOLS_DIR) + "/embed_resources '" + Output() + "' " +
+                                inputs + " 2>/dev/null";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -46,7 +45,8 @@ TEST_F(EmbedResourcesTest, RefusesUnreadableDuplicateAndUnsafeInputs) {
   std::filesystem::create_directories(m_folder / "folder.bmp");
   EXPECT_EQ(Embed("'" + (m_folder / "folder.bmp") + "'"), 1) << "a read error";
   EXPECT_EQ(Embed("'" + (m_folder / "missing.bmp") + "'"), 1);
-  EXPECT_EQ(Embed(Input("a/same.bmp", "1") + " " + Input("b/same.bmp", "2")), 1) << "two files of one name";
+  EXPECT_EQ(Embed(Input("a/same.bmp", "1") + " " + Input("b/same.bmp", "2")), 1)
+      << "two files of one name";
   for (const char* name : {"quo\"te.bmp", "back\\slash.bmp", "sp ace.bmp", "new\nline.bmp"})
     EXPECT_EQ(Embed(Input(name, "x")), 1) << name;
   EXPECT_FALSE(FileExists(Output())) << "nothing is written on failure";

@@ -25,10 +25,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/bus/PlayerProtocol.h"
 #include "platform/FileDescriptor.h"
-#include "platform/bus/BusWindow.h"
 #include "platform/HexText.h"
+#include "platform/bus/BusWindow.h"
+#include "platform/bus/PlayerProtocol.h"
 
 namespace {
 
@@ -62,8 +62,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.playing = true;
     } else if (option == "--answer-delay-ms" && hasValue) {
       const std::string_view text = argv[++i];
-      const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), options.answerDelayMs);
-      if (error != std::errc() || end != text.data() + text.size() || options.answerDelayMs < 0) return false;
+      const auto [end, error] =
+          std::from_chars(text.data(), text.data() + text.size(), options.answerDelayMs);
+      if (error != std::errc() || end != text.data() + text.size() || options.answerDelayMs < 0)
+        return false;
     } else {
       return false;
     }
@@ -74,9 +76,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 // The player's state; the handler runs on the window's listener thread only.
 class FakePlayer {
  public:
-  FakePlayer(const Options& options) : m_playing(options.playing), m_delayMs(options.answerDelayMs) {
+  FakePlayer(const Options& options)
+      : m_playing(options.playing), m_delayMs(options.answerDelayMs) {
     if (!options.logPath.empty())
-      m_log = FileDescriptor(open(options.logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
+      m_log = FileDescriptor(
+          open(options.logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
   }
 
   std::int64_t Handle(const BusMessage& message) {
@@ -90,7 +94,9 @@ class FakePlayer {
  private:
   std::int64_t Apply(const BusMessage& message) {
     switch (message.message) {
-      case WM_CLOSE: g_quit = true; return 0;
+      case WM_CLOSE:
+        g_quit = true;
+        return 0;
       case WM_COMMAND:
         if (message.wParam == kPlayerStopCommand) m_playing = false;
         return 0;
@@ -103,18 +109,19 @@ class FakePlayer {
         if (message.lParam == kPlayerStartPlayback) m_playing = !m_playlist.empty();
         if (message.lParam == kPlayerClearPlaylist) m_playlist.clear();
         return 0;
-      default: return 0;
+      default:
+        return 0;
     }
   }
 
   void Record(const BusMessage& message, std::int64_t result) {
     if (!m_log.IsOpen()) return;
-    const std::string line = "message=" + std::to_string(message.message) +
-                             " wparam=" + std::to_string(message.wParam) +
-                             " lparam=" + std::to_string(message.lParam) +
-                             " kind=" + std::to_string(message.dataKind) + " data=" + ToHex(message.data) +
-                             " result=" + std::to_string(result) + " playing=" + (m_playing ? "1" : "0") +
-                             " playlist=" + std::to_string(m_playlist.size()) + "\n";
+    const std::string line =
+        "message=" + std::to_string(message.message) + " wparam=" + std::to_string(message.wParam) +
+        " lparam=" + std::to_string(message.lParam) + " kind=" + std::to_string(message.dataKind) +
+        " data=" + ToHex(message.data) + " result=" + std::to_string(result) +
+        " playing=" + (m_playing ? "1" : "0") + " playlist=" + std::to_string(m_playlist.size()) +
+        "\n";
     // One write per line with O_APPEND keeps lines whole.
     if (write(m_log.Get(), line.data(), line.size()) != static_cast<ssize_t>(line.size()))
       std::fputs("player_double: cannot write the log\n", stderr);
@@ -131,9 +138,10 @@ class FakePlayer {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fputs("usage: player_double [--log FILE] [--class NAME] [--title TEXT] [--hidden] [--playing] "
-               "[--answer-delay-ms N]\n",
-               stderr);
+    std::fputs(
+        "usage: player_double [--log FILE] [--class NAME] [--title TEXT] [--hidden] [--playing] "
+        "[--answer-delay-ms N]\n",
+        stderr);
     return 2;
   }
   std::signal(SIGTERM, OnSignal);
@@ -141,11 +149,12 @@ int main(int argc, char** argv) {
 
   FakePlayer player(options);
   BusError error = BusError::None;
-  auto window = BusWindow::Create(options.className, options.title, options.visibility,
-                                  [&player](const BusMessage& message) { return player.Handle(message); },
-                                  nullptr, error);
+  auto window = BusWindow::Create(
+      options.className, options.title, options.visibility,
+      [&player](const BusMessage& message) { return player.Handle(message); }, nullptr, error);
   if (!window) {
-    std::fprintf(stderr, "player_double: cannot register on the bus (error %d)\n", static_cast<int>(error));
+    std::fprintf(stderr, "player_double: cannot register on the bus (error %d)\n",
+                 static_cast<int>(error));
     return 1;
   }
   while (!g_quit) std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -5,7 +5,8 @@
 #include <numbers>
 
 Rgba Hex(std::uint32_t rgb, float alpha) {
-  return {((rgb >> 16) & 0xFF) / 255.0f, ((rgb >> 8) & 0xFF) / 255.0f, (rgb & 0xFF) / 255.0f, alpha};
+  return {((rgb >> 16) & 0xFF) / 255.0f, ((rgb >> 8) & 0xFF) / 255.0f, (rgb & 0xFF) / 255.0f,
+          alpha};
 }
 
 Rgba Mix(const Rgba& from, const Rgba& to, float t) {
@@ -36,7 +37,8 @@ void Canvas::FillRect(int x0, int y0, int x1, int y1, Rgba color) {
 
 void Canvas::VerticalGradient(int x0, int y0, int x1, int y1, Rgba top, Rgba bottom) {
   for (int y = y0; y < y1; ++y) {
-    const float t = y1 - y0 > 1 ? static_cast<float>(y - y0) / static_cast<float>(y1 - y0 - 1) : 0.0f;
+    const float t =
+        y1 - y0 > 1 ? static_cast<float>(y - y0) / static_cast<float>(y1 - y0 - 1) : 0.0f;
     for (int x = x0; x < x1; ++x) Blend(x, y, Mix(top, bottom, t));
   }
 }
@@ -68,7 +70,8 @@ Canvas Canvas::Crop(int x, int y, int width, int height) const {
   Canvas part(width, height);
   for (int py = 0; py < height; ++py)
     for (int px = 0; px < width; ++px)
-      if (x + px >= 0 && y + py >= 0 && x + px < m_width && y + py < m_height) part.Set(px, py, At(x + px, y + py));
+      if (x + px >= 0 && y + py >= 0 && x + px < m_width && y + py < m_height)
+        part.Set(px, py, At(x + px, y + py));
   return part;
 }
 
@@ -82,7 +85,9 @@ Shape RoundRect(float x0, float y0, float x1, float y1, float radius) {
 }
 
 Shape Circle(float cx, float cy, float radius) {
-  return [=](float x, float y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius; };
+  return [=](float x, float y) {
+    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
+  };
 }
 
 Shape Ellipse(float cx, float cy, float rx, float ry, float degrees) {
@@ -108,7 +113,9 @@ Shape Segment(float x0, float y0, float x1, float y1, float width) {
 
 Shape Triangle(float x0, float y0, float x1, float y1, float x2, float y2) {
   return [=](float x, float y) {
-    auto side = [&](float ax, float ay, float bx, float by) { return (bx - ax) * (y - ay) - (by - ay) * (x - ax); };
+    auto side = [&](float ax, float ay, float bx, float by) {
+      return (bx - ax) * (y - ay) - (by - ay) * (x - ax);
+    };
     const float d0 = side(x0, y0, x1, y1), d1 = side(x1, y1, x2, y2), d2 = side(x2, y2, x0, y0);
     return (d0 >= 0 && d1 >= 0 && d2 >= 0) || (d0 <= 0 && d1 <= 0 && d2 <= 0);
   };
@@ -116,7 +123,8 @@ Shape Triangle(float x0, float y0, float x1, float y1, float x2, float y2) {
 
 Shape Union(std::vector<Shape> shapes) {
   return [shapes = std::move(shapes)](float x, float y) {
-    return std::any_of(shapes.begin(), shapes.end(), [&](const Shape& shape) { return shape(x, y); });
+    return std::any_of(shapes.begin(), shapes.end(),
+                       [&](const Shape& shape) { return shape(x, y); });
   };
 }
 

@@ -28,7 +28,9 @@ class Canvas {
   int Width() const { return m_width; }
   int Height() const { return m_height; }
   Rgba At(int x, int y) const { return m_pixels[static_cast<std::size_t>(y * m_width + x)]; }
-  void Set(int x, int y, Rgba color) { m_pixels[static_cast<std::size_t>(y * m_width + x)] = color; }
+  void Set(int x, int y, Rgba color) {
+    m_pixels[static_cast<std::size_t>(y * m_width + x)] = color;
+  }
 
   // Source-over blending of `color` with `coverage` (0 to 1) at one pixel;
   // pixels outside the canvas are ignored.

@@ -13,7 +13,9 @@ std::uint8_t Channel8(float value) {
 }
 
 // 0xRRGGBB of a pixel with its alpha dropped.
-std::uint32_t Rgb8(const Rgba& c) { return Channel8(c.r) << 16 | Channel8(c.g) << 8 | Channel8(c.b); }
+std::uint32_t Rgb8(const Rgba& c) {
+  return Channel8(c.r) << 16 | Channel8(c.g) << 8 | Channel8(c.b);
+}
 
 void Put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
   out.push_back(value & 0xFF);
@@ -30,8 +32,9 @@ void Patch32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value
   for (int i = 0; i < 4; ++i) out[at + i] = (value >> (8 * i)) & 0xFF;
 }
 
-void PutFileAndInfoHeader(std::vector<std::uint8_t>& out, int width, int height, std::uint32_t headerBytes,
-                          int bitsPerPixel, std::uint32_t compression, std::uint32_t colors) {
+void PutFileAndInfoHeader(std::vector<std::uint8_t>& out, int width, int height,
+                          std::uint32_t headerBytes, int bitsPerPixel, std::uint32_t compression,
+                          std::uint32_t colors) {
   out = {'B', 'M'};
   Put32(out, 0);  // file size, patched at the end
   Put32(out, 0);
@@ -100,7 +103,8 @@ std::vector<std::uint8_t> Rle8(const Canvas& canvas) {
   for (auto& entry : index) entry.second = next++;
 
   std::vector<std::uint8_t> out;
-  PutFileAndInfoHeader(out, canvas.Width(), canvas.Height(), 40, 8, 1, static_cast<std::uint32_t>(index.size()));
+  PutFileAndInfoHeader(out, canvas.Width(), canvas.Height(), 40, 8, 1,
+                       static_cast<std::uint32_t>(index.size()));
   for (const auto& entry : index) Put32(out, entry.first);  // B, G, R, 0 in little-endian order
   const std::size_t bitsOffset = out.size();
   for (int y = canvas.Height() - 1; y >= 0; --y) {
@@ -108,7 +112,8 @@ std::vector<std::uint8_t> Rle8(const Canvas& canvas) {
     while (x < canvas.Width()) {
       const int value = index[Rgb8(canvas.At(x, y))];
       int run = 1;
-      while (x + run < canvas.Width() && run < 255 && index[Rgb8(canvas.At(x + run, y))] == value) ++run;
+      while (x + run < canvas.Width() && run < 255 && index[Rgb8(canvas.At(x + run, y))] == value)
+        ++run;
       out.push_back(static_cast<std::uint8_t>(run));
       out.push_back(static_cast<std::uint8_t>(value));
       x += run;
@@ -137,7 +142,8 @@ std::uint32_t Crc32(const std::uint8_t* data, std::size_t length, std::uint32_t 
   return ~crc;
 }
 
-void PutChunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data) {
+void PutChunk(std::vector<std::uint8_t>& out, const char* type,
+              const std::vector<std::uint8_t>& data) {
   Put32BigEndian(out, static_cast<std::uint32_t>(data.size()));
   std::vector<std::uint8_t> typed(type, type + 4);
   typed.insert(typed.end(), data.begin(), data.end());
@@ -192,7 +198,8 @@ std::vector<std::uint8_t> EncodePng(const Canvas& canvas) {
   std::vector<std::uint8_t> header;
   Put32BigEndian(header, static_cast<std::uint32_t>(canvas.Width()));
   Put32BigEndian(header, static_cast<std::uint32_t>(canvas.Height()));
-  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter method, no interlace
+  header.insert(header.end(),
+                {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter method, no interlace
   PutChunk(png, "IHDR", header);
   PutChunk(png, "IDAT", zlib);
   PutChunk(png, "IEND", {});

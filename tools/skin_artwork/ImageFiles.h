@@ -9,10 +9,10 @@
 #include "tools/skin_artwork/Canvas.h"
 
 enum class BmpForm {
-  Rgb24BottomUp,     // the common form; every built-in picture
-  Rgb24TopDown,      // negative height
-  BitFields32,       // 32 bits per pixel with explicit masks in a V4 header
-  Rle8,              // 8-bit colour table, run-length encoded (at most 256 colours)
+  Rgb24BottomUp,  // the common form; every built-in picture
+  Rgb24TopDown,   // negative height
+  BitFields32,    // 32 bits per pixel with explicit masks in a V4 header
+  Rle8,           // 8-bit colour table, run-length encoded (at most 256 colours)
 };
 
 // The file bytes of `canvas` (alpha dropped) in the given form. Returns an

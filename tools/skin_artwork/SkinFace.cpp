@@ -10,7 +10,9 @@ constexpr int kFaceWidth = 275;
 constexpr int kFaceHeight = 220;
 
 // A ColorRef (red in the low byte) as a canvas colour.
-Rgba FromColorRef(ColorRef color) { return Hex((color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF)); }
+Rgba FromColorRef(ColorRef color) {
+  return Hex((color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF));
+}
 
 const Rgba kKeyColor = FromColorRef(builtin_art::kButtonKeyColor);
 const Rgba kBlack = Hex(0x000000);
@@ -18,22 +20,38 @@ const Rgba kBlack = Hex(0x000000);
 // A 3 x 5 pixel alphabet for the etched lettering.
 const char* Glyph(char letter) {
   switch (letter) {
-    case 'A': return "010101111101101";
-    case 'C': return "011100100100011";
-    case 'E': return "111100110100111";
-    case 'F': return "111100110100100";
-    case 'H': return "101101111101101";
-    case 'I': return "111010010010111";
-    case 'K': return "101101110101101";
-    case 'L': return "100100100100111";
-    case 'N': return "110101101101101";
-    case 'O': return "010101101101010";
-    case 'P': return "110101110100100";
-    case 'R': return "110101110101101";
-    case 'S': return "011100010001110";
-    case 'T': return "111010010010010";
-    case 'U': return "101101101101111";
-    default: return "000000000000000";
+    case 'A':
+      return "010101111101101";
+    case 'C':
+      return "011100100100011";
+    case 'E':
+      return "111100110100111";
+    case 'F':
+      return "111100110100100";
+    case 'H':
+      return "101101111101101";
+    case 'I':
+      return "111010010010111";
+    case 'K':
+      return "101101110101101";
+    case 'L':
+      return "100100100100111";
+    case 'N':
+      return "110101101101101";
+    case 'O':
+      return "010101101101010";
+    case 'P':
+      return "110101110100100";
+    case 'R':
+      return "110101110101101";
+    case 'S':
+      return "011100010001110";
+    case 'T':
+      return "111010010010010";
+    case 'U':
+      return "101101101101111";
+    default:
+      return "000000000000000";
   }
 }
 
@@ -77,7 +95,8 @@ void Groove(Canvas& canvas, int x0, int x1, int y, const Theme& theme) {
 
 // A fixed, repeatable grain so the face does not look flat.
 float Grain(int x, int y) {
-  std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u;
+  std::uint32_t h =
+      static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u;
   h = (h ^ (h >> 13)) * 1274126177u;
   return static_cast<float>((h >> 8) & 0xFF) / 255.0f - 0.5f;
 }
@@ -100,18 +119,16 @@ Rgba Accent(const Theme& theme, float heat) { return Mix(theme.accent, theme.acc
 }  // namespace
 
 const Theme& BuiltinTheme() {
-  static const Theme theme{
-      Hex(0x30343c), Hex(0x1c1e23), Hex(0x08090b), Hex(0x4c525e), Hex(0x0e0f12),
-      Hex(0xe8a317), Hex(0xffe066), Hex(0x2a2210), Hex(0x8d7a52),
-      Hex(0x4a4f5a), Hex(0x2a2d34), Hex(0xc9ccd3)};
+  static const Theme theme{Hex(0x30343c), Hex(0x1c1e23), Hex(0x08090b), Hex(0x4c525e),
+                           Hex(0x0e0f12), Hex(0xe8a317), Hex(0xffe066), Hex(0x2a2210),
+                           Hex(0x8d7a52), Hex(0x4a4f5a), Hex(0x2a2d34), Hex(0xc9ccd3)};
   return theme;
 }
 
 const Theme& ExampleTheme() {
-  static const Theme theme{
-      Hex(0x1f3340), Hex(0x0e1a22), Hex(0x04080b), Hex(0x3d5e70), Hex(0x071015),
-      Hex(0x17b8b0), Hex(0x9ffff2), Hex(0x0d2826), Hex(0x5f9aa8),
-      Hex(0x355566), Hex(0x1b2d38), Hex(0xc4e4ec)};
+  static const Theme theme{Hex(0x1f3340), Hex(0x0e1a22), Hex(0x04080b), Hex(0x3d5e70),
+                           Hex(0x071015), Hex(0x17b8b0), Hex(0x9ffff2), Hex(0x0d2826),
+                           Hex(0x5f9aa8), Hex(0x355566), Hex(0x1b2d38), Hex(0xc4e4ec)};
   return theme;
 }
 
@@ -127,7 +144,8 @@ Canvas DrawFace(const Theme& theme, const FaceLayout& layout, std::string_view w
   // Title strip: a shade darker, closed by a groove.
   face.FillRect(0, 0, kFaceWidth, 15, Rgba{0, 0, 0, 0.22f});
   Groove(face, 2, kFaceWidth - 2, 15, theme);
-  Etch(face, (kFaceWidth - TextWidth(wordmark)) / 2, 5, wordmark, theme.label, Rgba{1, 1, 1, 0.08f});
+  Etch(face, (kFaceWidth - TextWidth(wordmark)) / 2, 5, wordmark, theme.label,
+       Rgba{1, 1, 1, 0.08f});
 
   // One display well holding the four panels, split by faint rules.
   const builtin_art::ElementBox& text = layout.currentFile;
@@ -141,7 +159,8 @@ Canvas DrawFace(const Theme& theme, const FaceLayout& layout, std::string_view w
   face.FillRect(wellLeft + 2, middle, wellRight - 2, middle + 1, rule);
 
   // Control row: list button, its label, a grille, the skip button.
-  Etch(face, layout.open.x + layout.open.w + 5, layout.open.y + 4, "LIST", theme.label, Rgba{1, 1, 1, 0.08f});
+  Etch(face, layout.open.x + layout.open.w + 5, layout.open.y + 4, "LIST", theme.label,
+       Rgba{1, 1, 1, 0.08f});
   Grille(face, 64, layout.skip.x - 28, layout.skip.y + 2, theme);
   Etch(face, layout.skip.x - 21, layout.skip.y + 4, "SKIP", theme.label, Rgba{1, 1, 1, 0.08f});
   Groove(face, 2, kFaceWidth - 2, 79, theme);
@@ -181,13 +200,13 @@ Canvas DrawProgressBar(const Theme& theme) {
 Canvas DrawIndicator(const Theme& theme) {
   // A level meter of seven bars; frame 0 (idle) has every segment unlit.
   static constexpr std::array<std::array<int, 7>, 8> kLevels = {{{0, 0, 0, 0, 0, 0, 0},
-                                                                  {2, 4, 3, 5, 2, 3, 1},
-                                                                  {3, 5, 4, 3, 4, 2, 2},
-                                                                  {4, 3, 5, 4, 3, 4, 2},
-                                                                  {5, 4, 3, 5, 4, 3, 3},
-                                                                  {3, 5, 4, 3, 5, 4, 2},
-                                                                  {2, 4, 5, 4, 3, 5, 3},
-                                                                  {1, 3, 4, 5, 4, 3, 4}}};
+                                                                 {2, 4, 3, 5, 2, 3, 1},
+                                                                 {3, 5, 4, 3, 4, 2, 2},
+                                                                 {4, 3, 5, 4, 3, 4, 2},
+                                                                 {5, 4, 3, 5, 4, 3, 3},
+                                                                 {3, 5, 4, 3, 5, 4, 2},
+                                                                 {2, 4, 5, 4, 3, 5, 3},
+                                                                 {1, 3, 4, 5, 4, 3, 4}}};
   Canvas strip(30, 80, kBlack);
   for (int frame = 0; frame < 8; ++frame) {
     const int top = frame * 10;
@@ -222,9 +241,8 @@ Canvas DrawListThumb(const Theme& theme) {
   const Canvas track = DrawListTrack(theme);
   thumb.Draw(track.Crop(0, 0, 10, 15), 0, 0);
   thumb.Fill(RoundRect(1.0f, 0.5f, 9.5f, 14.5f, 3.0f), theme.rim);
-  thumb.Fill(RoundRect(1.5f, 1.0f, 9.0f, 14.0f, 2.5f), [&](float x, float) {
-    return Mix(theme.capTop, theme.capBottom, (x - 1.5f) / 7.5f);
-  });
+  thumb.Fill(RoundRect(1.5f, 1.0f, 9.0f, 14.0f, 2.5f),
+             [&](float x, float) { return Mix(theme.capTop, theme.capBottom, (x - 1.5f) / 7.5f); });
   return thumb;
 }
 
@@ -237,18 +255,21 @@ Canvas DrawListArrows(const Theme& theme) {
       arrows.Fill(Moved(RoundRect(0.5f, 0.5f, 9.5f, 9.5f, 2.0f), x, y), theme.rim);
       arrows.Fill(Moved(RoundRect(1.0f, 1.0f, 9.0f, 9.0f, 1.5f), x, y), [&](float, float py) {
         const float t = (py - y - 1.0f) / 8.0f;
-        return pressed ? Mix(theme.capBottom, theme.capTop, t * 0.6f) : Mix(theme.capTop, theme.capBottom, t);
+        return pressed ? Mix(theme.capBottom, theme.capTop, t * 0.6f)
+                       : Mix(theme.capTop, theme.capBottom, t);
       });
       const float drop = pressed ? 0.5f : 0.0f;
       const Shape up = Triangle(2.5f, 6.5f, 7.5f, 6.5f, 5.0f, 3.5f);
       const Shape down = Triangle(2.5f, 3.5f, 7.5f, 3.5f, 5.0f, 6.5f);
-      arrows.Fill(Moved(row == 0 ? up : down, x, y + drop), pressed ? theme.accentHot : theme.symbol);
+      arrows.Fill(Moved(row == 0 ? up : down, x, y + drop),
+                  pressed ? theme.accentHot : theme.symbol);
     }
   }
   return arrows;
 }
 
-Canvas DrawButton(const Theme& theme, const Canvas& face, const builtin_art::ElementBox& box, ButtonSymbol symbol) {
+Canvas DrawButton(const Theme& theme, const Canvas& face, const builtin_art::ElementBox& box,
+                  ButtonSymbol symbol) {
   const float w = static_cast<float>(box.w), h = static_cast<float>(box.h);
   const Shape outline = RoundRect(0.0f, 0.0f, w, h, 3.5f);
   const Shape cap = RoundRect(1.0f, 1.0f, w - 1.0f, h - 1.0f, 2.5f);
@@ -257,7 +278,8 @@ Canvas DrawButton(const Theme& theme, const Canvas& face, const builtin_art::Ele
   Shape mark;
   switch (symbol) {
     case ButtonSymbol::Menu:
-      mark = Union({Segment(cx - 2.5f, cy - 2.0f, cx + 2.5f, cy - 2.0f, 1.2f), Segment(cx - 2.5f, cy, cx + 2.5f, cy, 1.2f),
+      mark = Union({Segment(cx - 2.5f, cy - 2.0f, cx + 2.5f, cy - 2.0f, 1.2f),
+                    Segment(cx - 2.5f, cy, cx + 2.5f, cy, 1.2f),
                     Segment(cx - 2.5f, cy + 2.0f, cx + 2.5f, cy + 2.0f, 1.2f)});
       break;
     case ButtonSymbol::Minimize:

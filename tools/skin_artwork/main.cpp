@@ -30,11 +30,16 @@ FaceLayout ReadSkinLayout(const std::string& iniPath) {
   };
   enum class Sized { No, Yes };
   const std::tuple<std::string_view, builtin_art::ElementBox*, Sized> elements[] = {
-      {"CurrentFile", &layout.currentFile, Sized::Yes}, {"Progress", &layout.progress, Sized::No},
-      {"Indicator", &layout.indicator, Sized::No},      {"Status", &layout.status, Sized::Yes},
-      {"DownloadList", &layout.list, Sized::Yes},       {"SysButton", &layout.sysButton, Sized::No},
-      {"Minimize", &layout.minimize, Sized::No},        {"Close", &layout.close, Sized::No},
-      {"Open", &layout.open, Sized::No},                {"Skip", &layout.skip, Sized::No}};
+      {"CurrentFile", &layout.currentFile, Sized::Yes},
+      {"Progress", &layout.progress, Sized::No},
+      {"Indicator", &layout.indicator, Sized::No},
+      {"Status", &layout.status, Sized::Yes},
+      {"DownloadList", &layout.list, Sized::Yes},
+      {"SysButton", &layout.sysButton, Sized::No},
+      {"Minimize", &layout.minimize, Sized::No},
+      {"Close", &layout.close, Sized::No},
+      {"Open", &layout.open, Sized::No},
+      {"Skip", &layout.skip, Sized::No}};
   for (const auto& [section, box, sized] : elements) {
     read(section, "X", box->x);
     read(section, "Y", box->y);
@@ -45,7 +50,8 @@ FaceLayout ReadSkinLayout(const std::string& iniPath) {
   return layout;
 }
 
-bool Write(const std::string& folder, std::string_view name, const std::vector<std::uint8_t>& bytes) {
+bool Write(const std::string& folder, std::string_view name,
+           const std::vector<std::uint8_t>& bytes) {
   const std::string path = folder + "/" + std::string(name);
   if (!bytes.empty() && WriteFileBytes(path, bytes)) return true;
   std::fprintf(stderr, "skin_artwork: cannot write %s\n", path.c_str());
@@ -58,16 +64,22 @@ bool WriteBuiltinSkin(const std::string& res) {
   const Canvas face = DrawFace(theme, layout, "TUNEFETCH");
   auto bmp = [](const Canvas& canvas) { return EncodeBmp(canvas, BmpForm::Rgb24BottomUp); };
   namespace art = builtin_art;
-  return Write(res, art::kBackground, bmp(face)) && Write(res, art::kProgressBar, bmp(DrawProgressBar(theme))) &&
+  return Write(res, art::kBackground, bmp(face)) &&
+         Write(res, art::kProgressBar, bmp(DrawProgressBar(theme))) &&
          Write(res, art::kIndicator, bmp(DrawIndicator(theme))) &&
          Write(res, art::kListArrows, bmp(DrawListArrows(theme))) &&
          Write(res, art::kListThumb, bmp(DrawListThumb(theme))) &&
          Write(res, art::kListTrack, bmp(DrawListTrack(theme))) &&
-         Write(res, art::kSysButton, bmp(DrawButton(theme, face, layout.sysButton, ButtonSymbol::Menu))) &&
-         Write(res, art::kMinimizeButton, bmp(DrawButton(theme, face, layout.minimize, ButtonSymbol::Minimize))) &&
-         Write(res, art::kCloseButton, bmp(DrawButton(theme, face, layout.close, ButtonSymbol::Close))) &&
-         Write(res, art::kOpenButton, bmp(DrawButton(theme, face, layout.open, ButtonSymbol::Open))) &&
-         Write(res, art::kSkipButton, bmp(DrawButton(theme, face, layout.skip, ButtonSymbol::Skip)));
+         Write(res, art::kSysButton,
+               bmp(DrawButton(theme, face, layout.sysButton, ButtonSymbol::Menu))) &&
+         Write(res, art::kMinimizeButton,
+               bmp(DrawButton(theme, face, layout.minimize, ButtonSymbol::Minimize))) &&
+         Write(res, art::kCloseButton,
+               bmp(DrawButton(theme, face, layout.close, ButtonSymbol::Close))) &&
+         Write(res, art::kOpenButton,
+               bmp(DrawButton(theme, face, layout.open, ButtonSymbol::Open))) &&
+         Write(res, art::kSkipButton,
+               bmp(DrawButton(theme, face, layout.skip, ButtonSymbol::Skip)));
 }
 
 bool WriteIcons(const std::string& res) {
@@ -85,7 +97,8 @@ bool WriteIcons(const std::string& res) {
 // a scalable picture; an install copies the folder into share/icons/.
 bool WriteDesktopIcons(const std::string& res) {
   const std::string theme = res + "/icons/hicolor";
-  auto write = [&](const std::string& size, std::string_view name, const std::vector<std::uint8_t>& bytes) {
+  auto write = [&](const std::string& size, std::string_view name,
+                   const std::vector<std::uint8_t>& bytes) {
     const std::string folder = theme + "/" + size + "/apps";
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -93,9 +106,11 @@ bool WriteDesktopIcons(const std::string& res) {
   };
   bool ok = true;
   for (int size : {16, 24, 32, 48, 64, 128, 256})
-    ok = ok && write(std::to_string(size) + "x" + std::to_string(size), "tunefetch.png", EncodePng(DrawAppIcon(size)));
+    ok = ok && write(std::to_string(size) + "x" + std::to_string(size), "tunefetch.png",
+                     EncodePng(DrawAppIcon(size)));
   const std::string svg = DrawAppIconSvg();
-  return ok && write("scalable", "tunefetch.svg", std::vector<std::uint8_t>(svg.begin(), svg.end()));
+  return ok &&
+         write("scalable", "tunefetch.svg", std::vector<std::uint8_t>(svg.begin(), svg.end()));
 }
 
 // The example skin's pictures, each in another BMP form a paint program may
@@ -113,16 +128,21 @@ bool WriteExampleSkin(const std::string& res) {
   return Write(folder, "face.bmp", EncodeBmp(face, BmpForm::Rgb24TopDown)) &&
          Write(folder, "progress.bmp", EncodeBmp(DrawProgressBar(theme), BmpForm::BitFields32)) &&
          Write(folder, "indicator.bmp", EncodeBmp(DrawIndicator(theme), BmpForm::Rle8)) &&
-         Write(folder, "menu.bmp", EncodeBmp(DrawButton(theme, face, layout.sysButton, ButtonSymbol::Menu),
-                                             BmpForm::Rgb24BottomUp)) &&
-         Write(folder, "minimize.bmp", EncodeBmp(DrawButton(theme, face, layout.minimize, ButtonSymbol::Minimize),
-                                                 BmpForm::Rgb24BottomUp)) &&
-         Write(folder, "close.bmp", EncodeBmp(DrawButton(theme, face, layout.close, ButtonSymbol::Close),
-                                              BmpForm::Rgb24BottomUp)) &&
-         Write(folder, "open.bmp", EncodeBmp(DrawButton(theme, face, layout.open, ButtonSymbol::Open),
-                                             BmpForm::Rgb24BottomUp)) &&
-         Write(folder, "skip.bmp",
-               EncodeBmp(DrawButton(theme, face, layout.skip, ButtonSymbol::Skip), BmpForm::Rle8)) &&
+         Write(folder, "menu.bmp",
+               EncodeBmp(DrawButton(theme, face, layout.sysButton, ButtonSymbol::Menu),
+                         BmpForm::Rgb24BottomUp)) &&
+         Write(folder, "minimize.bmp",
+               EncodeBmp(DrawButton(theme, face, layout.minimize, ButtonSymbol::Minimize),
+                         BmpForm::Rgb24BottomUp)) &&
+         Write(folder, "close.bmp",
+               EncodeBmp(DrawButton(theme, face, layout.close, ButtonSymbol::Close),
+                         BmpForm::Rgb24BottomUp)) &&
+         Write(folder, "open.bmp",
+               EncodeBmp(DrawButton(theme, face, layout.open, ButtonSymbol::Open),
+                         BmpForm::Rgb24BottomUp)) &&
+         Write(
+             folder, "skip.bmp",
+             EncodeBmp(DrawButton(theme, face, layout.skip, ButtonSymbol::Skip), BmpForm::Rle8)) &&
          Write(folder, "arrows.bmp", EncodeBmp(DrawListArrows(theme), BmpForm::BitFields32));
 }
 
@@ -134,5 +154,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string res = argv[1];
-  return WriteBuiltinSkin(res) && WriteIcons(res) && WriteDesktopIcons(res) && WriteExampleSkin(res) ? 0 : 1;
+  return WriteBuiltinSkin(res) && WriteIcons(res) && WriteDesktopIcons(res) && WriteExampleSkin(res)
+             ? 0
+             : 1;
 }

@@ -7,6 +7,7 @@
 // Wayland compositor (weston, headless), where a test also finds no GTK
 // criticals or warnings of the program's own and no crash.
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -16,15 +17,13 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "app/MainWndCommands.h"
 #include "app/RunningInstance.h"
 #include "platform/bus/DesktopBus.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PlayerDouble.h"
-#include "tests/support/ScratchFolder.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHttpServer.h"
 #include "tests/support/WestonCompositor.h"
 
@@ -58,23 +57,28 @@ bool WaitForMessageBox() {
 
 int MainWindowCount() {
   const auto windows = EnumerateWindows();
-  return static_cast<int>(std::count_if(windows.begin(), windows.end(),
-                                        [](const BusWindowInfo& info) { return info.title == kMainWindowTitle; }));
+  return static_cast<int>(
+      std::count_if(windows.begin(), windows.end(),
+                    [](const BusWindowInfo& info) { return info.title == kMainWindowTitle; }));
 }
 
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch", program / "tunefetch");
-    std::filesystem::copy_file(std::string(TF_PROGRAM_DIR) + "/Japanese.lng", program / "Japanese.lng");
+    std::filesystem::create_hard_link(std::string(TF_PROGRAM_DIR) + "/tunefetch",
+                                      program / "tunefetch");
+    std::filesystem::copy_file(std::string(TF_PROGRAM_DIR) + "/Japanese.lng",
+                               program / "Japanese.lng");
     server.SetReply(PatternReply(30000));
   }
 
   // RESUME=0: a close here removes the unfinished file, as the design has it;
   // keeping it for resume is the transfer's and the terminal's tests' matter.
   void Settings(const std::string& extra) {
-    WriteFileText(program / "tunefetch.ini", "[GENERAL]\nLANGUAGE=English\nRESUME=0\n[SITE]\nPROXY_MODE=0\n[CACHE]\nWITH_DIR=0\nSAVE_DIR=" +
-                                                 save.Path() + "/\n" + extra);
+    WriteFileText(program / "tunefetch.ini",
+                  "[GENERAL]\nLANGUAGE=English\nRESUME=0\n[SITE]\nPROXY_MODE=0\n[CACHE]\nWITH_DIR="
+                  "0\nSAVE_DIR=" +
+                      save.Path() + "/\n" + extra);
   }
 
   std::string List(const std::string& name, const std::string& lines) {
@@ -84,7 +88,8 @@ class ProgramTest : public ::testing::Test {
   }
 
   pid_t Start(const std::vector<std::string>& arguments) {
-    return StartProgram(program / "tunefetch", arguments, lists / ("out" + std::to_string(m_nStarts++) + ".txt"));
+    return StartProgram(program / "tunefetch", arguments,
+                        lists / ("out" + std::to_string(m_nStarts++) + ".txt"));
   }
 
   bool WaitForTitle(std::string_view title, std::chrono::milliseconds limit = 10s) {
@@ -95,7 +100,8 @@ class ProgramTest : public ::testing::Test {
   static std::vector<std::string> Added(const PlayerDouble& player) {
     std::vector<std::string> added;
     for (const std::string& line : player.LogLines())
-      if (line.find("kind=100") != std::string::npos) added.push_back(line.substr(line.find("data=") + 5, 12));
+      if (line.find("kind=100") != std::string::npos)
+        added.push_back(line.substr(line.find("data=") + 5, 12));
     return added;
   }
 
@@ -153,7 +159,8 @@ TEST_F(ProgramTest, ASecondStartHandsItsListOverAndTheFirstFetchesBothInOrder) {
   std::vector<std::string> added;
   for (const std::string& line : player.LogLines())
     for (const std::string& name : expected)
-      if (line.find("kind=100") != std::string::npos && line.find(HexStart(name)) != std::string::npos)
+      if (line.find("kind=100") != std::string::npos &&
+          line.find(HexStart(name)) != std::string::npos)
         added.push_back(name);
   EXPECT_EQ(added, expected);
 }
@@ -180,7 +187,9 @@ TEST_F(ProgramTest, WithoutAListTheSetupSheetRunsAloneAndIgnoresHandedLists) {
   EXPECT_EQ(WaitForChildExit(second, 10s), 0);
   EXPECT_EQ(server.RequestCount(), 0u) << "a list handed to the sheet is not loaded";
   EXPECT_FALSE(FindWindowByTitle(kMainWindowTitle));
-  Shell("timeout 10 xdotool search --sync --onlyvisible --name '^QEM - Tunefetch Setup$' windowfocus --sync key Escape");
+  Shell(
+      "timeout 10 xdotool search --sync --onlyvisible --name '^QEM - Tunefetch Setup$' windowfocus "
+      "--sync key Escape");
   EXPECT_EQ(WaitForChildExit(sheet, 10s), 0);
   EXPECT_FALSE(FindWindowByTitle(kSetupSheetTitle));
 }
@@ -264,8 +273,9 @@ TEST_F(ProgramTest, SmallStartOpensAtThePanelHeight) {
   PlayerDouble player({});
   const pid_t pid = Start({List("one.mpq", "a.mp3\n")});
   ASSERT_TRUE(WaitForTitle(kMainWindowTitle));
-  const std::string geometry =
-      Shell("timeout 10 xdotool search --sync --onlyvisible --name '^QEM - Tunefetch$' getwindowgeometry");
+  const std::string geometry = Shell(
+      "timeout 10 xdotool search --sync --onlyvisible --name '^QEM - Tunefetch$' "
+      "getwindowgeometry");
   EXPECT_NE(geometry.find("Geometry: 275x86"), std::string::npos) << geometry;  // the built-in skin
   PostMessage(FindWindowByTitle(kMainWindowTitle), WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForChildExit(pid, 10s), 0);
@@ -287,8 +297,9 @@ TEST_F(ProgramTest, AStartInTheTrayShowsNoWindowAndStillDownloadsWhereThereIsATr
     const pid_t pid = Start({List("one.mpq", file + "\n")});
     EXPECT_TRUE(WaitUntil([&] { return FileExists(save / file); }, 15s));
     const std::vector<BusWindowInfo> windows = EnumerateWindows();
-    const auto main = std::find_if(windows.begin(), windows.end(),
-                                   [](const BusWindowInfo& info) { return info.title == kMainWindowTitle; });
+    const auto main = std::find_if(windows.begin(), windows.end(), [](const BusWindowInfo& info) {
+      return info.title == kMainWindowTitle;
+    });
     ASSERT_NE(main, windows.end());
     EXPECT_EQ(main->visibility, tray ? WindowVisibility::Hidden : WindowVisibility::Shown) << tray;
     if (tray) {
@@ -321,7 +332,8 @@ TEST_F(ProgramTest, TwoStartsAtOneMomentGiveOneRunningInstance) {
   EXPECT_EQ(most, 1);
   EXPECT_EQ(WaitForChildExit(one, 20s), 0);
   EXPECT_EQ(WaitForChildExit(two, 20s), 0);
-  for (const char* name : {"1a.mp3", "1b.mp3", "2a.mp3", "2b.mp3"}) EXPECT_TRUE(FileExists(save / name)) << name;
+  for (const char* name : {"1a.mp3", "1b.mp3", "2a.mp3", "2b.mp3"})
+    EXPECT_TRUE(FileExists(save / name)) << name;
 }
 
 // The program as a native Wayland client. Wayland tells no program where its
@@ -347,15 +359,19 @@ class WaylandProgramTest : public ProgramTest {
       for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
         end = std::min(text.find('\n', at), text.size());
         const std::string line = text.substr(at, end - at);
-        const bool complaint = line.find("-CRITICAL") != std::string::npos || line.find("-WARNING") != std::string::npos;
-        if (complaint && line.find("gdk_seat_get_keyboard") == std::string::npos) found += line + "\n";
+        const bool complaint = line.find("-CRITICAL") != std::string::npos ||
+                               line.find("-WARNING") != std::string::npos;
+        if (complaint && line.find("gdk_seat_get_keyboard") == std::string::npos)
+          found += line + "\n";
       }
     }
     return found;
   }
 
   void Screenshot(const std::string& name) {
-    EXPECT_TRUE(m_pWeston->Screenshot(std::string(TF_TEST_OUTPUT_DIR) + "/wayland/" + name + ".png")) << name;
+    EXPECT_TRUE(
+        m_pWeston->Screenshot(std::string(TF_TEST_OUTPUT_DIR) + "/wayland/" + name + ".png"))
+        << name;
   }
 
   std::unique_ptr<WestonCompositor> m_pWeston;
@@ -386,7 +402,8 @@ TEST_F(WaylandProgramTest, ASecondStartHandsItsListAndActivationTokenOver) {
   }
   EXPECT_EQ(WaitForChildExit(second, 15s), 0);
   EXPECT_EQ(WaitForChildExit(first, 40s), 0);
-  for (const char* name : {"1a.mp3", "1b.mp3", "1c.mp3", "2a.mp3"}) EXPECT_TRUE(FileExists(save / name)) << name;
+  for (const char* name : {"1a.mp3", "1b.mp3", "1c.mp3", "2a.mp3"})
+    EXPECT_TRUE(FileExists(save / name)) << name;
   EXPECT_EQ(Complaints(), "");
 }
 

@@ -3,7 +3,6 @@
 // screenshots of both modes mid-download for a reviewer.
 
 #include <gtest/gtest.h>
-
 #include <wx/app.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
@@ -26,7 +25,8 @@ namespace {
 class MainWindowTest : public BuiltinSkinTest {
  protected:
   void SetUp() override {
-    for (const char* name : {"Morning Song.mp3", "Evening Song.mp3", "Night Song.mp3", "Dawn.mp3"}) {
+    for (const char* name :
+         {"Morning Song.mp3", "Evening Song.mp3", "Night Song.mp3", "Dawn.mp3"}) {
       auto item = std::make_unique<CDownloadItem>();
       item->m_strLocalPath = std::string("/music/") + name;
       core.AddItem(std::move(item));
@@ -82,7 +82,8 @@ TEST_F(MainWindowTest, LargeAndSmallModeAndTheSmallModesBottomEdge) {
     for (int x : {0, face.Width() / 2, face.Width() - 1}) {
       const ColorRef expected = face.At(x, face.Height() - row);
       const int y = skin.main.panelHeight - row;
-      EXPECT_EQ(MakeColorRef(small.GetRed(x, y), small.GetGreen(x, y), small.GetBlue(x, y)), expected)
+      EXPECT_EQ(MakeColorRef(small.GetRed(x, y), small.GetGreen(x, y), small.GetBlue(x, y)),
+                expected)
           << "x " << x << " row " << row;
     }
 

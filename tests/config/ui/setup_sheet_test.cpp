@@ -5,23 +5,16 @@
 // cancels a sheet that was left open.
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <filesystem>
-#include <string>
-#include <vector>
-
-#include <wx/app.h>
-#include <wx/bookctrl.h>
 #include <gtk/gtk.h>
 #include <spawn.h>
 #include <sys/wait.h>
-
+#include <wx/app.h>
+#include <wx/bookctrl.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/filedlg.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
-#include <wx/choice.h>
 #include <wx/propdlg.h>
 #include <wx/radiobut.h>
 #include <wx/statbox.h>
@@ -29,6 +22,11 @@
 #include <wx/textctrl.h>
 #include <wx/tglbtn.h>
 #include <wx/timer.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "config/FileAssociation.h"
 #include "config/Settings.h"
@@ -102,15 +100,16 @@ std::vector<std::string> LayoutFaults(wxWindow& page) {
     if (!dynamic_cast<wxTextCtrl*>(window)) {
       const int text = window->GetTextExtent(wxControl::RemoveMnemonics(window->GetLabel())).x;
       if (std::max(text, best.x) > rect.width)
-        faults.push_back(name(window) + ": needs " + std::to_string(std::max(text, best.x)) + " of " +
-                         std::to_string(rect.width));
+        faults.push_back(name(window) + ": needs " + std::to_string(std::max(text, best.x)) +
+                         " of " + std::to_string(rect.width));
     }
     if (best.y > rect.height)
       faults.push_back(name(window) + ": needs a height of " + std::to_string(best.y) + ", has " +
                        std::to_string(rect.height));
     for (wxWindow* box : boxes) {
       const wxRect frame = box->GetScreenRect();
-      if (frame.Intersects(rect) && !frame.Contains(rect)) faults.push_back(name(window) + " crosses " + name(box));
+      if (frame.Intersects(rect) && !frame.Contains(rect))
+        faults.push_back(name(window) + " crosses " + name(box));
     }
     for (wxWindow* other : controls)
       if (other < window && other->GetScreenRect().Intersects(rect))
@@ -130,8 +129,9 @@ void Settle() {
 // Draws `window` as it is on the screen into a PNG file.
 void SaveScreenshot(wxWindow& window, const std::string& path) {
   GtkWidget* widget = window.GetHandle();
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, gtk_widget_get_allocated_width(widget),
-                                                        gtk_widget_get_allocated_height(widget));
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, gtk_widget_get_allocated_width(widget),
+                                 gtk_widget_get_allocated_height(widget));
   cairo_t* context = cairo_create(surface);
   gtk_widget_draw(widget, context);
   cairo_destroy(context);
@@ -190,14 +190,17 @@ class SetupSheetTest : public ::testing::Test {
     control->GetEventHandler()->ProcessEvent(event);
   }
   static void ClickToggle(wxPropertySheetDialog& sheet) {
-    auto* toggle = Find<wxToggleButton>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON);
+    auto* toggle =
+        Find<wxToggleButton>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON);
     toggle->SetValue(!toggle->GetValue());
     Notify(toggle, wxEVT_TOGGLEBUTTON);
   }
   static void SetText(wxPropertySheetDialog& sheet, int page, int id, const char* text) {
     Find<wxTextCtrl>(sheet, page, id)->ChangeValue(wxString::FromUTF8(text));
   }
-  std::string Setting(const char* section, const char* key) { return ReadSetting(section, key, -1); }
+  std::string Setting(const char* section, const char* key) {
+    return ReadSetting(section, key, -1);
+  }
 
   ScratchProgramFolder m_program;
   wxPropertySheetDialog* m_pSheet = nullptr;
@@ -212,17 +215,19 @@ TEST_F(SetupSheetTest, OkWritesWhatTheControlsShow) {
     EXPECT_EQ(sheet.FindWindow(wxID_HELP), nullptr);
     wxBookCtrlBase* book = sheet.GetBookCtrl();
     ASSERT_EQ(book->GetPageCount(), 4u);
-    EXPECT_EQ(book->GetPageText(0) + book->GetPageText(1) + book->GetPageText(2) + book->GetPageText(3),
-              "GeneralSiteMisc.Version");
-    EXPECT_EQ(Page(sheet, 0)->GetMinSize(), Page(sheet, 0)->ConvertDialogToPixels(wxSize(219, 189)));
+    EXPECT_EQ(
+        book->GetPageText(0) + book->GetPageText(1) + book->GetPageText(2) + book->GetPageText(3),
+        "GeneralSiteMisc.Version");
+    EXPECT_EQ(Page(sheet, 0)->GetMinSize(),
+              Page(sheet, 0)->ConvertDialogToPixels(wxSize(219, 189)));
 
     SetText(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR, "/srv/ミュージック/");
     Find<wxCheckBox>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WITH_DIR)->SetValue(false);
     SetText(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WINAMP_PATH, "/usr/bin/player");
 
     ShowPage(sheet, SETUP_PAGE_MISC);
-    for (int id : {CSetupMisc::IDC_CONTINUE_AFTER_ERROR, CSetupMisc::IDC_MINIMIZE_START, CSetupMisc::IDC_AUTO_CLOSE,
-                   CSetupMisc::IDC_AUTO_PLAY}) {
+    for (int id : {CSetupMisc::IDC_CONTINUE_AFTER_ERROR, CSetupMisc::IDC_MINIMIZE_START,
+                   CSetupMisc::IDC_AUTO_CLOSE, CSetupMisc::IDC_AUTO_PLAY}) {
       auto* box = Find<wxCheckBox>(sheet, SETUP_PAGE_MISC, id);
       box->SetValue(!box->GetValue());
     }
@@ -257,10 +262,12 @@ TEST_F(SetupSheetTest, CancelWritesNothingButKeepsTheAssociation) {
   std::string shownText;
   Run([&](wxPropertySheetDialog& sheet) {
     shownText = ReadFileText(m_program.SettingsFile());
-    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_STATE), "Not Asscociated");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_STATE),
+              "Not Asscociated");
     EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON), "Asscociate");
     // Key 1010 has no English text, so the group keeps its template caption.
-    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_GROUP), "Associate With \".mpq\"");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_GROUP),
+              "Associate With \".mpq\"");
     ClickToggle(sheet);
     EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_STATE), "Asscociated");
     EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON), "Release");
@@ -273,9 +280,11 @@ TEST_F(SetupSheetTest, CancelWritesNothingButKeepsTheAssociation) {
 
   // Opened again it shows the association and releases it.
   Run([&](wxPropertySheetDialog& sheet) {
-    EXPECT_TRUE(Find<wxToggleButton>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON)->GetValue());
+    EXPECT_TRUE(Find<wxToggleButton>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON)
+                    ->GetValue());
     ClickToggle(sheet);
-    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_STATE), "Not Asscociated");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_STATE),
+              "Not Asscociated");
     Press(sheet, wxID_CANCEL);
   });
   EXPECT_FALSE(RegistryStore::ClassesRoot().KeyExists(".mpq"));
@@ -290,10 +299,13 @@ TEST_F(SetupSheetTest, ProxyIsJoinedOnlyWhenTheSitePageWasShown) {
   WriteSetting("SITE", "PROXY", "host:80:81");
   Run([&](wxPropertySheetDialog& sheet) {
     ShowPage(sheet, SETUP_PAGE_SITE);
-    EXPECT_TRUE(Find<wxRadioButton>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_SYSTEM_SETTING)->GetValue());
+    EXPECT_TRUE(
+        Find<wxRadioButton>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_SYSTEM_SETTING)->GetValue());
     EXPECT_FALSE(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_HOST)->IsEnabled());
-    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_HOST)->GetValue(), "host");
-    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_PORT)->GetValue(), "80:81");
+    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_HOST)->GetValue(),
+              "host");
+    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_PORT)->GetValue(),
+              "80:81");
     SetText(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_HOST, "");
     SetText(sheet, SETUP_PAGE_SITE, CSetupSite::IDC_PROXY_PORT, "");
     ShowPage(sheet, SETUP_PAGE_GENERAL);  // leaving the page keeps what it showed
@@ -333,20 +345,26 @@ TEST_F(SetupSheetTest, LanguageListFollowsTheLanguageFiles) {
 }
 
 TEST_F(SetupSheetTest, CaptionsComeFromTheLanguageFileInOrder) {
-  WriteFileText(m_program / "Japanese.lng", ReadFileText(std::string(TF_SOURCE_DIR) + "/res/Japanese.lng"));
+  WriteFileText(m_program / "Japanese.lng",
+                ReadFileText(std::string(TF_SOURCE_DIR) + "/res/Japanese.lng"));
   WriteFileText(m_program.SettingsFile(), "[GENERAL]\nLANGUAGE=Japanese\n");
   Run([&](wxPropertySheetDialog& sheet) {
-    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_GROUP), "ファイルの関連付け");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_GROUP),
+              "ファイルの関連付け");
     EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_GROUP), "保存先フォルダ");
     EXPECT_EQ(Label(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_ASSOCIATE_BUTTON), "関連付ける");
     ShowPage(sheet, SETUP_PAGE_MISC);
     // 1019 is applied after 1010 on the same box, so it shows 1019's text.
-    EXPECT_EQ(Label(sheet, SETUP_PAGE_MISC, CSetupMisc::IDC_AUTO_CLOSE), "終了後にQEMを自動的に閉じる");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_MISC, CSetupMisc::IDC_AUTO_CLOSE),
+              "終了後にQEMを自動的に閉じる");
     EXPECT_EQ(Label(sheet, SETUP_PAGE_MISC, CSetupMisc::IDC_MINIMIZE_START), "起動時に最小化する");
     ShowPage(sheet, SETUP_PAGE_VERSION);
-    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_CHECK_VERSION), "新しいバージョンを確認する");
-    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_SETTINGS_FILE_LABEL), "設定ファイル");
-    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_SETTINGS_FILE), m_program.SettingsFile());
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_CHECK_VERSION),
+              "新しいバージョンを確認する");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_SETTINGS_FILE_LABEL),
+              "設定ファイル");
+    EXPECT_EQ(Label(sheet, SETUP_PAGE_VERSION, CSetupUser::IDC_SETTINGS_FILE),
+              m_program.SettingsFile());
     Press(sheet, wxID_CANCEL);
   });
 }
@@ -367,10 +385,13 @@ TEST_F(SetupSheetTest, BrowsedProgramKeepsOtherEdits) {
   WriteFileText(m_program.SettingsFile(), "[GENERAL]\nLANGUAGE=English\n");
   Run([&](wxPropertySheetDialog& sheet) {
     SetText(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR, "/edited/");
-    static_cast<CSetupGeneral*>(Page(sheet, SETUP_PAGE_GENERAL))->UseChosenProgram("/opt/player/run");
-    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WINAMP_PATH)->GetValue(),
-              "/opt/player/run");
-    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR)->GetValue(), "/edited/");
+    static_cast<CSetupGeneral*>(Page(sheet, SETUP_PAGE_GENERAL))
+        ->UseChosenProgram("/opt/player/run");
+    EXPECT_EQ(
+        Find<wxTextCtrl>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WINAMP_PATH)->GetValue(),
+        "/opt/player/run");
+    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_SAVE_DIR)->GetValue(),
+              "/edited/");
     Press(sheet, wxID_OK);
   });
   EXPECT_EQ(Setting("PLAY", "WINAMP_PATH"), "/opt/player/run");
@@ -411,13 +432,15 @@ TEST_F(SetupSheetTest, VersionPageThatCannotOpenGivesOneSentence) {
     Press(*Page(sheet, SETUP_PAGE_VERSION), CSetupUser::IDC_CHECK_VERSION);
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(messages.m_texts,
-              std::vector<std::string>{"Could not open the version page: no web browser could be started."});
+              std::vector<std::string>{
+                  "Could not open the version page: no web browser could be started."});
     Press(sheet, wxID_CANCEL);
   });
 }
 
 TEST_F(SetupSheetTest, ProgramChooserShowsWhatCanBeRun) {
-  WriteFileText(m_program.SettingsFile(), "[GENERAL]\nLANGUAGE=English\n[PLAY]\nWINAMP_PATH=tunefetch-bridge\n");
+  WriteFileText(m_program.SettingsFile(),
+                "[GENERAL]\nLANGUAGE=English\n[PLAY]\nWINAMP_PATH=tunefetch-bridge\n");
   struct File {
     const char* name;
     std::filesystem::perms mode;
@@ -426,7 +449,8 @@ TEST_F(SetupSheetTest, ProgramChooserShowsWhatCanBeRun) {
   const File files[] = {
       {"player", std::filesystem::perms::owner_all, true},
       {"notes.txt", std::filesystem::perms::owner_read, false},
-      {"old player.exe", std::filesystem::perms::owner_read, true},  // the caption's pattern still holds
+      {"old player.exe", std::filesystem::perms::owner_read,
+       true},  // the caption's pattern still holds
   };
   for (const File& file : files) {
     WriteFileText(m_program / file.name, "#!/bin/sh\n");
@@ -447,7 +471,8 @@ TEST_F(SetupSheetTest, ProgramChooserShowsWhatCanBeRun) {
     for (const File& file : files) {
       const std::string path = m_program / file.name;
       GtkFileFilterInfo info{};
-      info.contains = static_cast<GtkFileFilterFlags>(GTK_FILE_FILTER_FILENAME | GTK_FILE_FILTER_DISPLAY_NAME);
+      info.contains =
+          static_cast<GtkFileFilterFlags>(GTK_FILE_FILTER_FILENAME | GTK_FILE_FILTER_DISPLAY_NAME);
       info.filename = path.c_str();
       info.display_name = file.name;
       EXPECT_EQ(gtk_file_filter_filter(filter, &info) != FALSE, file.shown) << file.name;
@@ -455,8 +480,10 @@ TEST_F(SetupSheetTest, ProgramChooserShowsWhatCanBeRun) {
   };
   Run([&](wxPropertySheetDialog& sheet) {
     Press(*Page(sheet, SETUP_PAGE_GENERAL), CSetupGeneral::IDC_BROWSE);
-    EXPECT_EQ(Find<wxTextCtrl>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WINAMP_PATH)->GetValue(),
-              "tunefetch-bridge") << "cancelled: unchanged";
+    EXPECT_EQ(
+        Find<wxTextCtrl>(sheet, SETUP_PAGE_GENERAL, CSetupGeneral::IDC_WINAMP_PATH)->GetValue(),
+        "tunefetch-bridge")
+        << "cancelled: unchanged";
     Press(sheet, wxID_CANCEL);
   });
   EXPECT_TRUE(looked);
@@ -483,9 +510,11 @@ TEST_F(SetupSheetTest, EveryCaptionFitsInEveryShippedLanguage) {
       for (int page = SETUP_PAGE_GENERAL; page <= SETUP_PAGE_VERSION; ++page) {
         ShowPage(sheet, page);
         Settle();
-        const std::string shot = language + "-" + pageNames[page] + "-" + std::to_string(dpi) + "dpi.png";
+        const std::string shot =
+            language + "-" + pageNames[page] + "-" + std::to_string(dpi) + "dpi.png";
         SaveScreenshot(sheet, output + "/" + shot);
-        for (const std::string& fault : LayoutFaults(*Page(sheet, page))) ADD_FAILURE() << shot << ": " << fault;
+        for (const std::string& fault : LayoutFaults(*Page(sheet, page)))
+          ADD_FAILURE() << shot << ": " << fault;
       }
       Press(sheet, wxID_CANCEL);
     });
@@ -506,7 +535,8 @@ TEST_F(SetupSheetTest, EveryCaptionFitsAtTwiceTheResolution) {
   char* argv[] = {program.data(), filter.data(), nullptr};
   pid_t pid = 0;
   ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()), 0);
-  EXPECT_EQ(WaitForChildExit(pid, std::chrono::seconds(120)), 0) << "the scaled run failed; its output is above";
+  EXPECT_EQ(WaitForChildExit(pid, std::chrono::seconds(120)), 0)
+      << "the scaled run failed; its output is above";
 }
 
 }  // namespace

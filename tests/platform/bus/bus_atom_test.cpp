@@ -1,6 +1,5 @@
 // The global atom table, within one process and between two.
 
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,10 +9,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(AtomTable, AddCountsReferencesMatchesWithoutLetterCaseAndDeleteReleases) {
   const GlobalAtom atom = GlobalAddAtom("/home/u/Lists/Mix One.mpq");
@@ -66,14 +62,17 @@ TEST(AtomTable, AnAtomAddedInOneProcessIsReadAndDeletedInAnother) {
 
   const GlobalAtom mine = GlobalAddAtom("handed over");
   ASSERT_NE(mine, 0);
-  EXPECT_EQ(RunInChild([&] { return GlobalGetAtomName(mine) == "handed over" && GlobalDeleteAtom(mine) ? 0 : 1; }),
+  EXPECT_EQ(RunInChild([&] {
+              return GlobalGetAtomName(mine) == "handed over" && GlobalDeleteAtom(mine) ? 0 : 1;
+            }),
             0);
   EXPECT_EQ(GlobalGetAtomName(mine), "");
 }
 
 TEST(AtomTable, ADamagedTableFileIsReadAsFarAsItIsSound) {
   const std::string table = OpenBusFolder().path + "/atoms";
-  WriteFileText(table, "tunefetch-atoms 1\n49152 1 6162\nnonsense\n49153 0 6364\n49154 2 zz\n70000 1 6566\n");
+  WriteFileText(
+      table, "tunefetch-atoms 1\n49152 1 6162\nnonsense\n49153 0 6364\n49154 2 zz\n70000 1 6566\n");
   EXPECT_EQ(GlobalGetAtomName(49152), "ab");
   EXPECT_EQ(GlobalGetAtomName(49153), "");
   EXPECT_EQ(GlobalGetAtomName(49154), "");
@@ -114,6 +113,6 @@ TEST(AtomTable, AFullTableOfLongestNamesIsReadAndAFullCountIsNotExceeded) {
   WriteFileText(OpenBusFolder().path + "/atoms", text);
   EXPECT_EQ(GlobalGetAtomName(0xFFFF), std::string(kMaxAtomNameLength, '\xaa'));
   EXPECT_EQ(GlobalAddAtom(std::string(kMaxAtomNameLength, '\xaa')), 0);  // no count beyond 2^32 - 1
-  EXPECT_EQ(GlobalAddAtom("one more"), 0);                            // no free atom
-  std::remove((OpenBusFolder().path + "/atoms").c_str());              // the folder outlives the run
+  EXPECT_EQ(GlobalAddAtom("one more"), 0);                               // no free atom
+  std::remove((OpenBusFolder().path + "/atoms").c_str());  // the folder outlives the run
 }

@@ -22,11 +22,12 @@ std::array<std::uint8_t, kRequestHeaderSize> HeaderOf(const std::string& frame) 
 }  // namespace
 
 TEST(BusFrame, ARequestIsLaidOutLittleEndianAsDocumented) {
-  const std::string frame = EncodeRequest(
-      FrameType::Send, BusMessage{WM_COPYDATA, 0x0102030405060708u, -2, 100, std::string("a\0", 2)});
-  const std::string expected = Bytes({'T', 'F', 'B', '1', 1, 0, 0, 0, 0x4A, 0, 0, 0, 100, 0, 0, 0,
-                                      8, 7, 6, 5, 4, 3, 2, 1, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                      2, 0, 0, 0, 'a', 0});
+  const std::string frame =
+      EncodeRequest(FrameType::Send,
+                    BusMessage{WM_COPYDATA, 0x0102030405060708u, -2, 100, std::string("a\0", 2)});
+  const std::string expected = Bytes(
+      {'T', 'F', 'B', '1', 1, 0,    0,    0,    0x4A, 0,    0,    0,    100,  0, 0, 0, 8, 7,   6,
+       5,   4,   3,   2,   1, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 'a', 0});
   EXPECT_EQ(frame, expected);
 
   RequestHeader header;
@@ -46,14 +47,16 @@ TEST(BusFrame, HeadersBreakingTheRulesAreNamed) {
     int value;
     FrameCheck expected;
   } cases[] = {
-      {0, 'X', FrameCheck::BadMagic},  {4, 0, FrameCheck::BadType},        {4, 3, FrameCheck::BadType},
-      {12, 1, FrameCheck::DataNotAllowed}, {32, 1, FrameCheck::DataNotAllowed},
+      {0, 'X', FrameCheck::BadMagic},      {4, 0, FrameCheck::BadType},
+      {4, 3, FrameCheck::BadType},         {12, 1, FrameCheck::DataNotAllowed},
+      {32, 1, FrameCheck::DataNotAllowed},
   };
   for (const Case& item : cases) {
     std::string frame = plain;
     frame[item.offset] = static_cast<char>(item.value);
     RequestHeader header;
-    EXPECT_EQ(DecodeRequestHeader(HeaderOf(frame), header), item.expected) << "offset " << item.offset;
+    EXPECT_EQ(DecodeRequestHeader(HeaderOf(frame), header), item.expected)
+        << "offset " << item.offset;
   }
 
   std::string copyData = EncodeRequest(FrameType::Send, BusMessage{WM_COPYDATA, 0, 0, 100, {}});
@@ -66,8 +69,9 @@ TEST(BusFrame, HeadersBreakingTheRulesAreNamed) {
 
 TEST(BusFrame, RepliesRoundTripAndForeignBytesAreNotAReply) {
   const auto reply = EncodeReply(ReplyStatus::Handled, -5);
-  EXPECT_EQ(std::string(reply.begin(), reply.end()),
-            Bytes({'T', 'F', 'R', '1', 0, 0, 0, 0, 0xFB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(
+      std::string(reply.begin(), reply.end()),
+      Bytes({'T', 'F', 'R', '1', 0, 0, 0, 0, 0xFB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
   const DecodedReply decoded = DecodeReply(reply);
   EXPECT_TRUE(decoded.wellFormed);
   EXPECT_EQ(decoded.status, ReplyStatus::Handled);

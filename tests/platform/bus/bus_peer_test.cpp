@@ -21,8 +21,8 @@
 namespace {
 
 std::unique_ptr<BusWindow> MakeWindow(BusDispatcher* dispatcher = nullptr) {
-  return MakeTestWindow("peer", [](const BusMessage& message) { return message.lParam + 1; },
-                        dispatcher);
+  return MakeTestWindow(
+      "peer", [](const BusMessage& message) { return message.lParam + 1; }, dispatcher);
 }
 
 FileDescriptor Connect(BusWindowHandle window) {

@@ -1,9 +1,8 @@
 // The desktop bus between separate processes: the player test double plays
 // the other process.
 
-#include <sys/socket.h>
-
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <filesystem>
 
@@ -30,8 +29,8 @@ std::string BusFolderPath() { return OpenBusFolder().path; }
 // Sends raw bytes to a window's socket and returns the reply status, or
 // nothing when the receiver closed without a reply.
 std::optional<ReplyStatus> SendRawBytes(BusWindowHandle window, std::string_view bytes) {
-  ConnectResult connection =
-      ConnectToSocket(SocketPath(BusFolderPath(), window), BusClock::now() + std::chrono::seconds(5));
+  ConnectResult connection = ConnectToSocket(SocketPath(BusFolderPath(), window),
+                                             BusClock::now() + std::chrono::seconds(5));
   if (connection.outcome != ConnectOutcome::Connected) return std::nullopt;
   const auto deadline = BusClock::now() + std::chrono::seconds(5);
   if (SendAll(connection.socket.Get(), bytes.data(), bytes.size(), deadline) != IoOutcome::Done)
@@ -95,7 +94,8 @@ TEST(BusBetweenProcesses, SendMessageReturnsAfterTheHandlerRanWithItsResult) {
   EXPECT_EQ(answer.value, 1);
   // The double logs after its delay, so the line exists only if the send waited.
   ASSERT_EQ(player.LogLines().size(), 1u);
-  EXPECT_EQ(player.LogLines()[0], "message=1024 wparam=0 lparam=104 kind=0 data= result=1 playing=1 playlist=0");
+  EXPECT_EQ(player.LogLines()[0],
+            "message=1024 wparam=0 lparam=104 kind=0 data= result=1 playing=1 playlist=0");
 }
 
 TEST(BusBetweenProcesses, CopyDataBytesArriveExactly) {
@@ -136,7 +136,8 @@ TEST(BusBetweenProcesses, MalformedFramesAreRefusedAndTheReceiverKeepsServing) {
   std::string oversized = EncodeRequest(FrameType::Send, BusMessage{WM_COPYDATA, 0, 0, 100, {}});
   oversized[32] = 0x01;
   oversized[34] = 0x01;  // 65537 bytes announced
-  std::string dataOnPlainMessage = EncodeRequest(FrameType::Send, BusMessage{WM_COPYDATA, 0, 0, 0, "ab"});
+  std::string dataOnPlainMessage =
+      EncodeRequest(FrameType::Send, BusMessage{WM_COPYDATA, 0, 0, 0, "ab"});
   dataOnPlainMessage[8] = 0x00;
   dataOnPlainMessage[9] = 0x04;  // WM_USER with two data bytes
 

@@ -2,12 +2,11 @@
 // handlers to a GUI thread, sends to one's own window, closing with senders
 // waiting, and the bus folder's rights.
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <cstdlib>
@@ -28,10 +27,13 @@
 TEST(BusReceiver, WithADispatcherTheHandlerRunsOnItsThreadAndTheSenderGetsTheResult) {
   ThreadDispatcher gui(ThreadDispatcher::Mode::Run);
   std::thread::id handlerThread;
-  auto window = MakeTestWindow("gui", [&](const BusMessage& message) {
-    handlerThread = std::this_thread::get_id();
-    return static_cast<std::int64_t>(message.wParam) * 2;
-  }, &gui);
+  auto window = MakeTestWindow(
+      "gui",
+      [&](const BusMessage& message) {
+        handlerThread = std::this_thread::get_id();
+        return static_cast<std::int64_t>(message.wParam) * 2;
+      },
+      &gui);
   ASSERT_TRUE(window);
 
   const BusSendResult answer = SendMessage(window->Handle(), WM_USER, 21, 0);
@@ -42,10 +44,12 @@ TEST(BusReceiver, WithADispatcherTheHandlerRunsOnItsThreadAndTheSenderGetsTheRes
 
 TEST(BusReceiver, ASendToOnesOwnWindowFromItsHandlerThreadRunsInlineWithoutDeadlock) {
   ThreadDispatcher gui(ThreadDispatcher::Mode::Run);
-  auto window = MakeTestWindow("self", [](const BusMessage& message) { return message.lParam + 1; }, &gui);
+  auto window = MakeTestWindow(
+      "self", [](const BusMessage& message) { return message.lParam + 1; }, &gui);
   ASSERT_TRUE(window);
   BusSendResult fromGui;
-  gui.RunThere([&] { fromGui = SendMessage(window->Handle(), WM_USER, 0, 9, std::chrono::seconds(2)); });
+  gui.RunThere(
+      [&] { fromGui = SendMessage(window->Handle(), WM_USER, 0, 9, std::chrono::seconds(2)); });
   EXPECT_TRUE(fromGui.Delivered());
   EXPECT_EQ(fromGui.value, 10);
 
@@ -65,7 +69,8 @@ TEST(BusReceiver, ASendToOnesOwnWindowFromItsHandlerThreadRunsInlineWithoutDeadl
 
 TEST(BusReceiver, AHandlerThatNeverRunsTimesOutAndAClosedWindowReleasesItsSenders) {
   ThreadDispatcher stuck(ThreadDispatcher::Mode::Hold);
-  auto window = MakeTestWindow("stuck", [](const BusMessage&) { return std::int64_t{1}; }, &stuck);
+  auto window = MakeTestWindow(
+      "stuck", [](const BusMessage&) { return std::int64_t{1}; }, &stuck);
   ASSERT_TRUE(window);
   EXPECT_EQ(SendMessage(window->Handle(), WM_USER, 0, 0, std::chrono::milliseconds(200)).error,
             BusError::Timeout);
@@ -118,14 +123,17 @@ TEST(BusReceiver, AListenerThatCannotWaitAnyMoreUnpublishesItsWindow) {
   rlimit tight = saved;
   tight.rlim_cur = 1;
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
-  const bool connected = connect(caller.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  const bool unpublished = WaitUntil([&] { return access(socketFile.c_str(), F_OK) != 0; }, std::chrono::seconds(2));
+  const bool connected =
+      connect(caller.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  const bool unpublished =
+      WaitUntil([&] { return access(socketFile.c_str(), F_OK) != 0; }, std::chrono::seconds(2));
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
 
   EXPECT_TRUE(connected);
   EXPECT_TRUE(unpublished);
   EXPECT_FALSE(FindWindowByTitle("failing"));
-  EXPECT_EQ(SendMessage(window->Handle(), WM_USER, 0, 0, std::chrono::seconds(2)).error, BusError::NoWindow);
+  EXPECT_EQ(SendMessage(window->Handle(), WM_USER, 0, 0, std::chrono::seconds(2)).error,
+            BusError::NoWindow);
 }
 
 TEST(BusReceiver, ClassAndTitleLimitsAreEnforced) {
@@ -133,17 +141,21 @@ TEST(BusReceiver, ClassAndTitleLimitsAreEnforced) {
   auto handler = [](const BusMessage&) { return std::int64_t{0}; };
   EXPECT_FALSE(BusWindow::Create("", "t", WindowVisibility::Shown, handler, nullptr, error));
   EXPECT_EQ(error, BusError::BadArgument);
-  EXPECT_FALSE(BusWindow::Create(std::string(256, 'c'), "t", WindowVisibility::Shown, handler, nullptr, error));
-  EXPECT_FALSE(BusWindow::Create("c", std::string(1024, 't'), WindowVisibility::Shown, handler, nullptr, error));
-  EXPECT_TRUE(BusWindow::Create(std::string(255, 'c'), std::string(1023, 't'), WindowVisibility::Shown, handler,
-                                nullptr, error));
+  EXPECT_FALSE(BusWindow::Create(std::string(256, 'c'), "t", WindowVisibility::Shown, handler,
+                                 nullptr, error));
+  EXPECT_FALSE(BusWindow::Create("c", std::string(1024, 't'), WindowVisibility::Shown, handler,
+                                 nullptr, error));
+  EXPECT_TRUE(BusWindow::Create(std::string(255, 'c'), std::string(1023, 't'),
+                                WindowVisibility::Shown, handler, nullptr, error));
 }
 
 TEST(BusFolder, IsMadePrivateAndRefusedWhenAnotherUserOwnsIt) {
   ScratchFolder scratch;
   struct BusFolderOverride {
     const std::string saved = std::getenv("TUNEFETCH_BUS");
-    explicit BusFolderOverride(const std::string& path) { setenv("TUNEFETCH_BUS", path.c_str(), 1); }
+    explicit BusFolderOverride(const std::string& path) {
+      setenv("TUNEFETCH_BUS", path.c_str(), 1);
+    }
     ~BusFolderOverride() { setenv("TUNEFETCH_BUS", saved.c_str(), 1); }
   } override(scratch / "a/b/bus");
   BusFolderResult folder = OpenBusFolder();
@@ -160,8 +172,9 @@ TEST(BusFolder, IsMadePrivateAndRefusedWhenAnotherUserOwnsIt) {
   if (geteuid() == 0 && chown(folder.path.c_str(), 65534, 65534) == 0) {
     EXPECT_EQ(OpenBusFolder().error, BusError::NoFolder);
     BusError error = BusError::None;
-    EXPECT_FALSE(BusWindow::Create("c", "t", WindowVisibility::Shown,
-                                   [](const BusMessage&) { return std::int64_t{0}; }, nullptr, error));
+    EXPECT_FALSE(BusWindow::Create(
+        "c", "t", WindowVisibility::Shown, [](const BusMessage&) { return std::int64_t{0}; },
+        nullptr, error));
     EXPECT_EQ(error, BusError::NoFolder);
   }
   std::filesystem::remove(folder.path);

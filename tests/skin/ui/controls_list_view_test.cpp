@@ -29,7 +29,6 @@ constexpr int kListH = 119;
 
 class ListView : public BuiltinSkinTest {
  protected:
-
   void SetUp() override {
     m_pFrame = new wxFrame(nullptr, wxID_ANY, "list", wxDefaultPosition, wxSize(300, 250));
     auto* face =

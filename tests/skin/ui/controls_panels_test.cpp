@@ -22,7 +22,6 @@ constexpr int kFaceH = 220;
 
 class SkinPanels : public BuiltinSkinTest {
  protected:
-
   // The first and last columns of `box` that hold yellow ink (the built-in
   // text colour, antialiased), or {-1, -1}.
   static std::pair<int, int> InkColumns(const wxImage& image, const PanelRect& box) {

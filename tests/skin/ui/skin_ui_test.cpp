@@ -1,7 +1,6 @@
 // The wxWidgets edge of the skin: fonts with their fallback face, pictures
 // turned into bitmaps, the embedded icons. Runs under Xvfb.
 #include <gtest/gtest.h>
-
 #include <wx/app.h>
 #include <wx/dcmemory.h>
 #include <wx/fontenum.h>
@@ -10,7 +9,6 @@
 #include "skin/BuiltinArtwork.h"
 #include "skin/ui/CreateSkinFont.h"
 #include "skin/ui/EmbeddedIcon.h"
-#include "skin/ui/PictureConversion.h"
 #include "skin/ui/PictureConversion.h"
 #include "skin/ui/ScreenScale.h"
 #include "tests/support/WxTestEnvironment.h"
@@ -39,7 +37,8 @@ TEST(SkinFontUi, LettersInAnyOrderMakeTheSameFont) {
 }
 
 TEST(SkinFontUi, MissingFaceFallsBackToAJapaneseSansSerif) {
-  ASSERT_TRUE(wxFontEnumerator::IsValidFacename("IPAPGothic")) << "fonts-ipafont-gothic is installed";
+  ASSERT_TRUE(wxFontEnumerator::IsValidFacename("IPAPGothic"))
+      << "fonts-ipafont-gothic is installed";
   EXPECT_EQ(ResolveFontFace("MS UI Gothic"), "IPAPGothic");
   EXPECT_EQ(ResolveFontFace(""), "IPAPGothic");
   EXPECT_EQ(ResolveFontFace("IPAGothic"), "IPAGothic") << "an installed face is kept";
@@ -54,7 +53,8 @@ TEST(SkinFontUi, PixelHeightIsTheCellHeight) {
     EXPECT_LE(cell, description.pixelHeight) << points;
     EXPECT_GE(cell, description.pixelHeight - 2) << points;
   }
-  EXPECT_TRUE(CreateSkinFont(DescribeSkinFont("Sans", -3, "", 96)).IsOk()) << "a height below 1 still makes a font";
+  EXPECT_TRUE(CreateSkinFont(DescribeSkinFont("Sans", -3, "", 96)).IsOk())
+      << "a height below 1 still makes a font";
 }
 
 TEST(PictureConversionUi, PixelsArriveUnchanged) {
@@ -105,7 +105,8 @@ TEST(ScaledPictureUi, EnlargesEveryPixelToABlockOfItsOwnColour) {
     for (int x = 0; x < 3 * scale; ++x)
       for (int y = 0; y < scale; ++y) {
         const ColorRef expected = picture.At(x / scale, 0);
-        EXPECT_EQ(MakeColorRef(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)), expected)
+        EXPECT_EQ(MakeColorRef(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)),
+                  expected)
             << scale << " at " << x << "," << y;
       }
   }
