@@ -1,10 +1,11 @@
-# make test   installs what is missing, then runs, in this order: the libFuzzer
-#             targets for about 20 seconds in all (build-fuzz); the
-#             display-free tests built with AddressSanitizer and
-#             UndefinedBehaviorSanitizer (build-sanitize); every test of the
-#             main build, window tests under Xvfb (build); last, the tests of
-#             the threads that meet in the download core (worker, list, cli,
-#             queue) under ThreadSanitizer (build-tsan).
+# make test   installs what is missing, then runs, in this order: the format
+#             check (make format-check); the libFuzzer targets for about 20
+#             seconds in all (build-fuzz); the display-free tests built with
+#             AddressSanitizer and UndefinedBehaviorSanitizer
+#             (build-sanitize); every test of the main build, window tests
+#             under Xvfb and weston (build); clang-tidy (make lint); last,
+#             the tests of the threads that meet in the download core
+#             (worker, list, cli, queue) under ThreadSanitizer (build-tsan).
 # make demo   installs what is missing, builds, and runs the program on a
 #             bundled example list served from a loopback lighttpd, with a
 #             demo program folder in build/demo (scripts/demo.sh).
@@ -49,7 +50,7 @@ build: deps-build
 demo: build deps-demo
 	bash scripts/demo.sh $(BUILD)
 
-test: test-fuzz test-sanitize test-main test-lint test-thread
+test: format-check test-fuzz test-sanitize test-main test-lint test-thread
 
 # The libFuzzer targets of tests/fuzz (built with clang in build-fuzz):
 # test-fuzz gives them about 20 seconds in all, fuzz FUZZ_SECONDS each. Any
