@@ -107,7 +107,7 @@ format: deps-test
 	$(CLANG_FORMAT) -i $(FORMATTED)
 
 format-check: deps-test
-	$(CLANG_FORMAT) --dry-run --Werror $(FORMATTED)
+	@$(CLANG_FORMAT) --dry-run --Werror $(FORMATTED) && echo "format-check: every file follows .clang-format"
 
 lint test-lint: build deps-test
 	scripts/lint.sh $(BUILD)
