@@ -28,7 +28,10 @@ bool IsFetchResult(int result) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ScratchProgramFolder& program = FuzzProgramFolder();
-  static const bool configured = WriteSettingInt("SITE", "PROXY_MODE", 0);
+  // RESUME=0: every failure leaves no partial file, which the checks below
+  // hold the transfer to.
+  static const bool configured =
+      WriteSettingInt("SITE", "PROXY_MODE", 0) && WriteSettingInt("GENERAL", "RESUME", 0);
   FuzzCheck(configured);
   static TestHttpServer server;
   if (size < 2) return 0;  // an empty raw reply means "the usual reply" to the server
