@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <mutex>
+
 #include "platform/ProgramPath.h"
 #include "platform/XdgFolders.h"
 
@@ -15,8 +17,18 @@ bool Exists(const std::string& path) {
 }  // namespace
 
 bool IsSystemInstall() {
-  struct stat info {};
-  return stat(ProgramFilePath(kSystemInstallMarker).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  static std::mutex mutex;
+  static std::string lookedAt;  // the program folder the answer is for
+  static bool marked = false;
+  const std::string folder = GetProgramFolder();
+  std::lock_guard lock(mutex);
+  if (folder != lookedAt) {
+    struct stat info {};
+    marked =
+        stat(ProgramFilePath(kSystemInstallMarker).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    lookedAt = folder;
+  }
+  return marked;
 }
 
 std::string UserSettingsFilePath(std::string_view name) {

@@ -14,8 +14,10 @@
 
 inline constexpr std::string_view kSystemInstallMarker = "system-install";
 
-// Whether the program folder holds the marker as a regular file. Looked at on
-// every call (a stat), as settings paths are derived afresh on every read.
+// Whether the program folder holds the marker as a regular file. Looked at
+// once per program folder: the package installs the marker with the program,
+// and settings paths are derived on every read, so a stat there would cost
+// each setting a system call.
 bool IsSystemInstall();
 
 // The path of the settings file `name` (such as "tunefetch.ini"): in the
