@@ -102,7 +102,7 @@ void TerminalObserver::OnItemAppended() {
 // A wait's reason (another run holds the file) is printed once as it
 // begins; a failure's is printed by OnItemFailed, once, after its last try.
 void TerminalObserver::DrawStatusPanel() {
-  if (m_core.GetStatusText() != "BUSY") return;
+  if (m_core.GetStatusText() != kStatusBusy) return;
   const std::string reason = m_core.GetStatusReason();
   std::lock_guard lock(m_outputMutex);
   if (reason.empty() || reason == m_printedReason) return;

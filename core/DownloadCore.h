@@ -33,6 +33,8 @@ class CTransferEngine;
 // exists, so the window shows the five only for a moment: both are meant.
 inline constexpr char kStatusIdle[] = "----";
 inline constexpr char kStatusRunEnded[] = "-----";
+// Shown while another run holds the item's partial file and this one waits.
+inline constexpr char kStatusBusy[] = "BUSY";
 
 // Values of m_nPhase.
 enum TransferPhase : std::int32_t {

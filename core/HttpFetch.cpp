@@ -332,7 +332,7 @@ void ReportFailure(CDownloadCore& core, std::int32_t result, const FailureReason
       break;
     case FETCH_BUSY:
       // Not a failure: the worker waits for the other run, so no cause.
-      core.SetStatusText("BUSY",
+      core.SetStatusText(kStatusBusy,
                          {FailureCause::None, "another run is fetching this file; waiting for it"});
       break;
     case FETCH_NETWORK_ERROR:
