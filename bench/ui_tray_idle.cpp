@@ -25,6 +25,7 @@
 #include "bench/ProcessUsage.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/DesktopPeers.h"
+#include "tests/support/LoopbackSocket.h"
 #include "tests/support/PrivateSessionBus.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -34,15 +35,10 @@ namespace {
 class TrickleServer {
  public:
   TrickleServer() {
-    m_listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    const LoopbackSocket bound = BindLoopback();
+    m_listener = bound.fd;
+    m_port = bound.port;
     listen(m_listener, 4);
-    getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
     m_thread = std::thread([this] { Serve(); });
   }
   ~TrickleServer() {

@@ -10,6 +10,7 @@
 #include "core/DownloadCore.h"
 #include "core/HttpFetch.h"
 #include "core/TransferEngine.h"
+#include "tests/support/LoopbackSocket.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHttpServer.h"
 

@@ -26,6 +26,7 @@
 #include "core/SiteOrigin.h"
 #include "core/TransferEngine.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackSocket.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -435,17 +436,12 @@ TEST_F(HttpFetchTest, ServerClosingMidBodyIsANetworkErrorAndLeavesNothing) {
 
 TEST_F(HttpFetchTest, RefusedConnectionIsANetworkError) {
   // A bound socket that does not listen refuses every connection.
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  item.m_strUrl = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/a.mp3";
+  const LoopbackSocket bound = BindLoopback();
+  ASSERT_GE(bound.fd, 0);
+  item.m_strUrl = "http://127.0.0.1:" + std::to_string(bound.port) + "/a.mp3";
 
   EXPECT_EQ(Fetch(), FETCH_NETWORK_ERROR);
-  close(fd);
+  close(bound.fd);
   EXPECT_EQ(app.GetStatusText(), "ERR");
   EXPECT_EQ(observer->Statuses(), (std::vector<std::string>{"WAIT", "ERR"}));
   EXPECT_EQ(app.m_nPhase, PHASE_IDLE);
@@ -456,15 +452,9 @@ TEST_F(HttpFetchTest, RefusedConnectionIsANetworkError) {
 class FullListener {
  public:
   FullListener() {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     listen(m_listenFd, 0);
-    getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-    connect(m_queuedFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    const sockaddr_in address = LoopbackAddress(m_port);
+    connect(m_queuedFd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
   }
   ~FullListener() {
     close(m_queuedFd);
@@ -473,9 +463,10 @@ class FullListener {
   std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/a.mp3"; }
 
  private:
-  int m_listenFd = socket(AF_INET, SOCK_STREAM, 0);
+  const LoopbackSocket m_bound = BindLoopback();
+  const int m_listenFd = m_bound.fd;
+  const std::uint16_t m_port = m_bound.port;
   int m_queuedFd = socket(AF_INET, SOCK_STREAM, 0);
-  std::uint16_t m_port = 0;
 };
 
 TEST_F(HttpFetchTest, ConnectionThatCannotBeMadeEndsAtTheConnectLimitOrAtStop) {

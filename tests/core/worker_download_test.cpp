@@ -15,6 +15,7 @@
 #include "core/HttpFetch.h"
 #include "platform/HexText.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackSocket.h"
 #include "tests/support/ObserverLog.h"
 #include "tests/support/PlayerDouble.h"
 #include "tests/support/ScratchFolder.h"

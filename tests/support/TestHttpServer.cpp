@@ -15,6 +15,8 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "tests/support/LoopbackSocket.h"
+
 namespace {
 
 constexpr std::size_t kMaxRequestHead = 64 * 1024;
@@ -190,22 +192,16 @@ TestHttpServer::TestHttpServer(const TlsIdentity& identity) {
 }
 
 void TestHttpServer::Start() {
-  m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const LoopbackSocket bound = BindLoopback();
+  m_listenFd = bound.fd;
+  m_port = bound.port;
   m_wakeFd = eventfd(0, EFD_CLOEXEC);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (m_listenFd < 0 || m_wakeFd < 0 ||
-      bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(m_listenFd, 64) != 0 ||
-      getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+  if (m_listenFd < 0 || m_wakeFd < 0 || listen(m_listenFd, 64) != 0) {
     if (m_listenFd >= 0) close(m_listenFd);
     if (m_wakeFd >= 0) close(m_wakeFd);
     SSL_CTX_free(m_tls);
     throw std::runtime_error("test HTTP server cannot listen");
   }
-  m_port = ntohs(address.sin_port);
   m_acceptThread = std::thread([this] { AcceptLoop(); });
 }
 
@@ -332,18 +328,6 @@ void TestHttpServer::Serve(int fd) {
     }
     return;
   }
-}
-
-std::uint16_t RefusingPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
 }
 
 TestHttpReply PatternReply(std::uint64_t size, TestHttpReply::Failure failure,

@@ -64,10 +64,6 @@ TestHttpReply PatternReply(std::uint64_t size,
                            TestHttpReply::Failure failure = TestHttpReply::Failure::None,
                            std::uint64_t failureOffset = 4096);
 
-// A loopback port on which nothing listens: one bound and closed again, so a
-// connection to it is refused.
-std::uint16_t RefusingPort();
-
 // A server's certificate (followed by any intermediate ones) and its key,
 // as PEM files.
 struct TlsIdentity {

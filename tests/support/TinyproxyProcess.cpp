@@ -13,35 +13,16 @@
 #include <stdexcept>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackSocket.h"
 
 extern char** environ;
 
 namespace {
 
-sockaddr_in Loopback(std::uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(port);
-  return address;
-}
-
-// A port nobody listens on right now (the kernel's choice for a bound socket).
-std::uint16_t FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address = Loopback(0);
-  socklen_t length = sizeof address;
-  const bool ok = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-  if (fd >= 0) close(fd);
-  if (!ok) throw std::runtime_error("no free loopback port");
-  return ntohs(address.sin_port);
-}
-
 bool Accepts(std::uint16_t port) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
-  const sockaddr_in address = Loopback(port);
+  const sockaddr_in address = LoopbackAddress(port);
   const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   close(fd);
   return ok;
@@ -50,7 +31,7 @@ bool Accepts(std::uint16_t port) {
 }  // namespace
 
 TinyproxyProcess::TinyproxyProcess() {
-  m_port = FreePort();
+  m_port = RefusingPort();
   const std::string config = m_folder / "tinyproxy.conf";
   const std::string log = m_folder / "tinyproxy.log";
   WriteFileText(config, "Port " + std::to_string(m_port) +
