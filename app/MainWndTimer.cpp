@@ -42,14 +42,14 @@ void MainWndTimer::StepProgress() {
 // Kilobytes (of 1000 bytes) received in the last second, without a unit.
 void MainWndTimer::StepRate() {
   if (++m_nRateTicks % 4 != 0) return;
-  // Bytes a resumed transfer found on disk did not arrive in this second.
-  // The total is read first: the transfer sets the resumed bytes before it.
-  const std::int32_t total = m_core.m_nBytesReceived;
-  const std::int32_t received = total - m_core.m_nBytesResumed;
-  if (m_core.m_bRunning && m_nPreviousBytes < received) {
+  // Every transfer's arrivals count, files fetched ahead of the shown one
+  // too; bytes a resumed transfer found on disk did not arrive.
+  const std::int64_t arrived = m_core.m_nBytesArrived;
+  if (m_core.m_bRunning && m_nPreviousBytes < arrived) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.0f", (received - m_nPreviousBytes) * 0.001);
+    std::snprintf(text, sizeof text, "%.0f",
+                  static_cast<double>(arrived - m_nPreviousBytes) * 0.001);
     m_core.SetStatusText(text);
   }
-  m_nPreviousBytes = received;
+  m_nPreviousBytes = arrived;
 }

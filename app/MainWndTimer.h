@@ -33,5 +33,5 @@ class MainWndTimer {
   TrayAnimation m_trayAnimation;
   int m_nIndicatorFrame = 0;
   int m_nRateTicks = 0;
-  std::int32_t m_nPreviousBytes = 0;
+  std::int64_t m_nPreviousBytes = 0;
 };

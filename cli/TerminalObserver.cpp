@@ -77,6 +77,7 @@ void TerminalObserver::DrawCurrentFilePanel() {
   std::lock_guard lock(m_outputMutex);
   m_currentName = TerminalSafe(m_core.GetCurrentFileText());
   if (!m_currentName.empty()) m_printedReason.clear();  // as the core, at a new item
+  m_nArrivedBeforeItem = m_core.m_nBytesArrived;
   m_rate.Restart(RateMeter::Clock::now());
 }
 
@@ -120,8 +121,10 @@ void TerminalObserver::Tick() {
       .name = m_currentName,
       .bytes = bytes,
       .expectedSize = expectedSize,
-      // Bytes a resumed transfer found on disk are not part of the rate.
-      .bytesPerSecond = m_rate.Add(RateMeter::Clock::now(), bytes - m_core.m_nBytesResumed),
+      // What arrived for every transfer, files fetched ahead of this one
+      // too, since this one was shown; not what a resumed one found on disk.
+      .bytesPerSecond =
+          m_rate.Add(RateMeter::Clock::now(), m_core.m_nBytesArrived - m_nArrivedBeforeItem),
       .fileNumber = m_nDoneFiles + 1,
       .fileCount = std::max(m_nRunFiles, m_nDoneFiles + 1),
       .runBytes = m_nDoneSize + (expectedSize > 0 ? std::min(bytes, expectedSize) : bytes),

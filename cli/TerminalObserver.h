@@ -80,6 +80,7 @@ class TerminalObserver : public DownloadObserver {
   std::string m_printedReason;  // the current item's reason, once printed
   bool m_progressShown = false;
   RateMeter m_rate;
+  std::int64_t m_nArrivedBeforeItem = 0;  // m_nBytesArrived when the item was shown
   // The run's files: all queued so far, those done, and their size fields.
   std::size_t m_nRunFiles = 0;
   std::size_t m_nRunFilesWithoutSize = 0;

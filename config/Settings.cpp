@@ -34,6 +34,9 @@ constexpr DefaultRow kDefaults[] = {
     // Beyond the design, which threw away what it had of a file that
     // failed; "0" still does.
     {"GENERAL", "RESUME", "1"},
+    // Ours: how many files are fetched at once, still handed on in list
+    // order; "1" fetches one after another.
+    {"GENERAL", "CONNECTIONS", "1"},
     {"DISP", "MINIMIZE_START", "0"},
     {"DISP", "SMALL_START", "0"},
     {"DISP", "POSITION", "100,100"},

@@ -1,5 +1,7 @@
 #include "core/DownloadCore.h"
 
+#include "core/FetchAhead.h"
+
 bool CDownloadCore::IsWorkerRunning() const { return m_dwWorkerThreadId != 0; }
 
 void CDownloadCore::Stop() {
@@ -79,6 +81,8 @@ CDownloadItem* CDownloadCore::GetHeadItem() const { return m_queue.GetHead(); }
 void CDownloadCore::AddItem(std::unique_ptr<CDownloadItem> item) {
   m_queue.Append(std::move(item));
   if (auto observer = Observer()) observer->OnItemAppended();
+  std::lock_guard lock(m_fetchAheadMutex);
+  if (m_pFetchAhead) m_pFetchAhead->Wake();
 }
 
 std::int32_t CDownloadCore::GetCurrentItemSize() const {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -24,7 +25,9 @@
 #include "core/FailureReason.h"
 #include "core/TransferLimits.h"
 
+class CFetchAhead;
 class CTransferEngine;
+class CTransferView;
 
 // The status panel's two idle words. A worker's last step shows
 // kStatusRunEnded (five hyphens), so the end of a run is told apart from a
@@ -35,6 +38,14 @@ inline constexpr char kStatusIdle[] = "----";
 inline constexpr char kStatusRunEnded[] = "-----";
 // Shown while another run holds the item's partial file and this one waits.
 inline constexpr char kStatusBusy[] = "BUSY";
+
+// How the attempts at one item ended: its file was on disk, or the last
+// attempt's result, with why when it failed.
+struct ItemAttempts {
+  bool present = false;
+  std::int32_t result = 0;
+  FailureReason reason;
+};
 
 // Values of m_nPhase.
 enum TransferPhase : std::int32_t {
@@ -138,10 +149,12 @@ class CDownloadCore {
   // terminal front end), before Stop: from then on the panel setters do
   // nothing, a list being read ends at its next line and no worker starts.
   std::atomic<bool> m_bClosing{false};
-  std::atomic<std::int32_t> m_nBytesReceived{0};  // bytes of the current transfer
-  // Of m_nBytesReceived, those a resumed transfer found in its part file:
-  // counted as fetched, but not as arriving now (the rate leaves them out).
-  std::atomic<std::int32_t> m_nBytesResumed{0};
+  // Bytes of the shown transfer's file so far, those a resumed transfer
+  // found in its part file included.
+  std::atomic<std::int32_t> m_nBytesReceived{0};
+  // Bytes that came from the network in every transfer since the program
+  // started; it only grows, and the rate is its growth.
+  std::atomic<std::int64_t> m_nBytesArrived{0};
   std::atomic<bool> m_bDataArrived{false};         // set per block, cleared by the timer
   std::atomic<bool> m_bRunning{false};             // the worker's run flag
   std::atomic<std::int32_t> m_nPhase{PHASE_IDLE};  // a TransferPhase
@@ -165,22 +178,44 @@ class CDownloadCore {
  private:
   std::shared_ptr<DownloadObserver> Observer() const;
 
+  friend class CFetchAhead;
+
   // The worker thread's routine, and its steps.
   void DownloadWorkerProc();
   enum class PlayerReadiness { Ready, Declined };
   PlayerReadiness PreparePlayer();
-  std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine,
+  // The two ways through the queue, each returning the last result: one
+  // item at a time, or with up to `connections` fetched at once ahead of
+  // the head.
+  std::int32_t FetchOneAtATime();
+  std::int32_t FetchAheadOfHead(int connections);
+  // Shows the head item's name in the panel and the tray tip.
+  void ShowHeadItem(const CDownloadItem& item);
+  // The file of `item`, found on disk or fetched, with its last result.
+  ItemAttempts FetchUnlessPresent(CDownloadItem& item, CTransferEngine& engine,
+                                  CTransferView& view);
+  std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine, CTransferView& view,
                                 FailureReason& reason);
   // Waits, looking at the run flag every runFlagPoll, until no other run
   // holds the item's part file: FETCH_BUSY then, FETCH_STOPPED when the run
   // flag was cleared first.
-  std::int32_t WaitWhilePartFileBusy(const CDownloadItem& item);
-  void FinishItem(const CDownloadItem& item, ItemOutcome outcome);
+  std::int32_t WaitWhilePartFileBusy(const CDownloadItem& item, const CTransferView& view);
+  // What becomes of the head item after its attempts: handed on or dropped,
+  // or nothing when the run ends here with the item kept.
+  std::optional<ItemOutcome> JudgeAttempts(const CDownloadItem& item, const ItemAttempts& attempts);
+  // Hands the head item on, or drops it, and removes it from the queue
+  // (through `ahead` while items are fetched ahead of it).
+  void FinishItem(const CDownloadItem& item, ItemOutcome outcome, CFetchAhead* ahead = nullptr);
 
   // The worker thread; joinable from StartWorker until JoinWorker. Touched
   // only by the thread that starts workers, and by the destructor.
   std::thread m_hWorkerThread;
   std::uint32_t m_nWorkerGeneration = 0;  // source of non-zero worker ids; same thread
+
+  // The items fetched ahead of the head, while a worker fetches ahead; told
+  // of every item added so that an idle connection takes it.
+  std::mutex m_fetchAheadMutex;
+  CFetchAhead* m_pFetchAhead = nullptr;  // guarded by m_fetchAheadMutex
 
   std::mutex m_workerEndMutex;  // with m_workerEnded, for WaitForWorkerEnd
   std::condition_variable m_workerEnded;

@@ -1,7 +1,9 @@
 // The download worker: one thread that walks the queue head first, fetching
 // each item (or finding it on disk), handing finished files to the player and
 // removing them, until the queue is empty, the run is stopped, or an error
-// ends it.
+// ends it. With GENERAL/CONNECTIONS above 1 the items behind the head are
+// fetched at the same time (CFetchAhead), and the worker still takes them in
+// list order.
 
 #include <sys/stat.h>
 
@@ -13,9 +15,12 @@
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
 #include "core/DownloadCore.h"
+#include "core/FetchAhead.h"
 #include "core/HttpFetch.h"
 #include "core/PartFile.h"
 #include "core/PlayerControl.h"
+#include "core/TransferEngine.h"
+#include "core/TransferView.h"
 #include "platform/Utf8Prefix.h"
 
 namespace {
@@ -28,6 +33,10 @@ bool IsPresentOnDisk(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
+
+// The most items fetched at once (GENERAL/CONNECTIONS): more would not be
+// polite to one server.
+constexpr std::int32_t kMaxConnections = 8;
 
 }  // namespace
 
@@ -94,37 +103,119 @@ CDownloadCore::PlayerReadiness CDownloadCore::PreparePlayer() {
 // comes before the first attempt counts as that attempt's result, so an item
 // is never taken for finished without its file.
 std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngine& engine,
-                                             FailureReason& reason) {
+                                             CTransferView& view, FailureReason& reason) {
   std::int32_t result = FETCH_STOPPED;
-  for (std::int32_t attempt = 0; m_bRunning; ++attempt) {
+  for (std::int32_t attempt = 0; view.IsRunning(); ++attempt) {
     if (attempt >= std::max<std::int32_t>(1, ReadSettingInt("GENERAL", "CONNECT_RETRY", -1))) break;
-    m_pCurrentItem = &item;
-    result = FetchItem(*this, item, engine, reason, m_transferLimits);
-    m_pCurrentItem = nullptr;
+    view.BeginAttempt(item);
+    result = FetchItem(view, item, engine, reason, m_transferLimits);
+    view.EndAttempt();
     if (result < FETCH_NETWORK_ERROR || result >= FETCH_WRITE_ERROR) break;
   }
   return result;
 }
 
-std::int32_t CDownloadCore::WaitWhilePartFileBusy(const CDownloadItem& item) {
-  while (m_bRunning) {
+std::int32_t CDownloadCore::WaitWhilePartFileBusy(const CDownloadItem& item,
+                                                  const CTransferView& view) {
+  while (view.IsRunning()) {
     if (!IsPartFileBusy(item.m_strLocalPath)) return FETCH_BUSY;
     std::this_thread::sleep_for(m_transferLimits.runFlagPoll);
   }
   return FETCH_STOPPED;
 }
 
-void CDownloadCore::FinishItem(const CDownloadItem& item, ItemOutcome outcome) {
+ItemAttempts CDownloadCore::FetchUnlessPresent(CDownloadItem& item, CTransferEngine& engine,
+                                               CTransferView& view) {
+  for (;;) {
+    if (IsPresentOnDisk(item.m_strLocalPath))
+      return {.present = true, .result = FETCH_OK, .reason = {}};
+    ItemAttempts attempts;
+    attempts.result = FetchWithRetries(item, engine, view, attempts.reason);
+    // Another run is writing this file: once it lets go, the file is either
+    // there (and present) or still to be fetched here.
+    if (attempts.result != FETCH_BUSY) return attempts;
+    if ((attempts.result = WaitWhilePartFileBusy(item, view)) != FETCH_BUSY) return attempts;
+  }
+}
+
+std::optional<ItemOutcome> CDownloadCore::JudgeAttempts(const CDownloadItem& item,
+                                                        const ItemAttempts& attempts) {
+  if (attempts.present) return ItemOutcome::Present;
+  const std::int32_t result = attempts.result;
+  SetProgress(0);
+  if (attempts.reason.cause != FailureCause::None) {
+    if (auto observer = Observer()) observer->OnItemFailed(item, attempts.reason);
+  }
+  if (result >= FETCH_WRITE_ERROR) return std::nullopt;  // kept; "0008" was shown for a write error
+  const bool networkFailure = result >= FETCH_NETWORK_ERROR;
+  if (networkFailure && !IsSettingOn("GENERAL", "CONTINUE_AFTER_ERROR")) {
+    if (m_bRunning) ShowMessageBox(GetMessageText("0005"), MessageButtons::Ok);
+    return std::nullopt;  // kept
+  }
+  if (result == FETCH_STOPPED && !m_bSkipRequested) return std::nullopt;  // a stop keeps the item
+  return result == FETCH_OK ? ItemOutcome::Fetched : ItemOutcome::Dropped;
+}
+
+void CDownloadCore::FinishItem(const CDownloadItem& item, ItemOutcome outcome, CFetchAhead* ahead) {
   if (outcome != ItemOutcome::Dropped) {
     PlayerAddFile(item.m_strLocalPath);
     if (IsSettingOn("PLAY", "AUTO_PLAY")) PlayerPlay(PlayerStart::DoNotStart);
   }
   if (auto observer = Observer()) observer->OnItemDone(item, outcome);
-  RemoveHeadItem();
+  if (ahead) {
+    ahead->RemoveHead();
+  } else {
+    RemoveHeadItem();
+  }
   if (m_bSkipRequested) {
     m_bRunning = true;
     m_bSkipRequested = false;
   }
+}
+
+void CDownloadCore::ShowHeadItem(const CDownloadItem& item) {
+  const std::string name = item.GetDisplayName();
+  SetCurrentFileText(name);
+  if (auto observer = Observer())
+    observer->SetTrayTip(std::string(Utf8Prefix(name, kTrayTipBytes)));
+}
+
+std::int32_t CDownloadCore::FetchOneAtATime() {
+  // The last transfer result; it carries over from item to item.
+  std::int32_t result = FETCH_OK;
+  // One engine for the whole run, so that items from one server share a
+  // connection.
+  CTransferEngine engine;
+  CTransferView view(*this, CTransferView::Place::Head);
+  while (m_bRunning) {
+    CDownloadItem* item = GetHeadItem();
+    if (!item) break;
+    ShowHeadItem(*item);
+    const ItemAttempts attempts = FetchUnlessPresent(*item, engine, view);
+    result = attempts.result;
+    const std::optional<ItemOutcome> outcome = JudgeAttempts(*item, attempts);
+    if (!outcome) break;
+    FinishItem(*item, *outcome);
+  }
+  return result;
+}
+
+std::int32_t CDownloadCore::FetchAheadOfHead(int connections) {
+  CFetchAhead ahead(*this, connections);
+  if (!ahead.Started()) return FetchOneAtATime();
+  std::int32_t result = FETCH_OK;
+  while (m_bRunning) {
+    CDownloadItem* item = GetHeadItem();
+    if (!item) break;
+    ShowHeadItem(*item);
+    const ItemAttempts attempts = ahead.AwaitHead();
+    result = attempts.result;
+    const std::optional<ItemOutcome> outcome = JudgeAttempts(*item, attempts);
+    if (!outcome) break;
+    FinishItem(*item, *outcome, &ahead);
+    ahead.Wake();  // a skip taken lets the fetchers go on
+  }
+  return result;
 }
 
 void CDownloadCore::DownloadWorkerProc() {
@@ -135,43 +226,9 @@ void CDownloadCore::DownloadWorkerProc() {
     return;
   }
 
-  // The last transfer result; it carries over from item to item.
-  std::int32_t result = FETCH_OK;
-  // One engine for the whole run, so that items from one server share a
-  // connection.
-  CTransferEngine engine;
-  while (m_bRunning) {
-    CDownloadItem* item = GetHeadItem();
-    if (!item) break;
-    const std::string name = item->GetDisplayName();
-    SetCurrentFileText(name);
-    if (auto observer = Observer())
-      observer->SetTrayTip(std::string(Utf8Prefix(name, kTrayTipBytes)));
-
-    ItemOutcome outcome = ItemOutcome::Present;
-    if (IsPresentOnDisk(item->m_strLocalPath)) {
-      result = FETCH_OK;
-    } else {
-      FailureReason reason;
-      result = FetchWithRetries(*item, engine, reason);
-      // Another run is writing this file: once it lets go, the file is
-      // either there (and present) or still to be fetched here.
-      if (result == FETCH_BUSY && (result = WaitWhilePartFileBusy(*item)) == FETCH_BUSY) continue;
-      SetProgress(0);
-      if (reason.cause != FailureCause::None) {
-        if (auto observer = Observer()) observer->OnItemFailed(*item, reason);
-      }
-      if (result >= FETCH_WRITE_ERROR) break;  // kept; "0008" was shown for a write error
-      const bool networkFailure = result >= FETCH_NETWORK_ERROR;
-      if (networkFailure && !IsSettingOn("GENERAL", "CONTINUE_AFTER_ERROR")) {
-        if (m_bRunning) ShowMessageBox(GetMessageText("0005"), MessageButtons::Ok);
-        break;  // kept
-      }
-      if (result == FETCH_STOPPED && !m_bSkipRequested) break;  // a stop keeps the item
-      outcome = result == FETCH_OK ? ItemOutcome::Fetched : ItemOutcome::Dropped;
-    }
-    FinishItem(*item, outcome);
-  }
+  const std::int32_t connections =
+      std::clamp<std::int32_t>(ReadSettingInt("GENERAL", "CONNECTIONS", -1), 1, kMaxConnections);
+  const std::int32_t result = connections > 1 ? FetchAheadOfHead(connections) : FetchOneAtATime();
 
   if (result == FETCH_OK && IsSettingOn("DISP", "AUTO_CLOSE")) {
     if (auto observer = Observer()) observer->RequestClose();
@@ -181,7 +238,6 @@ void CDownloadCore::DownloadWorkerProc() {
   m_nPhase = PHASE_IDLE;
   m_pCurrentItem = nullptr;
   m_nBytesReceived = 0;
-  m_nBytesResumed = 0;
   m_nLastResult = result;
   ClearWorker();
 }

@@ -103,9 +103,12 @@ std::string StatusLinePhrase(std::string_view line) {
 
 }  // namespace
 
-CHttpConnection::CHttpConnection(CTransferEngine& engine, const std::atomic<bool>& running,
+CHttpConnection::CHttpConnection(CTransferEngine& engine, std::function<bool()> isRunning,
                                  const TransferLimits& limits)
-    : m_running(running), m_limits(limits), m_engine(engine), m_stage(engine.Stage()) {
+    : m_isRunning(std::move(isRunning)),
+      m_limits(limits),
+      m_engine(engine),
+      m_stage(engine.Stage()) {
   m_stage.clear();
 }
 
@@ -301,7 +304,7 @@ CHttpConnection::Waited CHttpConnection::WaitFor(Condition ready) {
   for (;;) {
     if (ready()) return Waited::Ready;
     if (m_finished) return Waited::Finished;
-    if (!m_running) return Waited::Stopped;
+    if (!m_isRunning()) return Waited::Stopped;
     int running = 0;
     if (const CURLMcode code = curl_multi_perform(m_multi, &running); code != CURLM_OK) {
       ThrowNetworkError(curl_multi_strerror(code));

@@ -16,10 +16,10 @@
 #include <curl/curl.h>
 
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -55,7 +55,8 @@ enum class UrlCheck { Usable, Unusable, HttpsRefused };
 
 class CHttpConnection {
  public:
-  CHttpConnection(CTransferEngine& engine, const std::atomic<bool>& running,
+  // `isRunning` is the run flag, looked at between the waits.
+  CHttpConnection(CTransferEngine& engine, std::function<bool()> isRunning,
                   const TransferLimits& limits);
   ~CHttpConnection();
   CHttpConnection(const CHttpConnection&) = delete;
@@ -123,7 +124,7 @@ class CHttpConnection {
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
 
-  const std::atomic<bool>& m_running;
+  const std::function<bool()> m_isRunning;
   const TransferLimits m_limits;
 
   CTransferEngine& m_engine;

@@ -89,8 +89,8 @@ RequestHeaderLines RequestHeaders(const CDownloadItem& item, const SettingsSnaps
   return headers;
 }
 
-void ThrowIfStopped(const CDownloadCore& core) {
-  if (!core.m_bRunning) throw CTearException(FETCH_STOPPED);
+void ThrowIfStopped(const CTransferView& view) {
+  if (!view.IsRunning()) throw CTearException(FETCH_STOPPED);
 }
 
 // Judges the body block by block as it arrives, keeps the shared progress
@@ -100,12 +100,9 @@ class BodyWriter final : public BodySink {
  public:
   // The body continues a file that holds `offset` bytes (a multiple of
   // kBlockSize), so its blocks stay at the file's block offsets.
-  BodyWriter(CDownloadCore& core, CPartFile& file, std::int64_t offset)
-      : m_app(core), m_file(file), m_total(offset) {
-    // Before the total that includes them, so that a reader who sees the
-    // total sees them too.
-    m_app.m_nBytesResumed = ClampedCount(offset);
-    m_app.m_nBytesReceived = ClampedCount(offset);
+  BodyWriter(CTransferView& view, CPartFile& file, std::int64_t offset)
+      : m_view(view), m_file(file), m_total(offset) {
+    m_view.StartCount(ClampedCount(offset));
   }
 
   // The system's error number of a failed write.
@@ -115,17 +112,16 @@ class BodyWriter final : public BodySink {
     // Each block is judged, and the run flag looked at, in turn; the blocks
     // judged go to the file together, straight from where they arrived.
     std::size_t accepted = 0;
-    while (accepted < blocks.size() && m_app.m_bRunning) {
+    while (accepted < blocks.size() && m_view.IsRunning()) {
       const std::span<const char> block =
           blocks.subspan(accepted, std::min(kBlockSize, blocks.size() - accepted));
       // Servers that cannot deliver often answer 200 with an error text.
       if (StartsWithIgnoringCase({block.data(), block.size()}, "error"))
         return Fail(FETCH_HTTP_ERROR);
       accepted += block.size();
-      m_total += static_cast<std::int64_t>(block.size());
-      Publish();
-      m_app.m_bDataArrived.store(true, std::memory_order_relaxed);
     }
+    m_total += static_cast<std::int64_t>(accepted);
+    if (accepted > 0) m_view.CountBytes(ClampedCount(m_total), accepted);
     if (!m_file.Write(blocks.data(), accepted)) {
       m_writeError = errno;
       return Fail(FETCH_WRITE_ERROR);
@@ -138,11 +134,8 @@ class BodyWriter final : public BodySink {
   std::int64_t Total() const { return m_total; }
 
  private:
-  // The shared counter counts the whole file and is 32 bits wide; it stops
-  // at its maximum. It and m_bDataArrived are only shown (nothing else is
-  // published through them), so they are stored without ordering: a full
-  // barrier per block costs more than judging the block.
-  void Publish() { m_app.m_nBytesReceived.store(ClampedCount(m_total), std::memory_order_relaxed); }
+  // The shown count counts the whole file and is 32 bits wide; it stops at
+  // its maximum.
   static std::int32_t ClampedCount(std::int64_t bytes) {
     return static_cast<std::int32_t>(
         std::min<std::int64_t>(bytes, std::numeric_limits<std::int32_t>::max()));
@@ -153,7 +146,7 @@ class BodyWriter final : public BodySink {
     return false;
   }
 
-  CDownloadCore& m_app;
+  CTransferView& m_view;
   CPartFile& m_file;
   std::int64_t m_total;
   std::int32_t m_verdict = FETCH_OK;
@@ -213,7 +206,7 @@ void ThrowUnlessOpened(PartFileOpen opened, const CDownloadItem& item) {
 
 // Steps of one attempt; each failure leaves by CTearException. The
 // connection is released while it unwinds.
-void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngine& engine,
+void TransferSteps(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
                    const TransferLimits& limits, CPartFile& file) {
   // The attempt's settings come from one look at the file, so a user id is
   // never sent with the password of another version of it.
@@ -221,7 +214,8 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
   const ProxySetting proxy = ReadProxySetting(settings);
   std::optional<CHttpConnection> connection;
   const auto openConnection = [&] {
-    connection.emplace(engine, core.m_bRunning, limits);
+    connection.emplace(
+        engine, [&view] { return view.IsRunning(); }, limits);
     connection->OpenSession(proxy.choice, proxy.name);
     switch (connection->SplitUrl(item.m_strUrl, ReadHttpsSetting(settings))) {
       case UrlCheck::Usable:
@@ -236,8 +230,8 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
   };
   openConnection();
 
-  core.SetStatusText("WAIT");
-  core.m_nPhase = PHASE_CONNECTING;
+  view.SetStatusText("WAIT");
+  view.SetPhase(PHASE_CONNECTING);
   const RequestHeaderLines headers = RequestHeaders(item, settings);
   // A file to resume is taken before the request, which depends on what it
   // holds; held from then on, no other run can change it meanwhile.
@@ -252,14 +246,14 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
       lines.push_back("Range: bytes=" + std::to_string(rangeFrom) + "-");
       lines.push_back("If-Range: " + validator);
     }
-    ThrowIfStopped(core);
+    ThrowIfStopped(view);
     connection->SetTarget();
-    ThrowIfStopped(core);
+    ThrowIfStopped(view);
     connection->OpenRequest();
-    ThrowIfStopped(core);
+    ThrowIfStopped(view);
     connection->AddHeaders(lines);
     connection->Send();
-    ThrowIfStopped(core);
+    ThrowIfStopped(view);
     return connection->QueryStatus();
   };
   long status = sendRequest(from);
@@ -280,7 +274,7 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
     throw CTearException(FETCH_HTTP_ERROR, HttpStatusReason(status, connection->StatusPhrase()));
   }
 
-  core.SetStatusText("OK");
+  view.SetStatusText("OK");
   if (!resume) {
     ThrowUnlessOpened(file.Open(item.m_strLocalPath), item);
   } else if (!continues &&
@@ -288,9 +282,9 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
     ThrowWriteError(item, errno);
   }
   connection->SetBodyOffset(file.ResumeOffset());
-  core.m_nPhase = PHASE_RECEIVING;
+  view.SetPhase(PHASE_RECEIVING);
 
-  BodyWriter body(core, file, file.ResumeOffset());
+  BodyWriter body(view, file, file.ResumeOffset());
   connection->ReceiveBody(body);
   if (body.Verdict() == FETCH_WRITE_ERROR) ThrowWriteError(item, body.WriteError());
   if (body.Verdict() == FETCH_HTTP_ERROR) {
@@ -299,7 +293,7 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
   }
 
   if (!file.Flush()) ThrowWriteError(item, errno);
-  ThrowIfStopped(core);
+  ThrowIfStopped(view);
   if (body.Total() < kMinimumBodySize) {
     throw CTearException(FETCH_TOO_SHORT, TooShortReason(body.Total(), kMinimumBodySize));
   }
@@ -310,41 +304,41 @@ void TransferSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngi
 // network or the user's Stop ended the transfer: not after a Skip (the user
 // does not want the file), an answer that is not the file, a body too short
 // to be one, or a write that failed (what is on disk may not be what came).
-bool KeepsPartFile(std::int32_t result, const CDownloadCore& core) {
-  return result == FETCH_NETWORK_ERROR || (result == FETCH_STOPPED && !core.m_bSkipRequested);
+bool KeepsPartFile(std::int32_t result, const CTransferView& view) {
+  return result == FETCH_NETWORK_ERROR || (result == FETCH_STOPPED && !view.IsSkipped());
 }
 
-void FetchSteps(CDownloadCore& core, const CDownloadItem& item, CTransferEngine& engine,
+void FetchSteps(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
                 const TransferLimits& limits) {
   CPartFile file(engine.WriteBuffer());
   try {
-    TransferSteps(core, item, engine, limits, file);
+    TransferSteps(view, item, engine, limits, file);
   } catch (const CTearException& tear) {
-    if (!KeepsPartFile(tear.m_nCode, core)) file.Discard();
+    if (!KeepsPartFile(tear.m_nCode, view)) file.Discard();
     throw;
   }
 }
 
-void ReportFailure(CDownloadCore& core, std::int32_t result, const FailureReason& reason) {
+void ReportFailure(CTransferView& view, std::int32_t result, const FailureReason& reason) {
   switch (result) {
     case FETCH_STOPPED:
-      core.SetStatusText("----");
+      view.SetStatusText("----");
       break;
     case FETCH_BUSY:
       // Not a failure: the worker waits for the other run, so no cause.
-      core.SetStatusText(kStatusBusy,
+      view.SetStatusText(kStatusBusy,
                          {FailureCause::None, "another run is fetching this file; waiting for it"});
       break;
     case FETCH_NETWORK_ERROR:
     case FETCH_TOO_SHORT:
     case FETCH_BAD_URL:
     case FETCH_HTTP_ERROR:
-      core.SetStatusText("ERR", reason);
+      view.SetStatusText("ERR", reason);
       break;
     case FETCH_WRITE_ERROR:
-      core.SetStatusText("File Writing Error", reason);
+      view.SetStatusText("File Writing Error", reason);
       // After Stop or Skip the user has moved on; no box for a dead transfer.
-      if (core.m_bRunning) core.ShowMessageBox(GetMessageText("0008"), MessageButtons::Ok);
+      if (view.IsRunning()) view.ShowMessageBox(GetMessageText("0008"), MessageButtons::Ok);
       break;
     default:
       break;
@@ -366,19 +360,24 @@ int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
 
 int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
               FailureReason& reason, const TransferLimits& limits) {
-  core.m_nPhase = PHASE_IDLE;
-  core.m_nBytesReceived = 0;
-  core.m_nBytesResumed = 0;
-  core.ClearStatusReason();
+  CTransferView view(core, CTransferView::Place::Head);
+  return FetchItem(view, item, engine, reason, limits);
+}
+
+int FetchItem(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
+              FailureReason& reason, const TransferLimits& limits) {
+  view.SetPhase(PHASE_IDLE);
+  view.StartCount(0);
+  view.ClearStatusReason();
   std::int32_t result = FETCH_OK;
   reason = {};
   try {
-    FetchSteps(core, item, engine, limits);
+    FetchSteps(view, item, engine, limits);
   } catch (const CTearException& tear) {
     result = tear.m_nCode;
     reason = tear.m_reason;
   }
-  ReportFailure(core, result, reason);
-  core.m_nPhase = PHASE_IDLE;
+  ReportFailure(view, result, reason);
+  view.SetPhase(PHASE_IDLE);
   return result;
 }

@@ -8,6 +8,7 @@
 #include "core/FailureReason.h"
 #include "core/TransferEngine.h"
 #include "core/TransferLimits.h"
+#include "core/TransferView.h"
 
 // Result codes of FetchItem. The worker retries 10 to 19, ends the run on 20
 // and above, takes 1 as a stop or skip, and waits out 2.
@@ -30,12 +31,13 @@ inline constexpr std::int64_t kMinimumBodySize = 10000;
 // Fetches item.m_strUrl into item.m_strLocalPath and returns a FetchResult.
 // Runs on the worker thread; reads SITE/PROXY_MODE, SITE/PROXY, SITE/USERID,
 // SITE/PASSWORD and SITE/HTTPS anew; keeps core.m_nPhase, m_nBytesReceived and
-// m_bDataArrived up to date and sets the status texts "WAIT", "OK", "ERR",
-// "----", "BUSY" and "File Writing Error" (a failure's status with its reason). A write failure
-// shows message "0008" while the run flag is set. The body is written to the local path plus
-// ".part" and
-// takes the local path's name only on FETCH_OK; on every other result nothing
-// is left on disk. The part file is held for the whole transfer; when
+// m_bDataArrived up to date, adds what arrives to m_nBytesArrived, and sets
+// the status texts "WAIT", "OK", "ERR", "----", "BUSY" and "File Writing
+// Error" (a failure's status with its reason). A write failure shows message
+// "0008" while the run flag is set. The body is written to the local path
+// plus ".part" and takes the local path's name only on FETCH_OK; on every
+// other result nothing is left on disk but a part file that GENERAL/RESUME
+// keeps for the next attempt. The part file is held for the whole transfer; when
 // another run holds it, the result is FETCH_BUSY and its file is untouched.
 // Returns within about `limits.runFlagPoll` of the run flag being cleared.
 // Every call makes and ends its own connection.
@@ -50,4 +52,10 @@ int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
 // The same, and `reason` says why when the result is a failure other than
 // FETCH_STOPPED (else it is emptied).
 int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
+              FailureReason& reason, const TransferLimits& limits = {});
+
+// The same, shown through `view` and run by its flag: the head's view writes
+// into the core as the calls above do; one ahead of the head keeps what it
+// shows, the "0008" box included, until its item becomes the head.
+int FetchItem(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
               FailureReason& reason, const TransferLimits& limits = {});

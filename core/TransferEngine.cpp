@@ -23,7 +23,13 @@ CTransferEngine::~CTransferEngine() {
 bool CTransferEngine::BeginAttempt() {
   if (!m_multi || !m_easy) {
     InitCurlOnce();
-    if (!m_multi) m_multi = curl_multi_init();
+    if (!m_multi) {
+      m_multi = curl_multi_init();
+      // At the limit libcurl closes the oldest idle connection before it
+      // opens a new one.
+      if (m_multi && m_connections == Connections::KeepOne)
+        curl_multi_setopt(m_multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, 1L);
+    }
     if (!m_easy) m_easy = curl_easy_init();
     return m_multi && m_easy;
   }

@@ -17,7 +17,12 @@
 
 class CTransferEngine {
  public:
-  CTransferEngine() = default;
+  // How many connections the engine keeps open: any number (one for each
+  // server and proxy it met), or one, closed before another is opened, for
+  // an engine beside others whose connections are counted together.
+  enum class Connections { Any, KeepOne };
+  explicit CTransferEngine(Connections connections = Connections::Any)
+      : m_connections(connections) {}
   ~CTransferEngine();
   CTransferEngine(const CTransferEngine&) = delete;
   CTransferEngine& operator=(const CTransferEngine&) = delete;
@@ -37,6 +42,7 @@ class CTransferEngine {
   std::span<char> WriteBuffer();
 
  private:
+  const Connections m_connections;
   CURLM* m_multi = nullptr;
   CURL* m_easy = nullptr;
   std::vector<char> m_stage;

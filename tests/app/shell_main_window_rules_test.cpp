@@ -111,7 +111,7 @@ TEST(MainWndTimerTest, StatusShowsDashesWithoutWorkerAndTheRateOnceASecond) {
   // previous rate tick; a second without growth shows nothing.
   const std::int32_t received[] = {1000, 2000, 12500, 12500, 12500, 12500, 12500, 12500};
   for (std::int32_t bytes : received) {
-    rig.core.m_nBytesReceived = bytes;
+    rig.core.m_nBytesArrived = bytes;
     rig.timer.Tick();
   }
   EXPECT_EQ(rig.log->EventsStartingWith("status:"), std::vector<std::string>{"status:12"});
