@@ -66,7 +66,7 @@ class CFetchAhead {
 
   CDownloadCore& m_core;
   std::mutex m_mutex;
-  std::condition_variable m_changed;      // a job ended, an item came, or the end
+  std::condition_variable m_changed;        // a job ended, an item came, or the end
   std::deque<std::unique_ptr<Job>> m_jobs;  // guarded by m_mutex; head first
   bool m_bEnding = false;                   // guarded by m_mutex
   std::vector<std::thread> m_fetchers;

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -427,6 +429,154 @@ TEST_F(WorkerTest, TrayTipIsCutAtACharacterBoundary) {
   core.AddItem(std::move(item));
   ASSERT_TRUE(RunWorkerToEnd(core));
   EXPECT_THAT(log->EventsStartingWith("tip:"), ElementsAre("tip:" + std::string(61, 'x')));
+}
+
+// Several files at once (GENERAL/CONNECTIONS): later files may finish first,
+// but the window, the player and the queue meet them in list order.
+class FetchAheadTest : public WorkerTest {
+ protected:
+  void SetUp() override {
+    WorkerTest::SetUp();
+    WriteSettingInt("GENERAL", "CONNECTIONS", 3);
+  }
+
+  // 4096 bytes of a 20000-byte file, then the rest once `release` is set.
+  static TestHttpReply HeldReply(const std::shared_ptr<std::atomic<bool>>& release) {
+    TestHttpReply reply = PatternReply(20000, TestHttpReply::Failure::PauseInBody);
+    reply.resume = release;
+    return reply;
+  }
+
+  // The names of the files the player was given, in its order.
+  std::vector<std::string> AddedToPlayer(const PlayerDouble& player, const char* const* names,
+                                         std::size_t count) const {
+    std::vector<std::string> added;
+    for (const std::string& line : player.LogLines()) {
+      if (line.find("kind=100") == std::string::npos) continue;
+      for (std::size_t i = 0; i < count; ++i)
+        if (line.find("data=" + ToHex(save / names[i])) != std::string::npos)
+          added.push_back(names[i]);
+    }
+    return added;
+  }
+
+  bool EndWorker() {
+    if (!WaitUntil([&] { return !core.IsWorkerRunning(); }, 20s)) return false;
+    core.JoinWorker();
+    return true;
+  }
+};
+
+TEST_F(FetchAheadTest, LaterFilesFinishFirstAndWaitForTheHeadWhichTheViewShows) {
+  PlayerDouble player({.logPath = save / "player.log"});
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  server.SetReplyFor("/a.mp3", HeldReply(release));
+  server.SetReply(PatternReply(20000));
+  for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}) Queue(name);
+  core.StartWorker();
+  ASSERT_TRUE(
+      WaitUntil([&] { return FileExists(save / "d.mp3") && core.m_nBytesReceived == 4096; }));
+  // Finished, under their names, but not handed on before the head.
+  EXPECT_THAT(log->EventsStartingWith("done:"), IsEmpty());
+  EXPECT_EQ(core.GetCurrentFileText(), "a");
+  EXPECT_EQ(core.GetCurrentItemSize(), 0);  // the list gave no size; the head is the item shown
+  Queue("e.mp3");                           // joins the run
+  *release = true;
+  ASSERT_TRUE(EndWorker());
+
+  EXPECT_THAT(log->EventsStartingWith("done:"),
+              ElementsAre("done:fetched:a", "done:fetched:b", "done:fetched:c", "done:fetched:d",
+                          "done:fetched:e"));
+  EXPECT_THAT(log->EventsStartingWith("tip:"),
+              ElementsAre("tip:a", "tip:b", "tip:c", "tip:d", "tip:e"));
+  const char* const names[] = {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"};
+  EXPECT_THAT(AddedToPlayer(player, names, 5),
+              ElementsAre("a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"));
+  EXPECT_EQ(server.PeakOpenConnections(), 3u);  // as many as the setting, never more
+  EXPECT_GE(core.m_nBytesArrived, 5 * 20000);   // every transfer counts toward the rate
+}
+
+TEST_F(FetchAheadTest, AFailureBehindTheHeadIsActedOnWhenItReachesTheHead) {
+  struct Case {
+    int continueAfterError;
+    std::vector<std::string> events;
+    std::size_t left;
+  };
+  const Case cases[] = {
+      {1,
+       {"done:fetched:a0", "failed:b0:server sent 4096 of 20000 bytes", "done:dropped:b0",
+        "done:fetched:c0"},
+       0},
+      {0, {"done:fetched:a1", "failed:b1:server sent 4096 of 20000 bytes", "box:Network Error"}, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.continueAfterError);
+    const std::string n = std::to_string(c.continueAfterError == 1 ? 0 : 1);
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    server.SetReplyFor("/a" + n + ".mp3", HeldReply(release));
+    server.SetReplyFor("/b" + n + ".mp3", PatternReply(20000, TestHttpReply::Failure::CloseInBody));
+    server.SetReply(PatternReply(20000));
+    WriteSettingInt("GENERAL", "CONTINUE_AFTER_ERROR", c.continueAfterError);
+    log->Clear();
+    for (const char* name : {"a", "b", "c"}) Queue(name + n + ".mp3");
+    core.StartWorker();
+    // b has failed and c is done while the head still waits.
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(save / ("c" + n + ".mp3")); }));
+    EXPECT_THAT(log->EventsStartingWith("failed:"), IsEmpty());
+    *release = true;
+    ASSERT_TRUE(EndWorker());
+    std::vector<std::string> events;
+    for (const std::string& event : log->Events())
+      if (event.starts_with("done:") || event.starts_with("failed:") || event.starts_with("box:"))
+        events.push_back(event);
+    EXPECT_EQ(events, c.events);
+    EXPECT_EQ(core.m_queue.GetCount(), c.left);
+  }
+}
+
+TEST_F(FetchAheadTest, StopEndsEveryTransferAndKeepsTheirPartFilesOnlyForResume) {
+  WriteSettingInt("GENERAL", "CONNECTIONS", 5);
+  // More than the part file gathers before it writes, so each shows on disk.
+  server.SetReply(PatternReply(1 << 20, TestHttpReply::Failure::StallInBody, 1 << 18));
+  for (int resume : {1, 0}) {
+    SCOPED_TRACE(resume);
+    WriteSettingInt("GENERAL", "RESUME", resume);
+    const std::string n = std::to_string(resume);
+    std::vector<std::string> parts;
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
+      Queue(name + n + ".mp3");
+      parts.push_back(save / (name + n + ".mp3.part"));
+    }
+    core.StartWorker();
+    ASSERT_TRUE(WaitUntil([&] {
+      return std::all_of(parts.begin(), parts.end(), [](const std::string& part) {
+        std::error_code error;
+        return std::filesystem::file_size(part, error) > 0 && !error;
+      });
+    }));
+    core.Stop();
+    ASSERT_TRUE(EndWorker());
+    for (const std::string& part : parts) EXPECT_EQ(FileExists(part), resume == 1) << part;
+    EXPECT_EQ(core.m_queue.GetCount(), 5u);
+    while (core.GetHeadItem()) core.RemoveHeadItem();
+  }
+}
+
+TEST_F(FetchAheadTest, SkipDropsOnlyTheHeadWhileTheOthersGoOn) {
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  server.SetReplyFor("/a.mp3", PatternReply(1 << 20, TestHttpReply::Failure::StallInBody));
+  server.SetReply(HeldReply(release));
+  for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) Queue(name);
+  core.StartWorker();
+  ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() == 3 && core.m_nBytesReceived > 0; }));
+  core.Skip();
+  ASSERT_TRUE(WaitUntil([&] { return !log->EventsStartingWith("done:").empty(); }));
+  *release = true;
+  ASSERT_TRUE(EndWorker());
+  EXPECT_THAT(log->EventsStartingWith("done:"),
+              ElementsAre("done:dropped:a", "done:fetched:b", "done:fetched:c"));
+  EXPECT_FALSE(FileExists(save / "a.mp3.part"));
+  EXPECT_EQ(server.RequestCount(), 3u);  // b and c were never interrupted
 }
 
 }  // namespace

@@ -245,6 +245,8 @@ void TestHttpServer::AcceptLoop() {
     const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) continue;
     ++m_connectionCount;
+    // Only this thread raises the count, so the peak it stores is exact.
+    m_peakOpen = std::max<std::size_t>(m_peakOpen, ++m_openCount);
     std::erase_if(m_connections, [](ConnectionThread& connection) {
       if (!*connection.ended) return false;
       connection.thread.join();
@@ -253,6 +255,7 @@ void TestHttpServer::AcceptLoop() {
     auto ended = std::make_shared<std::atomic<bool>>(false);
     m_connections.push_back({std::thread([this, fd, ended] {
                                Serve(fd);
+                               --m_openCount;
                                *ended = true;
                              }),
                              ended});

@@ -99,6 +99,8 @@ class TestHttpServer {
   std::size_t RequestCount() const;
   // Connections accepted so far.
   std::size_t ConnectionCount() const { return m_connectionCount; }
+  // The most connections that were open at one time.
+  std::size_t PeakOpenConnections() const { return m_peakOpen; }
 
  private:
   void Start();  // listens and starts accepting
@@ -113,6 +115,8 @@ class TestHttpServer {
   std::uint16_t m_port = 0;
   std::thread m_acceptThread;
   std::atomic<std::size_t> m_connectionCount{0};
+  std::atomic<std::size_t> m_openCount{0};
+  std::atomic<std::size_t> m_peakOpen{0};
 
   mutable std::mutex m_mutex;
   TestHttpReply m_defaultReply;                    // guarded by m_mutex
