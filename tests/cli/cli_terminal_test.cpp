@@ -121,6 +121,17 @@ TEST_F(CliTest, ListBecomesStoredFilesAndPlaylistEntries) {
   EXPECT_EQ(added, 2);
 }
 
+TEST_F(CliTest, FilesFetchedAtOnceArePrintedInListOrder) {
+  WriteSettings("CONNECTIONS=4\n");
+  // The first file pauses mid-body, so the others finish before it.
+  server.SetReplyFor("/a.mp3", PatternReply(20000, TestHttpReply::Failure::PauseInBody));
+  server.SetReply(PatternReply(20000));
+  EXPECT_EQ(Run({"--quiet", List("a.mp3\nb.mp3\nc.mp3\n")}), 0);
+  EXPECT_EQ(Output(), "fetched " + (save / "a.mp3") + "\nfetched " + (save / "b.mp3") +
+                          "\nfetched " + (save / "c.mp3") + "\n");
+  EXPECT_EQ(server.PeakOpenConnections(), 3u);
+}
+
 TEST_F(CliTest, SaveFolderOptionIsUsedButNeverWritten) {
   ScratchFolder other;
   server.SetReply(PatternReply(20000));

@@ -608,6 +608,25 @@ TEST_F(HttpFetchTest, EngineReusesAConnectionOnlyForTheSameServerAndProxy) {
   EXPECT_EQ(proxy.RequestCount(), 3u);
 }
 
+// An engine beside others (files fetched at once) keeps one connection: the
+// one to the last server goes before another is made, so the engines'
+// connections together never pass their number.
+TEST_F(HttpFetchTest, EngineKeepingOneConnectionClosesItBeforeGoingElsewhere) {
+  TestHttpServer other;
+  for (TestHttpServer* each : {&server, &other}) each->SetReply(Pattern(20000));
+  CTransferEngine one(CTransferEngine::Connections::KeepOne);
+  const std::pair<TestHttpServer*, std::size_t> cases[] = {
+      {&server, 1}, {&server, 1}, {&other, 1}, {&server, 2}, {&other, 2}};
+  for (const auto& [target, connections] : cases) {
+    std::filesystem::remove(item.m_strLocalPath);
+    item.m_strUrl = target->Url("/a.mp3");
+    EXPECT_EQ(FetchItem(app, item, one, limits), FETCH_OK);
+    EXPECT_EQ(target->ConnectionCount(), connections);
+    TestHttpServer& left = target == &server ? other : server;
+    EXPECT_TRUE(WaitUntil([&] { return left.OpenConnections() == 0; }));
+  }
+}
+
 // A reply given up part-way must not leave bytes behind for the next request
 // on a kept connection: each item gets exactly its own body.
 TEST_F(HttpFetchTest, EngineStartsAfreshAfterABodyGivenUp) {

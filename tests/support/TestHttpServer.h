@@ -99,7 +99,8 @@ class TestHttpServer {
   std::size_t RequestCount() const;
   // Connections accepted so far.
   std::size_t ConnectionCount() const { return m_connectionCount; }
-  // The most connections that were open at one time.
+  // Connections open now, and the most that were open at one time.
+  std::size_t OpenConnections() const { return m_openCount; }
   std::size_t PeakOpenConnections() const { return m_peakOpen; }
 
  private:
