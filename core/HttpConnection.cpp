@@ -108,6 +108,7 @@ CHttpConnection::CHttpConnection(CTransferEngine& engine, std::function<bool()> 
     : m_isRunning(std::move(isRunning)),
       m_limits(limits),
       m_engine(engine),
+      m_receiveBufferSize(engine.ReceiveBufferSize()),
       m_stage(engine.Stage()) {
   m_stage.clear();
 }
@@ -129,7 +130,7 @@ void CHttpConnection::OpenSession(ProxyChoice proxy, const std::string& proxyNam
   m_multi = m_engine.Multi();
   m_easy = m_engine.Easy();
   Check(curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_errorText.data()));
-  Check(curl_easy_setopt(m_easy, CURLOPT_BUFFERSIZE, static_cast<long>(kReceiveBufferSize)));
+  Check(curl_easy_setopt(m_easy, CURLOPT_BUFFERSIZE, static_cast<long>(m_receiveBufferSize)));
   Check(curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L));
   // libcurl's defaults, set again so that no later change can weaken them.
   Check(curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER, 1L));
@@ -207,7 +208,7 @@ void CHttpConnection::AddHeaders(const std::vector<std::string>& lines) {
 }
 
 void CHttpConnection::Send() {
-  m_stage.reserve(kReceiveBufferSize);
+  m_stage.reserve(m_receiveBufferSize);
   if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK)
     ThrowNetworkError("libcurl refused the request");
   m_easyInMulti = true;
@@ -344,7 +345,8 @@ std::size_t CHttpConnection::OnBody(char* data, std::size_t, std::size_t count, 
   connection.m_lastArrival = std::chrono::steady_clock::now();
   connection.m_bodyArrived += static_cast<std::int64_t>(count);
   if (connection.m_sink) return connection.HandOn({data, count}) ? count : 0;
-  if (!connection.m_stage.empty() && connection.m_stage.size() + count > kReceiveBufferSize) {
+  if (!connection.m_stage.empty() &&
+      connection.m_stage.size() + count > connection.m_receiveBufferSize) {
     connection.m_paused = true;
     return CURL_WRITEFUNC_PAUSE;
   }

@@ -140,15 +140,11 @@ class CHttpConnection {
   std::int64_t m_bodyArrived = 0;                   // body bytes libcurl has delivered
   std::int64_t m_bodyOffset = 0;                    // file bytes before the body
 
-  // libcurl reads the socket up to kReceiveBufferSize at a time. While the
-  // reader keeps up, a read takes what one wake-up brings (about 100 KB on
-  // loopback); once it falls behind, the socket holds more, and a larger
-  // buffer takes it in fewer calls. 1 MiB fetched a 1 GiB loopback file in
-  // 0.7-0.9 of the time 256 KB took; 2 and 4 MiB were no faster.
-  static constexpr std::size_t kReceiveBufferSize = 1024 * 1024;
+  // libcurl reads the socket up to the engine's ReceiveBufferSize at a time.
+  const std::size_t m_receiveBufferSize;
 
   // Body bytes libcurl delivered before ReceiveBody had a sink for them,
-  // together with the reply's head. Capped at one receive chunk: libcurl is
+  // together with the reply's head. Capped at one receive buffer: libcurl is
   // paused while a further chunk would not fit.
   std::vector<char>& m_stage;  // the engine's, kept from attempt to attempt
   bool m_paused = false;
