@@ -42,6 +42,11 @@ class CMainWnd : public wxFrame {
   // Shown and hidden windows alike stay findable; the bus entry says which.
   bool Show(bool show = true) override;
 
+  // The theme's colours and font as GTK gave them when the window was made.
+  // Every paint's device context asks for them, and GTK's style lookup costs
+  // more than repainting a panel.
+  wxVisualAttributes GetDefaultAttributes() const override { return m_defaultAttributes; }
+
   // Repaint one panel's rectangle from the stored value.
   void DrawCurrentFilePanel();
   void DrawStatusPanel();
@@ -108,6 +113,7 @@ class CMainWnd : public wxFrame {
   void UpdateStatusTip();
   wxPoint m_pointer = wxDefaultPosition;
 
+  wxVisualAttributes m_defaultAttributes;
   CDownloadCore& m_app;
   MainWndHost& m_host;
   CDownloadListWnd* m_pListView = nullptr;  // child window, owned by wxWidgets
