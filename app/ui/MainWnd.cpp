@@ -196,16 +196,16 @@ bool CMainWnd::EnterMinimized() {
   return true;
 }
 
-void CMainWnd::RestoreFromTray() {
+void CMainWnd::RestoreFromTray(const std::string& activationToken) {
   Show();
   Iconize(false);
   m_bMinimized = false;
-  Raise();
+  PresentWithActivationToken(*this, activationToken);
 }
 
-void CMainWnd::ToggleMinimized() {
+void CMainWnd::ToggleMinimized(const std::string& activationToken) {
   if (m_bMinimized)
-    RestoreFromTray();
+    RestoreFromTray(activationToken);
   else
     MinimizeWindow();
 }

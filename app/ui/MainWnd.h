@@ -67,12 +67,14 @@ class CMainWnd : public wxFrame {
   // Marks the window minimised and hides it when minimising goes to the
   // tray; true when it did.
   bool EnterMinimized();
-  void RestoreFromTray();
+  // Shown, restored and brought forward, with the activation token of the
+  // click that asked for it where the desktop gave one.
+  void RestoreFromTray(const std::string& activationToken = {});
   void ToggleList();
   // The popup menu at the cursor: from the tray or from the SysButton.
   void ShowPopupMenu(bool fromTray);
   // The tray icon's left press: restore when minimised, else minimise.
-  void ToggleMinimized();
+  void ToggleMinimized(const std::string& activationToken = {});
 
   // Runs a command of the window's command table.
   void DoCommand(std::uint32_t command);
