@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -32,6 +33,7 @@ constexpr const char* kIntrospection = R"xml(<node>
     <method name="Activate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
     <method name="SecondaryActivate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
     <method name="Scroll"><arg name="delta" type="i" direction="in"/><arg name="orientation" type="s" direction="in"/></method>
+    <method name="ProvideXdgActivationToken"><arg name="token" type="s" direction="in"/></method>
     <signal name="NewTitle"/>
     <signal name="NewIcon"/>
     <signal name="NewAttentionIcon"/>
@@ -115,9 +117,10 @@ std::unique_ptr<StatusNotifierItem> StatusNotifierItem::Create(GDBusConnection* 
                                                                const TrayPictures& pictures,
                                                                TrayMenuTexts texts,
                                                                Handlers handlers) {
-  if (!connection || !Introspection() || !WatcherIsPresent(connection)) return nullptr;
+  if (!connection || !Introspection()) return nullptr;
   std::unique_ptr<StatusNotifierItem> item(
       new StatusNotifierItem(connection, title, pictures, std::move(texts), std::move(handlers)));
+  item->m_bWatcherPresent = WatcherIsPresent(connection);
   item->Export();
   if (item->m_nItemObject == 0 || item->m_nMenuObject == 0) return nullptr;
   return item;
@@ -151,9 +154,10 @@ StatusNotifierItem::~StatusNotifierItem() {
 
 void StatusNotifierItem::Export() {
   static const GDBusInterfaceVTable itemTable = {
-      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method, GVariant*,
-         GDBusMethodInvocation* invocation,
-         gpointer self) { static_cast<StatusNotifierItem*>(self)->OnItemCall(method, invocation); },
+      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
+         GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self) {
+        static_cast<StatusNotifierItem*>(self)->OnItemCall(method, parameters, invocation);
+      },
       [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* property,
          GError**,
          gpointer self) { return static_cast<StatusNotifierItem*>(self)->ItemProperty(property); },
@@ -193,17 +197,21 @@ void StatusNotifierItem::Export() {
   m_nWatcherWatch = g_bus_watch_name_on_connection(
       m_pConnection, kStatusNotifierWatcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
       [](GDBusConnection*, const gchar*, const gchar*, gpointer self) {
-        auto* item = static_cast<StatusNotifierItem*>(self);
-        item->m_bWatcherPresent = item->m_bWatcherSeen = true;
-        item->RegisterWithWatcher();
+        static_cast<StatusNotifierItem*>(self)->OnWatcher(true);
       },
       [](GDBusConnection*, const gchar*, gpointer self) {
-        auto* item = static_cast<StatusNotifierItem*>(self);
-        const bool wasPresent = item->m_bWatcherPresent;
-        item->m_bWatcherPresent = item->m_bWatcherSeen = false;
-        if (wasPresent && item->m_handlers.trayGone) item->m_handlers.trayGone();
+        static_cast<StatusNotifierItem*>(self)->OnWatcher(false);
       },
       this, nullptr);
+}
+
+// The watch's first report states what was asked at creation; a change
+// after that is told to the host.
+void StatusNotifierItem::OnWatcher(bool present) {
+  const bool changed = present != m_bWatcherPresent;
+  m_bWatcherPresent = m_bWatcherSeen = present;
+  if (present) RegisterWithWatcher();
+  if (changed && m_handlers.shownChanged) m_handlers.shownChanged(present);
 }
 
 // Made when both the name is ours and a watcher is there, whichever comes
@@ -225,13 +233,13 @@ void StatusNotifierItem::EmitItemSignal(const char* name, GVariant* parameters) 
 void StatusNotifierItem::ShowPicture(TrayPicture picture) {
   if (picture == m_picture) return;
   m_picture = picture;
-  EmitItemSignal("NewIcon", nullptr);
+  if (m_bWatcherPresent) EmitItemSignal("NewIcon", nullptr);
 }
 
 void StatusNotifierItem::SetTip(const std::string& tip) {
   if (tip == m_strTip) return;
   m_strTip = tip;
-  EmitItemSignal("NewToolTip", nullptr);
+  if (m_bWatcherPresent) EmitItemSignal("NewToolTip", nullptr);
 }
 
 GVariant* StatusNotifierItem::ItemProperty(const char* name) const {
@@ -252,10 +260,25 @@ GVariant* StatusNotifierItem::ItemProperty(const char* name) const {
   return g_variant_new_string("");  // the icon, overlay and attention names, the movie: none
 }
 
-void StatusNotifierItem::OnItemCall(const char* method, GDBusMethodInvocation* invocation) {
+// A middle click (SecondaryActivate) and the wheel (Scroll) do nothing, as
+// on the XEmbed icon. ContextMenu does nothing either: hosts show the
+// exported menu themselves, and a popup of the program's own, opened for a
+// call from the bus, has no input event of the program's to be anchored to
+// (Wayland refuses it) and no shown window to open over while the window is
+// hidden in the tray.
+void StatusNotifierItem::OnItemCall(const char* method, GVariant* parameters,
+                                    GDBusMethodInvocation* invocation) {
   // Answered first: what the click does may take a while (a window shown).
   g_dbus_method_invocation_return_value(invocation, nullptr);
-  if (std::strcmp(method, "Activate") == 0 && m_handlers.activate) m_handlers.activate();
+  if (std::strcmp(method, "ProvideXdgActivationToken") == 0) {
+    const gchar* token = nullptr;
+    g_variant_get(parameters, "(&s)", &token);
+    m_strActivationToken = token;
+  } else if (std::strcmp(method, "Activate") == 0) {
+    // A token is good for one activation.
+    const std::string token = std::exchange(m_strActivationToken, {});
+    if (m_handlers.activate) m_handlers.activate(token);
+  }
 }
 
 GVariant* StatusNotifierItem::MenuProperty(const char* name) const {

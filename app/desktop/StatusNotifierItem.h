@@ -33,17 +33,20 @@ struct TrayPictures {
 class StatusNotifierItem {
  public:
   struct Handlers {
-    std::function<void()> activate;            // the icon was clicked (left button)
+    // The icon was clicked (left button), with the activation token the host
+    // provided for that click (empty without one).
+    std::function<void(const std::string& activationToken)> activate;
     std::function<void(int command)> command;  // a menu item was chosen
     std::function<TrayMenuState()> menuState;  // the menu's states as of now
-    std::function<void()> trayGone;            // the watcher left: no panel shows the icon
+    // A watcher came (true) or left (false): whether a panel shows the icon.
+    std::function<void(bool shown)> shownChanged;
   };
 
-  // The item on `connection` (kept referenced) when a watcher owns its name
-  // there: asking takes at most a second. Null when there is none: then the
-  // desktop shows no such icons. The registration itself goes on without
-  // waiting, and is made again whenever a watcher appears anew (the panel
-  // was restarted).
+  // The item on `connection` (kept referenced); null without a connection.
+  // Whether a watcher is there is asked at once (at most a second), so
+  // IsShown() is right from the start; the registration goes on without
+  // waiting, and is made whenever a watcher appears: later than the item, or
+  // anew (the panel was restarted).
   static std::unique_ptr<StatusNotifierItem> Create(GDBusConnection* connection,
                                                     const std::string& title,
                                                     const TrayPictures& pictures,
@@ -55,7 +58,8 @@ class StatusNotifierItem {
   // True while a watcher is on the bus, so a panel shows the icon.
   bool IsShown() const { return m_bWatcherPresent; }
 
-  // Shows `picture`; a picture already shown is not sent again.
+  // Shows `picture`; a picture already shown is not sent again, and nothing
+  // is sent while no watcher is there (a host reads the item when it comes).
   void ShowPicture(TrayPicture picture);
   // The tip, as given (the caller keeps it within the tray's 63 bytes).
   void SetTip(const std::string& tip);
@@ -67,7 +71,8 @@ class StatusNotifierItem {
   void RegisterWithWatcher();
   void EmitItemSignal(const char* name, GVariant* parameters);
   GVariant* ItemProperty(const char* name) const;
-  void OnItemCall(const char* method, GDBusMethodInvocation* invocation);
+  void OnWatcher(bool present);
+  void OnItemCall(const char* method, GVariant* parameters, GDBusMethodInvocation* invocation);
   GVariant* MenuProperty(const char* name) const;
   void OnMenuCall(const char* method, GVariant* parameters, GDBusMethodInvocation* invocation);
   void OnMenuEvent(int itemId, const char* eventId);
@@ -76,6 +81,7 @@ class StatusNotifierItem {
   GDBusConnection* m_pConnection;  // referenced
   std::string m_strTitle;
   std::string m_strTip = "QEM";
+  std::string m_strActivationToken;       // provided by the host for its next Activate
   std::array<GVariant*, 9> m_pictures{};  // idle, then the turn frames; referenced
   TrayPicture m_picture;
   TrayMenuTexts m_menuTexts;
@@ -85,7 +91,7 @@ class StatusNotifierItem {
   std::string m_strBusName;
   guint m_nItemObject = 0, m_nMenuObject = 0, m_nNameOwner = 0, m_nWatcherWatch = 0;
   bool m_bNameOwned = false;
-  bool m_bWatcherPresent = true;  // as asked at creation, then as the name watch tells
+  bool m_bWatcherPresent = false;  // as asked at creation, then as the name watch tells
   bool m_bWatcherSeen = false;    // the name watch has reported the watcher
   GCancellable* m_pCancellable;
 };

@@ -40,6 +40,7 @@ CMainWnd::CMainWnd(CDownloadCore& app, MainWndHost& host, WindowPlace place, boo
               wxString::FromUTF8(kMainWindowTitle.data(), kMainWindowTitle.size()),
               wxPoint(place.left, place.top), wxDefaultSize, kMainWndStyle),
       m_bListShown(listShown),
+      m_defaultAttributes(wxFrame::GetDefaultAttributes()),
       m_app(app),
       m_host(host),
       m_timer(this),
@@ -195,16 +196,16 @@ bool CMainWnd::EnterMinimized() {
   return true;
 }
 
-void CMainWnd::RestoreFromTray() {
+void CMainWnd::RestoreFromTray(const std::string& activationToken) {
   Show();
   Iconize(false);
   m_bMinimized = false;
-  Raise();
+  PresentWithActivationToken(*this, activationToken);
 }
 
-void CMainWnd::ToggleMinimized() {
+void CMainWnd::ToggleMinimized(const std::string& activationToken) {
   if (m_bMinimized)
-    RestoreFromTray();
+    RestoreFromTray(activationToken);
   else
     MinimizeWindow();
 }
@@ -291,8 +292,12 @@ std::int64_t CMainWnd::OnBusMessage(const BusMessage& message) {
   }
 }
 
+// wxWidgets' top-level Refresh redraws the whole frame, its children
+// included, whatever rectangle it is given; the plain window's Refresh
+// invalidates only the panel's rectangle.
 void CMainWnd::RefreshPanel(const PanelRect& box) {
-  RefreshRect(wxRect(box.x, box.y, box.w, box.h), false);
+  const wxRect area(box.x, box.y, box.w, box.h);
+  wxWindow::Refresh(false, &area);
 }
 
 // The timer sets the indicator and, while idle, the status at every tick; a

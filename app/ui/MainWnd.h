@@ -42,6 +42,11 @@ class CMainWnd : public wxFrame {
   // Shown and hidden windows alike stay findable; the bus entry says which.
   bool Show(bool show = true) override;
 
+  // The theme's colours and font as GTK gave them when the window was made.
+  // Every paint's device context asks for them, and GTK's style lookup costs
+  // more than repainting a panel.
+  wxVisualAttributes GetDefaultAttributes() const override { return m_defaultAttributes; }
+
   // Repaint one panel's rectangle from the stored value.
   void DrawCurrentFilePanel();
   void DrawStatusPanel();
@@ -62,12 +67,14 @@ class CMainWnd : public wxFrame {
   // Marks the window minimised and hides it when minimising goes to the
   // tray; true when it did.
   bool EnterMinimized();
-  void RestoreFromTray();
+  // Shown, restored and brought forward, with the activation token of the
+  // click that asked for it where the desktop gave one.
+  void RestoreFromTray(const std::string& activationToken = {});
   void ToggleList();
   // The popup menu at the cursor: from the tray or from the SysButton.
   void ShowPopupMenu(bool fromTray);
   // The tray icon's left press: restore when minimised, else minimise.
-  void ToggleMinimized();
+  void ToggleMinimized(const std::string& activationToken = {});
 
   // Runs a command of the window's command table.
   void DoCommand(std::uint32_t command);
@@ -108,6 +115,7 @@ class CMainWnd : public wxFrame {
   void UpdateStatusTip();
   wxPoint m_pointer = wxDefaultPosition;
 
+  wxVisualAttributes m_defaultAttributes;
   CDownloadCore& m_app;
   MainWndHost& m_host;
   CDownloadListWnd* m_pListView = nullptr;  // child window, owned by wxWidgets

@@ -13,8 +13,10 @@
 // The classic icon of an X11 notification area (XEmbed).
 class CXEmbedTrayIcon : public wxTaskBarIcon {
  public:
-  explicit CXEmbedTrayIcon(CMainWnd& window)
-      : m_idleIcon(LoadEmbeddedIcon(builtin_art::kTrayIdleIcon)) {
+  CXEmbedTrayIcon(CMainWnd& window, TrayPicture picture, const std::string& tip)
+      : m_idleIcon(LoadEmbeddedIcon(builtin_art::kTrayIdleIcon)),
+        m_picture(picture),
+        m_tip(wxString::FromUTF8(tip)) {
     for (std::size_t frame = 0; frame < m_turnIcons.size(); ++frame)
       m_turnIcons[frame] = LoadEmbeddedIcon(builtin_art::kTrayTurnIcons[frame]);
     // The action is taken on the press, not on the release.
@@ -33,7 +35,9 @@ class CXEmbedTrayIcon : public wxTaskBarIcon {
   }
 
   void SetTip(const std::string& tip) {
-    m_tip = wxString::FromUTF8(tip);
+    const wxString text = wxString::FromUTF8(tip);
+    if (text == m_tip) return;
+    m_tip = text;
     Update();
   }
 
@@ -47,7 +51,7 @@ class CXEmbedTrayIcon : public wxTaskBarIcon {
   wxIcon m_idleIcon;
   std::array<wxIcon, 8> m_turnIcons;
   TrayPicture m_picture;
-  wxString m_tip = "QEM";
+  wxString m_tip;
 };
 
 namespace {
@@ -84,42 +88,52 @@ TrayMenuTexts MenuTexts(const wxMenu& menu) {
 
 }  // namespace
 
-CTrayIcon::CTrayIcon(CMainWnd& window, GDBusConnection* session, const wxMenu& menu) {
+CTrayIcon::CTrayIcon(CMainWnd& window, GDBusConnection* session, const wxMenu& menu)
+    : m_window(window) {
   StatusNotifierItem::Handlers handlers{
-      .activate = [&window] { window.ToggleMinimized(); },
+      .activate = [&window](const std::string& token) { window.ToggleMinimized(token); },
       .command = [&window](int command) { window.DoCommand(static_cast<std::uint32_t>(command)); },
       .menuState =
           [&window] { return ComputeTrayMenuState(window.m_bMinimized, window.m_bListShown); },
-      // A window hidden in a tray that is gone would have no way back: it
-      // goes to the taskbar, minimised, as where there never was a tray.
-      .trayGone =
-          [&window] {
-            if (!window.m_bMinimized || window.IsShown()) return;
-            window.Show();
-            window.MinimizeWindow();
-          }};
+      .shownChanged = [this](bool shown) { OnStatusNotifierShown(shown); }};
   m_pStatusNotifier =
       StatusNotifierItem::Create(session, window.GetTitle().utf8_string(), BuiltinTrayPictures(),
                                  MenuTexts(menu), std::move(handlers));
-  // The XEmbed icon exists only on X11: elsewhere (Wayland) GTK's status icon
-  // has no widget to draw on and complains at every change.
-  if (!m_pStatusNotifier && DisplayIsX11())
-    m_pXEmbedIcon = std::make_unique<CXEmbedTrayIcon>(window);
+  UseXEmbedIcon(!m_pStatusNotifier || !m_pStatusNotifier->IsShown());
 }
 
 CTrayIcon::~CTrayIcon() = default;
 
+void CTrayIcon::UseXEmbedIcon(bool use) {
+  // The XEmbed icon exists only on X11: elsewhere (Wayland) GTK's status icon
+  // has no widget to draw on and complains at every change.
+  if (use && !m_pXEmbedIcon && DisplayIsX11())
+    m_pXEmbedIcon = std::make_unique<CXEmbedTrayIcon>(m_window, m_picture, m_strTip);
+  if (!use) m_pXEmbedIcon.reset();
+}
+
+void CTrayIcon::OnStatusNotifierShown(bool shown) {
+  UseXEmbedIcon(!shown);
+  // A window hidden in a tray that is gone would have no way back: it goes
+  // to the taskbar, minimised, as where there never was a tray.
+  if (shown || !m_window.m_bMinimized || m_window.IsShown() || IsShown()) return;
+  m_window.Show();
+  m_window.MinimizeWindow();
+}
+
 bool CTrayIcon::IsShown() const {
-  if (m_pStatusNotifier) return m_pStatusNotifier->IsShown();
+  if (m_pStatusNotifier && m_pStatusNotifier->IsShown()) return true;
   return m_pXEmbedIcon && wxTaskBarIcon::IsAvailable();
 }
 
 void CTrayIcon::ShowPicture(TrayPicture picture) {
+  m_picture = picture;
   if (m_pStatusNotifier) m_pStatusNotifier->ShowPicture(picture);
   if (m_pXEmbedIcon) m_pXEmbedIcon->ShowPicture(picture);
 }
 
 void CTrayIcon::SetTip(const std::string& tip) {
+  m_strTip = tip;
   if (m_pStatusNotifier) m_pStatusNotifier->SetTip(tip);
   if (m_pXEmbedIcon) m_pXEmbedIcon->SetTip(tip);
 }

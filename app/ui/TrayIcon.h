@@ -4,11 +4,12 @@
 // file as its tip. A left press toggles the window between restored and
 // minimised; the popup menu opens from it.
 //
-// Which icon: a StatusNotifierItem where the session bus has a
+// Which icon: a StatusNotifierItem while the session bus has a
 // StatusNotifierWatcher (KDE, GNOME with the AppIndicator extension, the
 // Wayland desktops that show tray icons), else the XEmbed icon of
 // wxTaskBarIcon where an X11 notification area is, else none, and the window
-// minimises to the taskbar.
+// minimises to the taskbar. A watcher that comes or goes while the window
+// lives switches between them.
 
 #include <gio/gio.h>
 #include <wx/menu.h>
@@ -41,6 +42,13 @@ class CTrayIcon {
   void PopupMenu(wxMenu& menu);
 
  private:
+  // The XEmbed icon while no watcher shows the StatusNotifierItem, on X11.
+  void UseXEmbedIcon(bool use);
+  void OnStatusNotifierShown(bool shown);
+
+  CMainWnd& m_window;
+  TrayPicture m_picture;
+  std::string m_strTip = "QEM";
   std::unique_ptr<StatusNotifierItem> m_pStatusNotifier;
   std::unique_ptr<CXEmbedTrayIcon> m_pXEmbedIcon;
 };

@@ -77,10 +77,10 @@ class TrayBusTest : public ::testing::Test {
       if (kTrayMenuItems[index].command != 0) texts[index] = "&Item " + std::to_string(index + 1);
     return StatusNotifierItem::Create(
         session.get(), "QEM - Tunefetch", NumberedPictures(), texts,
-        {.activate = [this] { ++activations; },
+        {.activate = [this](const std::string& token) { activations.push_back(token); },
          .command = [this](int command) { commands.push_back(command); },
          .menuState = [this] { return ComputeTrayMenuState(minimized, listShown); },
-         .trayGone = [this] { ++traysGone; }});
+         .shownChanged = [this](bool shown) { shownChanges.push_back(shown); }});
   }
 
   Variant ItemProperty(StatusNotifierWatcherStandIn& watcher, const char* property) {
@@ -123,14 +123,29 @@ class TrayBusTest : public ::testing::Test {
 
   PrivateSessionBus bus;
   SessionConnection session;
-  int activations = 0;
-  int traysGone = 0;
+  std::vector<std::string> activations;  // each with its activation token
+  std::vector<bool> shownChanges;
   std::vector<int> commands;
   bool minimized = false;
   bool listShown = true;
 };
 
-TEST_F(TrayBusTest, WithoutAWatcherThereIsNoItem) { EXPECT_EQ(MakeItem(), nullptr); }
+TEST_F(TrayBusTest, AWatcherThatComesLaterIsRegisteredWithAndReadsTheCurrentIcon) {
+  auto item = MakeItem();
+  ASSERT_TRUE(item);
+  EXPECT_FALSE(item->IsShown());
+  PumpUntil([] { return false; }, std::chrono::milliseconds(200));
+  EXPECT_TRUE(shownChanges.empty()) << "no watcher at the start is no change";
+  item->ShowPicture(TrayPicture{5});
+  item->SetTip("Evening Song");
+
+  StatusNotifierWatcherStandIn watcher;
+  ASSERT_TRUE(PumpUntil([&] { return watcher.Registrations().size() == 1; }));
+  EXPECT_TRUE(item->IsShown());
+  EXPECT_EQ(shownChanges, std::vector<bool>{true});
+  EXPECT_TRUE(watcher.ItemSignals().empty()) << "nothing was sent while no one listened";
+  EXPECT_EQ(FirstPixmap(ItemProperty(watcher, "IconPixmap").get()), IconPixmapBytes(Picture(5)));
+}
 
 TEST_F(TrayBusTest, TheWatcherSeesTheIconTipStatusAndClicks) {
   StatusNotifierWatcherStandIn watcher;
@@ -162,9 +177,30 @@ TEST_F(TrayBusTest, TheWatcherSeesTheIconTipStatusAndClicks) {
   EXPECT_EQ(FirstPixmap(ItemProperty(watcher, "IconPixmap").get()), IconPixmapBytes(Picture(3)));
   EXPECT_EQ(tip(), "Morning Song");
 
-  watcher.Call(watcher.Registrations()[0].service, kStatusNotifierItemPath,
-               "org.kde.StatusNotifierItem", "Activate", g_variant_new("(ii)", 10, 20), nullptr);
-  EXPECT_EQ(activations, 1);
+  // The other clicks, and the activation token a host hands over before
+  // Activate, which is good for that one activation.
+  const struct {
+    const char* method;
+    GVariant* parameters;
+    std::vector<std::string> activations;
+  } calls[] = {
+      {"Activate", g_variant_new("(ii)", 10, 20), {""}},
+      {"SecondaryActivate", g_variant_new("(ii)", 10, 20), {}},
+      {"Scroll", g_variant_new("(is)", 120, "vertical"), {}},
+      {"ContextMenu", g_variant_new("(ii)", 10, 20), {}},
+      {"ProvideXdgActivationToken", g_variant_new("(s)", "token-1"), {}},
+      {"Activate", g_variant_new("(ii)", 0, 0), {"token-1"}},
+      {"Activate", g_variant_new("(ii)", 0, 0), {""}},
+  };
+  for (const auto& call : calls) {
+    activations.clear();
+    std::string error;
+    watcher.Call(watcher.Registrations()[0].service, kStatusNotifierItemPath,
+                 "org.kde.StatusNotifierItem", call.method, call.parameters, nullptr, &error);
+    EXPECT_EQ(error, "") << call.method;
+    EXPECT_EQ(activations, call.activations) << call.method;
+  }
+  EXPECT_TRUE(commands.empty());
 }
 
 TEST_F(TrayBusTest, TheMenuShowsItsStatesBeforeEachShowingAndRunsItsCommands) {
@@ -200,10 +236,12 @@ TEST_F(TrayBusTest, AWatcherThatComesBackIsRegisteredWithAgain) {
   ASSERT_TRUE(PumpUntil([&] { return first->Registrations().size() == 1; }));
   first.reset();
   ASSERT_TRUE(PumpUntil([&] { return !item->IsShown(); }));
-  EXPECT_EQ(traysGone, 1);
+  item->ShowPicture(TrayPicture{2});  // sent to no one
   StatusNotifierWatcherStandIn second;
   ASSERT_TRUE(PumpUntil([&] { return second.Registrations().size() == 1; }));
   EXPECT_TRUE(item->IsShown());
+  EXPECT_EQ(shownChanges, (std::vector<bool>{false, true}));
+  EXPECT_EQ(FirstPixmap(ItemProperty(second, "IconPixmap").get()), IconPixmapBytes(Picture(2)));
 }
 
 TEST_F(TrayBusTest, TheRunEndNoticeReachesTheDaemonAndItsClickOpensTheFolder) {

@@ -118,6 +118,26 @@ TEST_F(TrayWindowTest, AWindowHiddenInATrayThatGoesAwayComesBackToTheTaskbar) {
   wxTheApp->Yield(true);
 }
 
+TEST_F(TrayWindowTest, AWatcherThatComesAfterTheWindowTakesItsIconAndItsClicks) {
+  WriteSetting("DISP", "TRAY_MINIMIZE", "1");
+  CMainWnd* window = Open();
+  auto watcher = std::make_unique<StatusNotifierWatcherStandIn>();
+  ASSERT_TRUE(YieldUntil([&] { return !watcher->Registrations().empty(); }));
+  window->MinimizeWindow();
+  EXPECT_FALSE(window->IsShown()) << "the icon is shown now: minimising hides in the tray";
+  CallItem(*watcher, kStatusNotifierItemPath, "org.kde.StatusNotifierItem",
+           "ProvideXdgActivationToken", g_variant_new("(s)", "click-token"));
+  CallItem(*watcher, kStatusNotifierItemPath, "org.kde.StatusNotifierItem", "Activate",
+           g_variant_new("(ii)", 0, 0));
+  EXPECT_TRUE(window->IsShown());
+  EXPECT_FALSE(window->m_bMinimized);
+  window->MinimizeWindow();
+  watcher.reset();
+  EXPECT_TRUE(YieldUntil([&] { return window->IsShown(); })) << "no tray left to come back from";
+  window->Destroy();
+  wxTheApp->Yield(true);
+}
+
 TEST_F(TrayWindowTest, WithoutAWatcherOrANotificationAreaMinimisingGoesToTheTaskbar) {
   WriteSetting("DISP", "TRAY_MINIMIZE", "1");
   CMainWnd* window = Open();
