@@ -280,12 +280,17 @@ class Pacer {
     estimate = Learn(estimate, took);
   }
 
+  // When to wake for `deadline`.
+  Clock::time_point WakeAt(const Deadline& deadline) const {
+    return deadline.sendAt - (deadline.pace == Pace::kExact ? m_wakeLate : nanoseconds::zero());
+  }
+
   // Waits for an event or until the deadline, whichever is first; fills
   // `events` and returns their number.
   int Wait(std::optional<Deadline> deadline, epoll_event* events, int size) {
     if (!deadline) return epoll_pwait2(g_epoll, events, size, nullptr, nullptr);
     const bool exact = deadline->pace == Pace::kExact;
-    const Clock::time_point target = deadline->sendAt - (exact ? m_wakeLate : nanoseconds::zero());
+    const Clock::time_point target = WakeAt(*deadline);
     const auto wait = std::max(nanoseconds::zero(), target - Clock::now());
     const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
                            static_cast<long>(wait.count() % 1'000'000'000)};
@@ -391,7 +396,7 @@ int main(int argc, char** argv) {
         if (!due) continue;
         const Deadline deadline{pacer.SendAt(*due, direction->way),
                                 direction->FrontIsLast() ? Pace::kExact : Pace::kLoose};
-        if (!next || deadline.sendAt < next->sendAt) next = deadline;
+        if (!next || pacer.WakeAt(deadline) < pacer.WakeAt(*next)) next = deadline;
       }
       it = it->Finished() ? connections.erase(it) : std::next(it);
     }
