@@ -176,9 +176,12 @@ for workload in $workloads; do
   [ "$workload" = mid ] && contenders+=("${gui[@]}")
   [[ $workload == line-* ]] && contenders+=(aria2c-j1 aria2c-j5 curl-Z5)
   # Round by round, each contender once, so that a busy spell of the
-  # machine falls on all of them alike.
-  for _ in $(seq "$runs"); do
-    for contender in "${contenders[@]}"; do
+  # machine falls on all of them alike; each round starts one contender
+  # further on, since a run is slowed or sped up by the one before it (by
+  # up to a tenth over https, from what that one leaves behind).
+  for round in $(seq 0 $(( runs - 1 ))); do
+    for i in "${!contenders[@]}"; do
+      contender=${contenders[$(( (i + round) % ${#contenders[@]} ))]}
       # shellcheck disable=SC2086 # the commands are split into words on purpose
       samples[$contender]+="$(time_once ${command[$contender]})"$'\n'
     done
