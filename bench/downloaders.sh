@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # tunefetch-cli against curl and wget on the same loopback lighttpd, in one
 # run. Each workload is run RUNS (5) times per contender, the contenders
-# taking turns; the median wall time, the ratio to the fastest sequential
+# taking turns after one untimed run of curl; the median wall time, the ratio to the fastest sequential
 # peer (curl -K or wget -i, both with keep-alive), the median CPU time and
 # the largest peak RSS are printed, and for the 1 GiB file the throughput.
 # Times are taken to the microsecond (bench/tools/run_timed) and shown in
@@ -179,6 +179,10 @@ for workload in $workloads; do
   # machine falls on all of them alike; each round starts one contender
   # further on, since a run is slowed or sped up by the one before it (by
   # up to a tenth over https, from what that one leaves behind).
+  # One untimed run first, so that no contender pays for the server's cold
+  # caches.
+  # shellcheck disable=SC2086 # the command is split into words on purpose
+  time_once ${command[curl]} > /dev/null
   for round in $(seq 0 $(( runs - 1 ))); do
     for i in "${!contenders[@]}"; do
       contender=${contenders[$(( (i + round) % ${#contenders[@]} ))]}
