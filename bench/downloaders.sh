@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # tunefetch-cli against curl and wget on the same loopback lighttpd, in one
 # run. Each workload is run RUNS (5) times per contender, the contenders
-# taking turns after one untimed run of curl; the median wall time, the ratio to the fastest sequential
-# peer (curl -K or wget -i, both with keep-alive), the median CPU time and
-# the largest peak RSS are printed, and for the 1 GiB file the throughput.
-# Times are taken to the microsecond (bench/tools/run_timed) and shown in
-# milliseconds.
+# taking turns after one untimed run of curl; the median wall time, the
+# ratio to the fastest sequential peer (curl -K or wget -i, both with
+# keep-alive), the median CPU time and the largest peak RSS are printed, and
+# for the 1 GiB file the throughput. Times are taken to the microsecond
+# (bench/tools/run_timed) and shown in milliseconds.
 #
 # Loopback hides what a user's line adds, a round trip per request. The
 # workloads line-4m (20 x 4 MiB) and line-12k (200 x 12 KiB) go through
