@@ -92,6 +92,6 @@ class StatusNotifierItem {
   guint m_nItemObject = 0, m_nMenuObject = 0, m_nNameOwner = 0, m_nWatcherWatch = 0;
   bool m_bNameOwned = false;
   bool m_bWatcherPresent = false;  // as asked at creation, then as the name watch tells
-  bool m_bWatcherSeen = false;    // the name watch has reported the watcher
+  bool m_bWatcherSeen = false;     // the name watch has reported the watcher
   GCancellable* m_pCancellable;
 };
