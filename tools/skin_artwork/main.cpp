@@ -125,25 +125,28 @@ bool WriteExampleSkin(const std::string& res) {
   const Theme& theme = ExampleTheme();
   const FaceLayout layout = ReadSkinLayout(iniPath);
   const Canvas face = DrawFace(theme, layout, "AURORA");
-  return Write(folder, "face.bmp", EncodeBmp(face, BmpForm::Rgb24TopDown)) &&
-         Write(folder, "progress.bmp", EncodeBmp(DrawProgressBar(theme), BmpForm::BitFields32)) &&
-         Write(folder, "indicator.bmp", EncodeBmp(DrawIndicator(theme), BmpForm::Rle8)) &&
-         Write(folder, "menu.bmp",
-               EncodeBmp(DrawButton(theme, face, layout.sysButton, ButtonSymbol::Menu),
-                         BmpForm::Rgb24BottomUp)) &&
-         Write(folder, "minimize.bmp",
-               EncodeBmp(DrawButton(theme, face, layout.minimize, ButtonSymbol::Minimize),
-                         BmpForm::Rgb24BottomUp)) &&
-         Write(folder, "close.bmp",
-               EncodeBmp(DrawButton(theme, face, layout.close, ButtonSymbol::Close),
-                         BmpForm::Rgb24BottomUp)) &&
-         Write(folder, "open.bmp",
-               EncodeBmp(DrawButton(theme, face, layout.open, ButtonSymbol::Open),
-                         BmpForm::Rgb24BottomUp)) &&
-         Write(
-             folder, "skip.bmp",
-             EncodeBmp(DrawButton(theme, face, layout.skip, ButtonSymbol::Skip), BmpForm::Rle8)) &&
-         Write(folder, "arrows.bmp", EncodeBmp(DrawListArrows(theme), BmpForm::BitFields32));
+  struct ButtonPicture {
+    const char* file;
+    const builtin_art::ElementBox& box;
+    ButtonSymbol symbol;
+    BmpForm form;
+  };
+  const ButtonPicture buttons[] = {
+      {"menu.bmp", layout.sysButton, ButtonSymbol::Menu, BmpForm::Rgb24BottomUp},
+      {"minimize.bmp", layout.minimize, ButtonSymbol::Minimize, BmpForm::Rgb24BottomUp},
+      {"close.bmp", layout.close, ButtonSymbol::Close, BmpForm::Rgb24BottomUp},
+      {"open.bmp", layout.open, ButtonSymbol::Open, BmpForm::Rgb24BottomUp},
+      {"skip.bmp", layout.skip, ButtonSymbol::Skip, BmpForm::Rle8},
+  };
+  bool ok =
+      Write(folder, "face.bmp", EncodeBmp(face, BmpForm::Rgb24TopDown)) &&
+      Write(folder, "progress.bmp", EncodeBmp(DrawProgressBar(theme), BmpForm::BitFields32)) &&
+      Write(folder, "indicator.bmp", EncodeBmp(DrawIndicator(theme), BmpForm::Rle8));
+  for (const ButtonPicture& button : buttons) {
+    ok = ok && Write(folder, button.file,
+                     EncodeBmp(DrawButton(theme, face, button.box, button.symbol), button.form));
+  }
+  return ok && Write(folder, "arrows.bmp", EncodeBmp(DrawListArrows(theme), BmpForm::BitFields32));
 }
 
 }  // namespace
