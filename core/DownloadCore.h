@@ -5,8 +5,9 @@
 // download core can be driven and tested without a display; the application
 // object builds on it.
 //
-// Two threads use it: the GUI thread and at most one worker. Flags and numbers
-// are atomic; the queue has its own mutex; the two panel texts share one mutex
+// The GUI thread and at most one worker use it, and while the worker fetches
+// ahead, its fetcher threads (through their transfers' views). Flags and
+// numbers are atomic; the queue has its own mutex; the two panel texts share one mutex
 // so neither is read while it is being replaced.
 
 #include <atomic>
@@ -184,10 +185,11 @@ class CDownloadCore {
   void DownloadWorkerProc();
   enum class PlayerReadiness { Ready, Declined };
   PlayerReadiness PreparePlayer();
-  // The two ways through the queue, each returning the last result: one
-  // item at a time, or with up to `connections` fetched at once ahead of
-  // the head.
-  std::int32_t FetchOneAtATime();
+  // Takes the queue's items in list order and returns the last result:
+  // fetching each in turn, or taking what `ahead` fetched.
+  std::int32_t WalkQueue(CFetchAhead* ahead);
+  // The same with up to `connections` items fetched at once ahead of the
+  // head (alone when no fetcher thread could be made).
   std::int32_t FetchAheadOfHead(int connections);
   // Shows the head item's name in the panel and the tray tip.
   void ShowHeadItem(const CDownloadItem& item);

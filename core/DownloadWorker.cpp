@@ -171,6 +171,7 @@ void CDownloadCore::FinishItem(const CDownloadItem& item, ItemOutcome outcome, C
     m_bRunning = true;
     m_bSkipRequested = false;
   }
+  if (ahead) ahead->Wake();  // a skip taken lets the fetchers go on
 }
 
 void CDownloadCore::ShowHeadItem(const CDownloadItem& item) {
@@ -180,42 +181,30 @@ void CDownloadCore::ShowHeadItem(const CDownloadItem& item) {
     observer->SetTrayTip(std::string(Utf8Prefix(name, kTrayTipBytes)));
 }
 
-std::int32_t CDownloadCore::FetchOneAtATime() {
+std::int32_t CDownloadCore::WalkQueue(CFetchAhead* ahead) {
   // The last transfer result; it carries over from item to item.
   std::int32_t result = FETCH_OK;
-  // One engine for the whole run, so that items from one server share a
-  // connection.
+  // Fetching alone: one engine for the whole run, so that items from one
+  // server share a connection.
   CTransferEngine engine;
   CTransferView view(*this, CTransferView::Place::Head);
   while (m_bRunning) {
     CDownloadItem* item = GetHeadItem();
     if (!item) break;
     ShowHeadItem(*item);
-    const ItemAttempts attempts = FetchUnlessPresent(*item, engine, view);
+    const ItemAttempts attempts =
+        ahead ? ahead->AwaitHead() : FetchUnlessPresent(*item, engine, view);
     result = attempts.result;
     const std::optional<ItemOutcome> outcome = JudgeAttempts(*item, attempts);
     if (!outcome) break;
-    FinishItem(*item, *outcome);
+    FinishItem(*item, *outcome, ahead);
   }
   return result;
 }
 
 std::int32_t CDownloadCore::FetchAheadOfHead(int connections) {
   CFetchAhead ahead(*this, connections);
-  if (!ahead.Started()) return FetchOneAtATime();
-  std::int32_t result = FETCH_OK;
-  while (m_bRunning) {
-    CDownloadItem* item = GetHeadItem();
-    if (!item) break;
-    ShowHeadItem(*item);
-    const ItemAttempts attempts = ahead.AwaitHead();
-    result = attempts.result;
-    const std::optional<ItemOutcome> outcome = JudgeAttempts(*item, attempts);
-    if (!outcome) break;
-    FinishItem(*item, *outcome, &ahead);
-    ahead.Wake();  // a skip taken lets the fetchers go on
-  }
-  return result;
+  return WalkQueue(ahead.Started() ? &ahead : nullptr);
 }
 
 void CDownloadCore::DownloadWorkerProc() {
@@ -228,7 +217,7 @@ void CDownloadCore::DownloadWorkerProc() {
 
   const std::int32_t connections =
       std::clamp<std::int32_t>(ReadSettingInt("GENERAL", "CONNECTIONS", -1), 1, kMaxConnections);
-  const std::int32_t result = connections > 1 ? FetchAheadOfHead(connections) : FetchOneAtATime();
+  const std::int32_t result = connections > 1 ? FetchAheadOfHead(connections) : WalkQueue(nullptr);
 
   if (result == FETCH_OK && IsSettingOn("DISP", "AUTO_CLOSE")) {
     if (auto observer = Observer()) observer->RequestClose();
