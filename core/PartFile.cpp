@@ -23,7 +23,8 @@ constexpr int kOpenRounds = 3;
 // A file this run may write and empty: regular, this user's, and with no
 // other name, so that emptying it cannot reach a file outside the folder.
 bool IsOwnSingleFile(const struct stat& info) {
-  return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == geteuid();
+  static const uid_t self = geteuid();
+  return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == self;
 }
 
 // Removes what is at `path` unless it is a file of ours (or nothing): the
@@ -100,9 +101,15 @@ PartFileOpen CPartFile::OpenHeld(const std::string& targetPath, std::size_t resu
     m_device = info.st_dev;
     m_inode = info.st_ino;
     // Only now, held, is the file emptied: unless an earlier holder renamed
-    // or removed it before letting go, it is ours alone.
+    // or removed it before letting go, it is ours alone. A file just made
+    // holds nothing to empty or to resume, the common case worth its few
+    // system calls between one file's end and the next request.
+    m_empty = info.st_size == 0;
+    m_recordMayExist = true;
     if (own && NamesOurFile() &&
-        (resumeBlock == 0 ? ftruncate(fd, 0) == 0 : KeepResumable(resumeBlock))) {
+        (resumeBlock == 0 ? m_empty || ftruncate(fd, 0) == 0
+                          : KeepResumable(resumeBlock, info.st_size))) {
+      m_empty = m_resumeOffset == 0;
       m_targetPath = targetPath;
       m_keep = resumeBlock > 0;
       return PartFileOpen::Opened;
@@ -114,18 +121,20 @@ PartFileOpen CPartFile::OpenHeld(const std::string& targetPath, std::size_t resu
   return PartFileOpen::Failed;
 }
 
-bool CPartFile::KeepResumable(std::size_t resumeBlock) {
+bool CPartFile::KeepResumable(std::size_t resumeBlock, off_t size) {
+  m_validator.clear();
+  m_resumeOffset = 0;
+  if (size == 0) return true;  // nothing kept: a record alone is worth nothing
   // A record that does not fit a page is not ours to trust.
   std::array<char, 4096> value{};
   const ssize_t length = fgetxattr(m_fd, kValidatorAttribute, value.data(), value.size());
   m_validator.assign(value.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
-  struct stat info {};
-  if (fstat(m_fd, &info) != 0) return false;
+  m_recordMayExist = !(length < 0 && errno == ENODATA);
   // Bytes without a validator cannot be matched to the server's file. The
   // rest is cut back to whole blocks, so the blocks of the body that
   // continues it stay where they would have been in the file.
   const auto block = static_cast<off_t>(resumeBlock);
-  m_resumeOffset = m_validator.empty() ? 0 : info.st_size - info.st_size % block;
+  m_resumeOffset = m_validator.empty() ? 0 : size - size % block;
   if (m_resumeOffset == 0) m_validator.clear();
   return ftruncate(m_fd, m_resumeOffset) == 0 &&
          lseek(m_fd, m_resumeOffset, SEEK_SET) == m_resumeOffset;
@@ -136,12 +145,15 @@ bool CPartFile::Restart(const std::string& validator) {
   m_buffered = 0;
   m_resumeOffset = 0;
   m_validator = validator;
-  if (ftruncate(m_fd, 0) != 0 || lseek(m_fd, 0, SEEK_SET) != 0) return false;
+  if (!m_empty && (ftruncate(m_fd, 0) != 0 || lseek(m_fd, 0, SEEK_SET) != 0)) return false;
+  m_empty = true;
   // On a file system without extended attributes nothing is kept, and a
   // later transfer starts the file again.
-  if (validator.empty() ||
-      fsetxattr(m_fd, kValidatorAttribute, validator.data(), validator.size(), 0) != 0) {
-    fremovexattr(m_fd, kValidatorAttribute);
+  if (!validator.empty() &&
+      fsetxattr(m_fd, kValidatorAttribute, validator.data(), validator.size(), 0) == 0) {
+    m_recordMayExist = true;
+  } else {
+    ForgetRecord();
   }
   return true;
 }
@@ -149,6 +161,7 @@ bool CPartFile::Restart(const std::string& validator) {
 bool CPartFile::Write(const char* data, std::size_t size) {
   if (m_fd < 0 || m_failed) return false;
   if (size == 0) return true;
+  m_empty = false;
   if (m_buffered + size > m_buffer.size() && !FlushBuffer()) return false;
   if (size >= m_buffer.size()) {
     m_failed = !WriteAll(m_fd, {data, size});
@@ -157,6 +170,11 @@ bool CPartFile::Write(const char* data, std::size_t size) {
   std::memcpy(m_buffer.data() + m_buffered, data, size);
   m_buffered += size;
   return true;
+}
+
+void CPartFile::ForgetRecord() {
+  if (m_recordMayExist) fremovexattr(m_fd, kValidatorAttribute);
+  m_recordMayExist = false;
 }
 
 bool CPartFile::FlushBuffer() {
@@ -176,8 +194,7 @@ bool CPartFile::Flush() {
 
 bool CPartFile::Commit() {
   if (m_fd < 0 || m_failed || !NamesOurFile()) return false;
-  // The finished file needs no validator.
-  fremovexattr(m_fd, kValidatorAttribute);
+  ForgetRecord();  // the finished file needs no validator
   if (std::rename(m_partPath.c_str(), m_targetPath.c_str()) != 0) return false;
   close(m_fd);
   m_fd = -1;

@@ -96,8 +96,11 @@ class CPartFile {
 
  private:
   PartFileOpen OpenHeld(const std::string& targetPath, std::size_t resumeBlock);
-  // Empties the held file down to what may be resumed; false on failure.
-  bool KeepResumable(std::size_t resumeBlock);
+  // Empties the held file, `size` bytes long, down to what may be resumed;
+  // false on failure.
+  bool KeepResumable(std::size_t resumeBlock, off_t size);
+  // Removes the validator record, unless the file is known to carry none.
+  void ForgetRecord();
   bool FlushBuffer();
   // True while the partial name still names the file this object opened.
   bool NamesOurFile() const;
@@ -113,6 +116,8 @@ class CPartFile {
   bool m_keep = false;  // kept, not removed, when neither committed nor discarded
   std::int64_t m_resumeOffset = 0;
   std::string m_validator;
-  dev_t m_device = 0;  // the opened file, to tell it from what may be put at its name
+  bool m_empty = false;           // the file holds no bytes, written or buffered
+  bool m_recordMayExist = false;  // the file may carry a validator record
+  dev_t m_device = 0;             // the opened file, to tell it from what may be put at its name
   ino_t m_inode = 0;
 };

@@ -122,6 +122,32 @@ TEST_F(HttpResumeTest, SecondAttemptContinuesOnlyTheSameFileFromTheKeptBlocks) {
   }
 }
 
+// A record left with no bytes, or met while resuming is off, is never taken
+// for the file's: the whole file is asked for, and the finished file, whose
+// reply had no validator, carries none.
+TEST_F(HttpResumeTest, LeftoverRecordWithoutKeptBytesIsDropped) {
+  struct Case {
+    const char* name;
+    int resume;
+    std::size_t keptBytes;
+  };
+  const Case cases[] = {{"empty part file", 1, 0}, {"resume off", 0, 20000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteSettingInt("GENERAL", "RESUME", c.resume);
+    const std::string partPath = item.m_strLocalPath + ".part";
+    std::filesystem::remove(item.m_strLocalPath);
+    WriteFileText(partPath, std::string(c.keptBytes, 'x'));
+    const std::string record = item.m_strUrl + "\n\"v1\"";
+    ASSERT_EQ(setxattr(partPath.c_str(), kValidatorAttribute, record.data(), record.size(), 0), 0);
+    server.SetReply(File(50000, "", Ranges::Honour));
+    EXPECT_EQ(Fetch(), FETCH_OK) << reason.text;
+    EXPECT_EQ(ReadFileText(item.m_strLocalPath), PatternBody(50000));
+    EXPECT_EQ(server.Requests().back().find("Range:"), std::string::npos);
+    EXPECT_LT(getxattr(item.m_strLocalPath.c_str(), kValidatorAttribute, nullptr, 0), 0);
+  }
+}
+
 // Without resuming, nothing is kept and nothing is asked for by range; a
 // Skip and an answer that is not the file remove what was kept.
 TEST_F(HttpResumeTest, PartFileIsDroppedWhenNotToBeResumed) {
