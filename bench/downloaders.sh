@@ -19,7 +19,10 @@
 # opening the connection, which no downloader can avoid. The relay adds
 # nothing of its own beyond that (it makes up for its own wake-up and send
 # delays); what is left above the floor is the time the downloader and the
-# server take for each request, start-up included. The workloads tls-mid
+# server take for each request, start-up included. The relay measures both:
+# srv_ms is the server's time from each request to its answer, cli_ms the
+# downloader's from each answer's last byte to its next request, summed over
+# a run (sequential contenders only; a parallel one's overlap). The workloads tls-mid
 # and tls-small are mid and small over https (lighttpd's mod_openssl, an
 # authority made for the run).
 #
@@ -84,7 +87,7 @@ auth.require = ("/auth/" => ("method" => "basic", "realm" => "bench", "require" 
 }
 CONF
 lighttpd -D -f "$work/lighttpd.conf" & server_pid=$!
-"$line_relay" "$line_port" "$port" "$line_rtt_ms" "$line_mbit" & helpers+=($!)
+"$line_relay" "$line_port" "$port" "$line_rtt_ms" "$line_mbit" 2> "$work/turns" & helpers+=($!)
 sleep 0.5
 
 # tunefetch-cli reads its settings beside itself: one copy per setting.
@@ -137,7 +140,16 @@ time_once() {
   "$run_timed" "$@" || echo "failed: $1" >&2
 }
 
-# Field $1 (1 wall, 2 cpu) of the lines of "$2": their median.
+# The server's and the downloader's time on the line (seconds, summed) in
+# the relay's lines after the first $1, once a run's connections have ended.
+turns_since() {
+  for _ in $(seq 40); do (( $(wc -l < "$work/turns") > $1 )) && break; sleep 0.05; done
+  sleep 0.05 # a parallel contender's other connections
+  tail -n +"$(( $1 + 1 ))" "$work/turns" | awk '{s += $3; c += $4} END {printf "%.6f %.6f", s / 1e6, c / 1e6}'
+}
+
+# Field $1 (1 wall, 2 cpu, 4 server, 5 downloader) of the lines of "$2":
+# their median.
 median_of() {
   printf '%s' "$2" | cut -d' ' -f"$1" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
 }
@@ -155,7 +167,7 @@ settings() {
   done
 }
 
-printf '%-10s %-16s %9s %7s %7s %8s %9s %9s\n' workload contender median_ms ratio floor cpu_ms rss_kib MiB/s
+printf '%-10s %-16s %9s %7s %7s %8s %9s %9s %7s %7s\n' workload contender median_ms ratio floor cpu_ms rss_kib MiB/s srv_ms cli_ms
 for workload in $workloads; do
   auth_curl=() auth_wget=() tls_wget=()
   if [ "$workload" = auth ]; then settings bench bench; auth_curl=(-u bench:bench); auth_wget=(--user=bench --password=bench --auth-no-challenge)
@@ -186,8 +198,11 @@ for workload in $workloads; do
   for round in $(seq 0 $(( runs - 1 ))); do
     for i in "${!contenders[@]}"; do
       contender=${contenders[$(( (i + round) % ${#contenders[@]} ))]}
+      turns_before=$(wc -l < "$work/turns")
       # shellcheck disable=SC2086 # the commands are split into words on purpose
-      samples[$contender]+="$(time_once ${command[$contender]})"$'\n'
+      sample=$(time_once ${command[$contender]})
+      [[ $workload == line-* ]] && sample+=" $(turns_since "$turns_before")"
+      samples[$contender]+="$sample"$'\n'
     done
   done
   # The fastest sequential peer; the parallel ones are for reference only.
@@ -212,8 +227,13 @@ for workload in $workloads; do
     [ -n "$floor" ] && over_floor=$(printf '%.3f' "$(echo "scale=6; $median / $floor" | bc)")
     rate=-
     [ "$workload" = big ] && rate=$(echo "scale=0; 1024 / $median" | bc)
-    printf '%-10s %-16s %9.1f %7.3f %7s %8.1f %9s %9s\n' "$workload" "$contender" "$(echo "$median * 1000" | bc)" \
-      "$ratio" "$over_floor" "$(echo "$cpu * 1000" | bc)" "$rss" "$rate"
+    server=- client=-
+    if [ -n "$floor" ] && [[ " ${peers[*]} tunefetch-cli " == *" $contender "* ]]; then
+      server=$(printf '%.1f' "$(echo "$(median_of 4 "${samples[$contender]}") * 1000" | bc)")
+      client=$(printf '%.1f' "$(echo "$(median_of 5 "${samples[$contender]}") * 1000" | bc)")
+    fi
+    printf '%-10s %-16s %9.1f %7.3f %7s %8.1f %9s %9s %7s %7s\n' "$workload" "$contender" "$(echo "$median * 1000" | bc)" \
+      "$ratio" "$over_floor" "$(echo "$cpu * 1000" | bc)" "$rss" "$rate" "$server" "$client"
     if [[ $contender == tunefetch-cli* ]] && (( rss > 16384 )); then
       printf '%-10s %-16s peak RSS %s KiB, over 16 MiB\n' "$workload" "$contender" "$rss"
     fi

@@ -15,7 +15,11 @@
 // the kernel received it (not from when the relay got round to reading it),
 // and makes up for its own delays in passing it on (see Pacer). What is left
 // is the time the server and the client themselves take, which a real line
-// would not hide either.
+// would not hide either. The relay measures those too: when a client's end
+// of a connection reaches its end, it writes to stderr one line
+//   turns REQUESTS SERVER_US CLIENT_US
+// with the time the server took from each request to its answer, and the
+// time the client took from each answer's last byte to its next request.
 
 #include <arpa/inet.h>
 #include <linux/errqueue.h>
@@ -109,8 +113,35 @@ struct Endpoint {
   bool watched = false;  // registered with epoll
 };
 
+// Whose turn it is on a connection, and how long each side's turns took.
+struct Turns {
+  std::optional<Clock::time_point> requestSent;  // all of a request is at the server
+  std::optional<Clock::time_point> answerSent;   // all of an answer is at the client
+  int requests = 0;
+  nanoseconds server{};
+  nanoseconds client{};
+
+  // Bytes from the client or the server arrived at `arrival`.
+  void Arrived(Way way, Clock::time_point arrival) {
+    std::optional<Clock::time_point>& awaited = way == Way::kUp ? answerSent : requestSent;
+    if (awaited) {
+      (way == Way::kUp ? client : server) += std::max(nanoseconds::zero(), arrival - *awaited);
+      if (way == Way::kDown) ++requests;
+    }
+    awaited.reset();
+    // Bytes of the server's mean the answer is not all at the client yet.
+    if (way == Way::kDown) answerSent.reset();
+  }
+  void Report() const {
+    std::fprintf(stderr, "turns %d %lld %lld\n", requests,
+                 static_cast<long long>(server.count() / 1000),
+                 static_cast<long long>(client.count() / 1000));
+  }
+};
+
 struct Connection {
   Clock::time_point open;  // when the emulated handshake is over
+  Turns turns;
   Direction up{Way::kUp};
   Direction down{Way::kDown};
   Endpoint client{this, -1};
@@ -198,10 +229,12 @@ void Read(Connection& connection, int fd) {
     }
     const auto arrival = ReceivedAt(message, Clock::now());
     const auto size = static_cast<std::size_t>(n);
+    if (n > 0) connection.turns.Arrived(direction.way, arrival);
     direction.pieces.push_back(
         {connection.Due(direction, arrival, size), std::string(buffer, size)});
     direction.queued += size;
     if (n == 0) {
+      if (direction.way == Way::kUp) connection.turns.Report();
       direction.ended = true;
       Rewatch(connection);
       return;
@@ -350,6 +383,10 @@ void Deliver(Connection& connection, Direction& direction, Clock::time_point now
     direction.queued -= piece.bytes.size();
     direction.sentOfFront = 0;
     direction.pieces.pop_front();
+    if (direction.pieces.empty()) {
+      (direction.way == Way::kUp ? connection.turns.requestSent : connection.turns.answerSent) =
+          Clock::now();
+    }
   }
   if (!wasReading && direction.Reading()) Rewatch(connection);
 }
