@@ -22,7 +22,10 @@
 # server take for each request, start-up included. The relay measures both:
 # srv_ms is the server's time from each request to its answer, cli_ms the
 # downloader's from each answer's last byte to its next request, summed over
-# a run (sequential contenders only; a parallel one's overlap). The workloads tls-mid
+# a run (sequential contenders only; a parallel one's overlap). The
+# bare-client contender (bench/tools/bare_client) only asks: it sends each
+# request the moment the answer before it is in, and stores nothing. Its
+# time is the least a one-at-a-time downloader can take on the line here. The workloads tls-mid
 # and tls-small are mid and small over https (lighttpd's mod_openssl, an
 # authority made for the run).
 #
@@ -45,6 +48,7 @@ cli=$(realpath "$build/bin/tunefetch-cli")
 first_request=$(realpath "$build/bench/tools/first_request")
 run_timed=$(realpath "$build/bench/tools/run_timed")
 line_relay=$(realpath "$build/bench/tools/line_relay")
+bare_client=$(realpath "$build/bench/tools/bare_client")
 runs=${RUNS:-5}
 workloads=${WORKLOADS:-mid small auth big line-4m line-12k tls-mid tls-small}
 line_rtt_ms=${LINE_RTT_MS:-20}
@@ -183,10 +187,11 @@ for workload in $workloads; do
   command[aria2c-j1]="${aria[*]} -j1"
   command[aria2c-j5]="${aria[*]} -j5"
   command[curl-Z5]="curl -s -Z --parallel-max 5 -K $work/$workload.curl"
+  command[bare-client]="$bare_client $work/$workload.wget"
   contenders=(tunefetch-cli curl wget)
   [ "$workload" != big ] && contenders+=(tunefetch-cli-c5)
   [ "$workload" = mid ] && contenders+=("${gui[@]}")
-  [[ $workload == line-* ]] && contenders+=(aria2c-j1 aria2c-j5 curl-Z5)
+  [[ $workload == line-* ]] && contenders+=(aria2c-j1 aria2c-j5 curl-Z5 bare-client)
   # Round by round, each contender once, so that a busy spell of the
   # machine falls on all of them alike; each round starts one contender
   # further on, since a run is slowed or sped up by the one before it (by
@@ -228,7 +233,7 @@ for workload in $workloads; do
     rate=-
     [ "$workload" = big ] && rate=$(echo "scale=0; 1024 / $median" | bc)
     server=- client=-
-    if [ -n "$floor" ] && [[ " ${peers[*]} tunefetch-cli " == *" $contender "* ]]; then
+    if [ -n "$floor" ] && [[ " ${peers[*]} tunefetch-cli bare-client " == *" $contender "* ]]; then
       server=$(printf '%.1f' "$(echo "$(median_of 4 "${samples[$contender]}") * 1000" | bc)")
       client=$(printf '%.1f' "$(echo "$(median_of 5 "${samples[$contender]}") * 1000" | bc)")
     fi
