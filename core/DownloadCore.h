@@ -23,6 +23,7 @@
 
 #include "core/DownloadObserver.h"
 #include "core/DownloadQueue.h"
+#include "core/EarlyRequest.h"
 #include "core/FailureReason.h"
 #include "core/TransferLimits.h"
 
@@ -194,10 +195,17 @@ class CDownloadCore {
   // Shows the head item's name in the panel and the tray tip.
   void ShowHeadItem(const CDownloadItem& item);
   // The file of `item`, found on disk or fetched, with its last result.
-  ItemAttempts FetchUnlessPresent(CDownloadItem& item, CTransferEngine& engine,
-                                  CTransferView& view);
+  // With `early`, the request it holds is taken on when it was made for
+  // `item`, and the next item's request is made ready into it while this
+  // item's reply is awaited, and sent the moment this item's body is in.
+  ItemAttempts FetchUnlessPresent(CDownloadItem& item, CTransferEngine& engine, CTransferView& view,
+                                  EarlyRequest* early = nullptr);
   std::int32_t FetchWithRetries(CDownloadItem& item, CTransferEngine& engine, CTransferView& view,
-                                FailureReason& reason);
+                                FailureReason& reason, EarlyRequest* early);
+  // The request of the item after `current` in the queue, made ready; null
+  // when there is none, its file is present, or it cannot be made now.
+  EarlyRequest PrepareNextEarly(const CDownloadItem& current, CTransferEngine& engine,
+                                CTransferView& view);
   // Waits, looking at the run flag every runFlagPoll, until no other run
   // holds the item's part file: FETCH_BUSY then, FETCH_STOPPED when the run
   // flag was cleared first.

@@ -103,12 +103,26 @@ CDownloadCore::PlayerReadiness CDownloadCore::PreparePlayer() {
 // comes before the first attempt counts as that attempt's result, so an item
 // is never taken for finished without its file.
 std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngine& engine,
-                                             CTransferView& view, FailureReason& reason) {
+                                             CTransferView& view, FailureReason& reason,
+                                             EarlyRequest* early) {
   std::int32_t result = FETCH_STOPPED;
   for (std::int32_t attempt = 0; view.IsRunning(); ++attempt) {
     if (attempt >= std::max<std::int32_t>(1, ReadSettingInt("GENERAL", "CONNECT_RETRY", -1))) break;
     view.BeginAttempt(item);
-    result = FetchItem(view, item, engine, reason, m_transferLimits);
+    if (early) {
+      // The next request is made ready while this reply is awaited, and
+      // sent the moment this body is in.
+      const EarlyHooks hooks{
+          .requestSent = [&] { *early = PrepareNextEarly(item, engine, view); },
+          .bodyIn =
+              [&] {
+                if (*early) SendEarly(*early);
+              },
+      };
+      result = FetchItem(view, item, engine, reason, m_transferLimits, std::move(*early), hooks);
+    } else {
+      result = FetchItem(view, item, engine, reason, m_transferLimits);
+    }
     view.EndAttempt();
     if (result < FETCH_NETWORK_ERROR || result >= FETCH_WRITE_ERROR) break;
   }
@@ -124,13 +138,27 @@ std::int32_t CDownloadCore::WaitWhilePartFileBusy(const CDownloadItem& item,
   return FETCH_STOPPED;
 }
 
+EarlyRequest CDownloadCore::PrepareNextEarly(const CDownloadItem& current, CTransferEngine& engine,
+                                             CTransferView& view) {
+  // Items behind the head stay where they are until they are the head.
+  CDownloadItem* next = m_queue.Read([&current](const CDownloadQueue::Items& items) {
+    return items.size() > 1 && items[0].get() == &current ? items[1].get() : nullptr;
+  });
+  if (!next || IsPresentOnDisk(next->m_strLocalPath)) return nullptr;
+  return PrepareEarly(view, *next, engine, m_transferLimits);
+}
+
 ItemAttempts CDownloadCore::FetchUnlessPresent(CDownloadItem& item, CTransferEngine& engine,
-                                               CTransferView& view) {
+                                               CTransferView& view, EarlyRequest* early) {
   for (;;) {
-    if (IsPresentOnDisk(item.m_strLocalPath))
+    if (IsPresentOnDisk(item.m_strLocalPath)) {
+      // An earlier item of the same name has just been stored: a request
+      // sent for this one is given up.
+      if (early) early->reset();
       return {.present = true, .result = FETCH_OK, .reason = {}};
+    }
     ItemAttempts attempts;
-    attempts.result = FetchWithRetries(item, engine, view, attempts.reason);
+    attempts.result = FetchWithRetries(item, engine, view, attempts.reason, early);
     // Another run is writing this file: once it lets go, the file is either
     // there (and present) or still to be fetched here.
     if (attempts.result != FETCH_BUSY) return attempts;
@@ -188,12 +216,16 @@ std::int32_t CDownloadCore::WalkQueue(CFetchAhead* ahead) {
   // server share a connection.
   CTransferEngine engine;
   CTransferView view(*this, CTransferView::Place::Head);
+  // The next item's request, made ready while the reply before it is
+  // awaited and sent the moment that body is in; given up (before the
+  // engine goes) when the run ends first.
+  EarlyRequest early;
   while (m_bRunning) {
     CDownloadItem* item = GetHeadItem();
     if (!item) break;
     ShowHeadItem(*item);
     const ItemAttempts attempts =
-        ahead ? ahead->AwaitHead() : FetchUnlessPresent(*item, engine, view);
+        ahead ? ahead->AwaitHead() : FetchUnlessPresent(*item, engine, view, &early);
     result = attempts.result;
     const std::optional<ItemOutcome> outcome = JudgeAttempts(*item, attempts);
     if (!outcome) break;

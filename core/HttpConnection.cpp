@@ -103,13 +103,14 @@ std::string StatusLinePhrase(std::string_view line) {
 
 }  // namespace
 
-CHttpConnection::CHttpConnection(CTransferEngine& engine, std::function<bool()> isRunning,
-                                 const TransferLimits& limits)
+CHttpConnection::CHttpConnection(CTransferEngine& engine, CTransferEngine::Slot& slot,
+                                 std::function<bool()> isRunning, const TransferLimits& limits)
     : m_isRunning(std::move(isRunning)),
       m_limits(limits),
-      m_engine(engine),
+      m_multi(engine.Multi()),
+      m_easy(slot.easy),
       m_receiveBufferSize(engine.ReceiveBufferSize()),
-      m_stage(engine.Stage()) {
+      m_stage(slot.stage) {
   m_stage.clear();
 }
 
@@ -118,17 +119,12 @@ CHttpConnection::~CHttpConnection() {
   // closes a connection whose reply was not read to its end, so nothing of
   // this reply can reach the next request.
   if (m_easyInMulti) curl_multi_remove_handle(m_multi, m_easy);
-  if (m_easy) {
-    curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, nullptr);
-    curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, nullptr);
-  }
+  curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, nullptr);
+  curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, nullptr);
   curl_slist_free_all(m_headers);
 }
 
 void CHttpConnection::OpenSession(ProxyChoice proxy, const std::string& proxyName) {
-  if (!m_engine.BeginAttempt()) ThrowNetworkError("libcurl could not be started");
-  m_multi = m_engine.Multi();
-  m_easy = m_engine.Easy();
   Check(curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_errorText.data()));
   Check(curl_easy_setopt(m_easy, CURLOPT_BUFFERSIZE, static_cast<long>(m_receiveBufferSize)));
   Check(curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L));
@@ -207,12 +203,21 @@ void CHttpConnection::AddHeaders(const std::vector<std::string>& lines) {
   Check(curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_headers));
 }
 
-void CHttpConnection::Send() {
+void CHttpConnection::Start() {
   m_stage.reserve(m_receiveBufferSize);
   if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK)
     ThrowNetworkError("libcurl refused the request");
   m_easyInMulti = true;
   m_lastArrival = std::chrono::steady_clock::now();
+  // A kept connection takes the request at once; a new one is begun.
+  int running = 0;
+  if (const CURLMcode code = curl_multi_perform(m_multi, &running); code != CURLM_OK) {
+    ThrowNetworkError(curl_multi_strerror(code));
+  }
+  CollectFinished();
+}
+
+void CHttpConnection::AwaitHead() {
   switch (WaitFor([this] { return m_headDone; })) {
     case Waited::Stopped:
       throw CTearException(FETCH_STOPPED);

@@ -1,14 +1,14 @@
 #pragma once
 // One HTTP or HTTPS GET over libcurl, with one operation per step of the transfer:
-// session, URL split, target, request, headers, send, status, body (ReceiveBody).
-// The request leaves the engine's multi handle in the destructor, on every
-// path; the engine keeps the handles, and a connection whose reply was read
-// to its end, for the next attempt.
+// session, URL split, target, request, headers, start, head, status, body
+// (ReceiveBody). The request leaves the engine's multi handle in the
+// destructor, on every path; the engine keeps the handles, and a connection
+// whose reply was read to its end, for the next attempt. A connection is
+// free for the next request (in its own slot) as soon as the body is in.
 //
-// libcurl runs through the engine's multi handle, holding the one easy
-// handle, so that this thread can wait for the network in slices of
-// TransferLimits::runFlagPoll and look at the run flag between them. Failures of the network are
-// thrown as CTearException(FETCH_NETWORK_ERROR), a certificate or TLS failure as
+// libcurl runs through the engine's multi handle, so that this thread can wait for the network in
+// slices of TransferLimits::runFlagPoll and look at the run flag between them. Failures of the
+// network are thrown as CTearException(FETCH_NETWORK_ERROR), a certificate or TLS failure as
 // CTearException(FETCH_HTTP_ERROR) (trying again would meet the same certificate), each
 // with its reason; a cleared run flag while waiting for the reply's head as
 // CTearException(FETCH_STOPPED).
@@ -55,14 +55,16 @@ enum class UrlCheck { Usable, Unusable, HttpsRefused };
 
 class CHttpConnection {
  public:
+  // The request goes through `engine`'s connections with the easy handle
+  // and memory of `slot`, which stays taken while this object lives.
   // `isRunning` is the run flag, looked at between the waits.
-  CHttpConnection(CTransferEngine& engine, std::function<bool()> isRunning,
-                  const TransferLimits& limits);
+  CHttpConnection(CTransferEngine& engine, CTransferEngine::Slot& slot,
+                  std::function<bool()> isRunning, const TransferLimits& limits);
   ~CHttpConnection();
   CHttpConnection(const CHttpConnection&) = delete;
   CHttpConnection& operator=(const CHttpConnection&) = delete;
 
-  // Readies the engine's handles for this request and sets the proxy. A
+  // Readies the slot's easy handle for this request and sets the proxy. A
   // named proxy must not be empty. Certificates are verified, server name
   // included, against the system's store, or the authority that
   // CURL_CA_BUNDLE, SSL_CERT_FILE or SSL_CERT_DIR names (as curl's command
@@ -87,8 +89,10 @@ class CHttpConnection {
   // line end), and none of libcurl's other default headers.
   void AddHeaders(const std::vector<std::string>& lines);
 
-  // Sends the request and waits until the reply's head has arrived.
-  void Send();
+  // Sends the request, or begins to connect for it; nothing waits.
+  void Start();
+  // Waits until the reply's head to the started request has arrived.
+  void AwaitHead();
 
   // The reply's status code; throws FETCH_NETWORK_ERROR when there is none
   // or when it is below 200.
@@ -127,9 +131,8 @@ class CHttpConnection {
   const std::function<bool()> m_isRunning;
   const TransferLimits m_limits;
 
-  CTransferEngine& m_engine;
-  CURLM* m_multi = nullptr;  // the engine's handles, once OpenSession has them
-  CURL* m_easy = nullptr;
+  CURLM* const m_multi;  // the engine's
+  CURL* const m_easy;    // the slot's
   bool m_easyInMulti = false;
   curl_slist* m_headers = nullptr;
 
@@ -146,7 +149,7 @@ class CHttpConnection {
   // Body bytes libcurl delivered before ReceiveBody had a sink for them,
   // together with the reply's head. Capped at one receive buffer: libcurl is
   // paused while a further chunk would not fit.
-  std::vector<char>& m_stage;  // the engine's, kept from attempt to attempt
+  std::vector<char>& m_stage;  // the slot's, kept from attempt to attempt
   bool m_paused = false;
 
   BodySink* m_sink = nullptr;  // set by ReceiveBody

@@ -25,6 +25,16 @@ namespace {
 constexpr std::size_t kMaxProxyName = 511;
 constexpr std::size_t kMaxAuthorization = 2047;
 
+// Every setting a request is made from.
+struct SettingName {
+  const char* section;
+  const char* key;
+};
+constexpr SettingName kRequestSettings[] = {
+    {"SITE", "PROXY_MODE"}, {"SITE", "PROXY"}, {"SITE", "USERID"},    {"SITE", "PASSWORD"},
+    {"SITE", "URL"},        {"SITE", "HTTPS"}, {"GENERAL", "RESUME"},
+};
+
 struct ProxySetting {
   ProxyChoice choice;
   std::string name;
@@ -204,119 +214,12 @@ void ThrowUnlessOpened(PartFileOpen opened, const CDownloadItem& item) {
   }
 }
 
-// Steps of one attempt; each failure leaves by CTearException. The
-// connection is released while it unwinds.
-void TransferSteps(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
-                   const TransferLimits& limits, CPartFile& file) {
-  // The attempt's settings come from one look at the file, so a user id is
-  // never sent with the password of another version of it.
-  const SettingsSnapshot settings;
-  const ProxySetting proxy = ReadProxySetting(settings);
-  std::optional<CHttpConnection> connection;
-  const auto openConnection = [&] {
-    connection.emplace(
-        engine, [&view] { return view.IsRunning(); }, limits);
-    connection->OpenSession(proxy.choice, proxy.name);
-    switch (connection->SplitUrl(item.m_strUrl, ReadHttpsSetting(settings))) {
-      case UrlCheck::Usable:
-        break;
-      case UrlCheck::HttpsRefused:
-        throw CTearException(FETCH_BAD_URL,
-                             {FailureCause::HttpsOff, "https is off (SITE/HTTPS=0)"});
-      case UrlCheck::Unusable:
-        throw CTearException(FETCH_BAD_URL, {FailureCause::UnusableUrl,
-                                             "not an http or https URL: " + item.m_strUrl});
-    }
-  };
-  openConnection();
-
-  view.SetStatusText("WAIT");
-  view.SetPhase(PHASE_CONNECTING);
-  const RequestHeaderLines headers = RequestHeaders(item, settings);
-  // A file to resume is taken before the request, which depends on what it
-  // holds; held from then on, no other run can change it meanwhile.
-  const bool resume = settings.ReadInt("GENERAL", "RESUME", -1) != 0;
-  if (resume) ThrowUnlessOpened(file.OpenToResume(item.m_strLocalPath, kBlockSize), item);
-  const std::string validator = RecordedValidator(file.Validator(), item.m_strUrl);
-  const std::int64_t from = validator.empty() ? 0 : file.ResumeOffset();
-
-  const auto sendRequest = [&](std::int64_t rangeFrom) {
-    std::vector<std::string> lines = headers.lines;
-    if (rangeFrom > 0) {
-      lines.push_back("Range: bytes=" + std::to_string(rangeFrom) + "-");
-      lines.push_back("If-Range: " + validator);
-    }
-    ThrowIfStopped(view);
-    connection->SetTarget();
-    ThrowIfStopped(view);
-    connection->OpenRequest();
-    ThrowIfStopped(view);
-    connection->AddHeaders(lines);
-    connection->Send();
-    ThrowIfStopped(view);
-    return connection->QueryStatus();
-  };
-  long status = sendRequest(from);
-  const bool continues = from > 0 && ContinuesFile(*connection, status, from, validator);
-  // A range the server cannot give, or one of another version of the file:
-  // the file is asked for again from its start.
-  if (from > 0 && !continues && (status == 206 || status == 416)) {
-    openConnection();
-    status = sendRequest(0);
-  }
-  if (status >= 300) {
-    if (status == 401 && headers.withheldReason) {
-      throw CTearException(FETCH_HTTP_ERROR,
-                           {FailureCause::CredentialsWithheld,
-                            HttpStatusReason(status, connection->StatusPhrase()).text + "; " +
-                                headers.withheldReason});
-    }
-    throw CTearException(FETCH_HTTP_ERROR, HttpStatusReason(status, connection->StatusPhrase()));
-  }
-
-  view.SetStatusText("OK");
-  if (!resume) {
-    ThrowUnlessOpened(file.Open(item.m_strLocalPath), item);
-  } else if (!continues &&
-             !file.Restart(ValidatorRecord(item.m_strUrl, ReplyValidator(*connection)))) {
-    ThrowWriteError(item, errno);
-  }
-  connection->SetBodyOffset(file.ResumeOffset());
-  view.SetPhase(PHASE_RECEIVING);
-
-  BodyWriter body(view, file, file.ResumeOffset());
-  connection->ReceiveBody(body);
-  if (body.Verdict() == FETCH_WRITE_ERROR) ThrowWriteError(item, body.WriteError());
-  if (body.Verdict() == FETCH_HTTP_ERROR) {
-    throw CTearException(FETCH_HTTP_ERROR, {FailureCause::ErrorBody,
-                                            "server sent an error text in place of the file"});
-  }
-
-  if (!file.Flush()) ThrowWriteError(item, errno);
-  ThrowIfStopped(view);
-  if (body.Total() < kMinimumBodySize) {
-    throw CTearException(FETCH_TOO_SHORT, TooShortReason(body.Total(), kMinimumBodySize));
-  }
-  if (!file.Commit()) ThrowWriteError(item, errno);
-}
-
 // What was fetched of a file is kept for a later attempt only when the
 // network or the user's Stop ended the transfer: not after a Skip (the user
 // does not want the file), an answer that is not the file, a body too short
 // to be one, or a write that failed (what is on disk may not be what came).
 bool KeepsPartFile(std::int32_t result, const CTransferView& view) {
   return result == FETCH_NETWORK_ERROR || (result == FETCH_STOPPED && !view.IsSkipped());
-}
-
-void FetchSteps(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
-                const TransferLimits& limits) {
-  CPartFile file(engine.WriteBuffer());
-  try {
-    TransferSteps(view, item, engine, limits, file);
-  } catch (const CTearException& tear) {
-    if (!KeepsPartFile(tear.m_nCode, view)) file.Discard();
-    throw;
-  }
 }
 
 void ReportFailure(CTransferView& view, std::int32_t result, const FailureReason& reason) {
@@ -347,6 +250,195 @@ void ReportFailure(CTransferView& view, std::int32_t result, const FailureReason
 
 }  // namespace
 
+// One attempt at one item, in two steps: Begin sends the request (taking
+// the part file first when it may be resumed, since the request depends on
+// what it holds), Finish waits for the reply and stores the body. Each
+// failure leaves by CTearException; the connection is released while it
+// unwinds, and the part file is removed unless it is kept to be resumed.
+class CFetchAttempt {
+ public:
+  CFetchAttempt(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
+                const TransferLimits& limits, CTransferEngine::SlotLease slot)
+      : m_view(view),
+        m_item(item),
+        m_engine(engine),
+        m_limits(limits),
+        m_slot(std::move(slot)),
+        m_file(m_slot->WriteBuffer()) {}
+
+  // Everything before the request is sent. `shown`: the view shows the wait
+  // for the reply from here on; an attempt made ready before its turn shows
+  // nothing until Finish.
+  void Prepare(bool shown) {
+    m_proxy = ReadProxySetting(m_settings);
+    OpenConnection();
+    if (shown) ShowWaiting();
+    m_waitShown = shown;
+    m_headers = RequestHeaders(m_item, m_settings);
+    m_resume = m_settings.ReadInt("GENERAL", "RESUME", -1) != 0;
+    if (m_resume) ThrowUnlessOpened(m_file.OpenToResume(m_item.m_strLocalPath, kBlockSize), m_item);
+    m_validator = RecordedValidator(m_file.Validator(), m_item.m_strUrl);
+    m_from = m_validator.empty() ? 0 : m_file.ResumeOffset();
+    PrepareRequest(m_from);
+  }
+
+  void Start() {
+    m_connection->Start();
+    m_started = true;
+  }
+  bool Started() const { return m_started; }
+
+  // After Start: waits for the reply and stores the body, calling the hooks
+  // on the way.
+  void Finish(const EarlyHooks& hooks) {
+    if (!m_waitShown) ShowWaiting();
+    if (hooks.requestSent) hooks.requestSent();
+    long status = AwaitStatus();
+    const bool continues = m_from > 0 && ContinuesFile(*m_connection, status, m_from, m_validator);
+    // A range the server cannot give, or one of another version of the
+    // file: the file is asked for again from its start.
+    if (m_from > 0 && !continues && (status == 206 || status == 416)) {
+      OpenConnection();
+      PrepareRequest(0);
+      Start();
+      status = AwaitStatus();
+    }
+    if (status >= 300) {
+      if (status == 401 && m_headers.withheldReason) {
+        throw CTearException(FETCH_HTTP_ERROR,
+                             {FailureCause::CredentialsWithheld,
+                              HttpStatusReason(status, m_connection->StatusPhrase()).text + "; " +
+                                  m_headers.withheldReason});
+      }
+      throw CTearException(FETCH_HTTP_ERROR,
+                           HttpStatusReason(status, m_connection->StatusPhrase()));
+    }
+
+    m_view.SetStatusText("OK");
+    if (!m_resume) {
+      ThrowUnlessOpened(m_file.Open(m_item.m_strLocalPath), m_item);
+    } else if (!continues &&
+               !m_file.Restart(ValidatorRecord(m_item.m_strUrl, ReplyValidator(*m_connection)))) {
+      ThrowWriteError(m_item, errno);
+    }
+    m_connection->SetBodyOffset(m_file.ResumeOffset());
+    m_view.SetPhase(PHASE_RECEIVING);
+
+    BodyWriter body(m_view, m_file, m_file.ResumeOffset());
+    m_connection->ReceiveBody(body);
+    if (body.Verdict() == FETCH_WRITE_ERROR) ThrowWriteError(m_item, body.WriteError());
+    if (body.Verdict() == FETCH_HTTP_ERROR) {
+      throw CTearException(FETCH_HTTP_ERROR, {FailureCause::ErrorBody,
+                                              "server sent an error text in place of the file"});
+    }
+    if (hooks.bodyIn && m_view.IsRunning() && body.Total() >= kMinimumBodySize) hooks.bodyIn();
+
+    if (!m_file.Flush()) ThrowWriteError(m_item, errno);
+    ThrowIfStopped(m_view);
+    if (body.Total() < kMinimumBodySize) {
+      throw CTearException(FETCH_TOO_SHORT, TooShortReason(body.Total(), kMinimumBodySize));
+    }
+    if (!m_file.Commit()) ThrowWriteError(m_item, errno);
+  }
+
+  // After a failure: the part file goes unless it is to be resumed.
+  void Failed(std::int32_t result) {
+    if (!KeepsPartFile(result, m_view)) m_file.Discard();
+  }
+
+  const CDownloadItem& Item() const { return m_item; }
+
+  // Whether every setting the request was made from still reads the same:
+  // a change made since it was sent applies to this item all the same.
+  bool SettingsUnchanged() const {
+    const SettingsSnapshot now;
+    return std::all_of(std::begin(kRequestSettings), std::end(kRequestSettings),
+                       [&](const SettingName& name) {
+                         return now.Read(name.section, name.key, -1) ==
+                                m_settings.Read(name.section, name.key, -1);
+                       });
+  }
+
+ private:
+  void OpenConnection() {
+    m_connection.emplace(
+        m_engine, *m_slot, [this] { return m_view.IsRunning(); }, m_limits);
+    m_connection->OpenSession(m_proxy.choice, m_proxy.name);
+    switch (m_connection->SplitUrl(m_item.m_strUrl, ReadHttpsSetting(m_settings))) {
+      case UrlCheck::Usable:
+        break;
+      case UrlCheck::HttpsRefused:
+        throw CTearException(FETCH_BAD_URL,
+                             {FailureCause::HttpsOff, "https is off (SITE/HTTPS=0)"});
+      case UrlCheck::Unusable:
+        throw CTearException(FETCH_BAD_URL, {FailureCause::UnusableUrl,
+                                             "not an http or https URL: " + m_item.m_strUrl});
+    }
+  }
+
+  void ShowWaiting() {
+    m_view.SetStatusText("WAIT");
+    m_view.SetPhase(PHASE_CONNECTING);
+  }
+
+  void PrepareRequest(std::int64_t rangeFrom) {
+    std::vector<std::string> lines = m_headers.lines;
+    if (rangeFrom > 0) {
+      lines.push_back("Range: bytes=" + std::to_string(rangeFrom) + "-");
+      lines.push_back("If-Range: " + m_validator);
+    }
+    ThrowIfStopped(m_view);
+    m_connection->SetTarget();
+    ThrowIfStopped(m_view);
+    m_connection->OpenRequest();
+    ThrowIfStopped(m_view);
+    m_connection->AddHeaders(lines);
+  }
+
+  long AwaitStatus() {
+    m_connection->AwaitHead();
+    ThrowIfStopped(m_view);
+    return m_connection->QueryStatus();
+  }
+
+  CTransferView& m_view;
+  const CDownloadItem& m_item;
+  CTransferEngine& m_engine;
+  const TransferLimits& m_limits;
+  // Declared first, so that it is given back last: the file and the
+  // connection use its memory to their end.
+  CTransferEngine::SlotLease m_slot;
+  CPartFile m_file;
+  // The attempt's settings come from one look at the file, so a user id is
+  // never sent with the password of another version of it.
+  const SettingsSnapshot m_settings;
+  ProxySetting m_proxy;
+  RequestHeaderLines m_headers;
+  bool m_resume = false;
+  std::string m_validator;  // of the bytes kept to be resumed, for If-Range
+  std::int64_t m_from = 0;  // where the body is asked to start
+  bool m_waitShown = false;
+  bool m_started = false;  // the request has gone out
+  std::optional<CHttpConnection> m_connection;
+};
+
+void FetchAttemptEnd::operator()(CFetchAttempt* attempt) const { delete attempt; }
+
+namespace {
+
+// A new attempt at `item`, or a network error when libcurl cannot start one.
+EarlyRequest NewAttempt(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
+                        const TransferLimits& limits) {
+  CTransferEngine::SlotLease slot = engine.TakeSlot();
+  if (!slot) {
+    throw CTearException(FETCH_NETWORK_ERROR,
+                         {FailureCause::Network, "libcurl could not be started"});
+  }
+  return EarlyRequest(new CFetchAttempt(view, item, engine, limits, std::move(slot)));
+}
+
+}  // namespace
+
 int FetchItem(CDownloadCore& core, CDownloadItem& item, const TransferLimits& limits) {
   CTransferEngine engine;
   return FetchItem(core, item, engine, limits);
@@ -366,13 +458,52 @@ int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
 
 int FetchItem(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
               FailureReason& reason, const TransferLimits& limits) {
+  return FetchItem(view, item, engine, reason, limits, nullptr, {});
+}
+
+EarlyRequest PrepareEarly(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
+                          const TransferLimits& limits) {
+  try {
+    EarlyRequest attempt = NewAttempt(view, item, engine, limits);
+    attempt->Prepare(false);
+    return attempt;
+  } catch (const CTearException&) {
+    // The item's own attempt meets the same failure in its turn, and tells
+    // it; a part file to resume is kept as it was found.
+    return nullptr;
+  }
+}
+
+void SendEarly(EarlyRequest& request) {
+  try {
+    request->Start();
+  } catch (const CTearException&) {
+    request.reset();
+  }
+}
+
+int FetchItem(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
+              FailureReason& reason, const TransferLimits& limits, EarlyRequest early,
+              const EarlyHooks& hooks) {
   view.SetPhase(PHASE_IDLE);
   view.StartCount(0);
   view.ClearStatusReason();
   std::int32_t result = FETCH_OK;
   reason = {};
   try {
-    FetchSteps(view, item, engine, limits);
+    const bool taken = early && &early->Item() == &item && early->SettingsUnchanged();
+    // One that cannot be taken on goes first: a connection it was sent on
+    // is closed.
+    if (!taken) early.reset();
+    EarlyRequest attempt = taken ? std::move(early) : NewAttempt(view, item, engine, limits);
+    try {
+      if (!taken) attempt->Prepare(true);
+      if (!attempt->Started()) attempt->Start();
+      attempt->Finish(hooks);
+    } catch (const CTearException& tear) {
+      attempt->Failed(tear.m_nCode);
+      throw;
+    }
   } catch (const CTearException& tear) {
     result = tear.m_nCode;
     reason = tear.m_reason;

@@ -2,9 +2,11 @@
 // One attempt to fetch one download item over HTTP into its local file.
 
 #include <cstdint>
+#include <functional>
 
 #include "core/DownloadCore.h"
 #include "core/DownloadItem.h"
+#include "core/EarlyRequest.h"
 #include "core/FailureReason.h"
 #include "core/TransferEngine.h"
 #include "core/TransferLimits.h"
@@ -59,3 +61,26 @@ int FetchItem(CDownloadCore& core, CDownloadItem& item, CTransferEngine& engine,
 // shows, the "0008" box included, until its item becomes the head.
 int FetchItem(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
               FailureReason& reason, const TransferLimits& limits = {});
+
+// Makes the request of `item` ready, for SendEarly to send before its turn
+// and FetchItem to take on in it; null when it cannot be made now (the
+// turn's own attempt then meets the same failure and tells it). Nothing is
+// sent or shown; ended before its turn, the request is given up, and a part
+// file kept to be resumed stays.
+EarlyRequest PrepareEarly(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
+                          const TransferLimits& limits);
+// Sends a request made ready by PrepareEarly; gives it up when it cannot.
+void SendEarly(EarlyRequest& request);
+// Where FetchItem hands over to the next item's early request: `requestSent`
+// once this attempt's request is out and its reply awaited, `bodyIn` the
+// moment the whole body is in and has passed every check that needs only
+// its bytes, before the file is stored.
+struct EarlyHooks {
+  std::function<void()> requestSent;
+  std::function<void()> bodyIn;
+};
+// The FetchItem above, taking on `early` when it was made for `item` from
+// settings that still hold, and calling `hooks` on the way.
+int FetchItem(CTransferView& view, const CDownloadItem& item, CTransferEngine& engine,
+              FailureReason& reason, const TransferLimits& limits, EarlyRequest early,
+              const EarlyHooks& hooks);

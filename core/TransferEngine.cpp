@@ -16,28 +16,36 @@ void InitCurlOnce() {
 }  // namespace
 
 CTransferEngine::~CTransferEngine() {
-  if (m_easy) curl_easy_cleanup(m_easy);
+  for (Slot& slot : m_slots) {
+    if (slot.easy) curl_easy_cleanup(slot.easy);
+  }
   if (m_multi) curl_multi_cleanup(m_multi);
 }
 
-bool CTransferEngine::BeginAttempt() {
-  if (!m_multi || !m_easy) {
-    InitCurlOnce();
-    if (!m_multi) {
-      m_multi = curl_multi_init();
-      // At the limit libcurl closes the oldest idle connection before it
-      // opens a new one.
-      if (m_multi && m_connections == Connections::KeepOne)
-        curl_multi_setopt(m_multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, 1L);
-    }
-    if (!m_easy) m_easy = curl_easy_init();
-    return m_multi && m_easy;
+CTransferEngine::SlotLease CTransferEngine::TakeSlot() {
+  InitCurlOnce();
+  if (!m_multi) {
+    m_multi = curl_multi_init();
+    // At the limit libcurl closes the oldest idle connection before it
+    // opens a new one.
+    if (m_multi && m_connections == Connections::KeepOne)
+      curl_multi_setopt(m_multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, 1L);
   }
-  curl_easy_reset(m_easy);
-  return true;
+  if (!m_multi) return nullptr;
+  for (Slot& slot : m_slots) {
+    if (slot.taken) continue;
+    if (slot.easy) {
+      curl_easy_reset(slot.easy);
+    } else if (!(slot.easy = curl_easy_init())) {
+      return nullptr;
+    }
+    slot.taken = true;
+    return SlotLease(&slot);
+  }
+  return nullptr;
 }
 
-std::span<char> CTransferEngine::WriteBuffer() {
-  if (m_writeBuffer.empty()) m_writeBuffer.resize(kPartFileBufferSize);
-  return m_writeBuffer;
+std::span<char> CTransferEngine::Slot::WriteBuffer() {
+  if (writeBuffer.empty()) writeBuffer.resize(kPartFileBufferSize);
+  return writeBuffer;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // What one worker keeps from one transfer attempt to the next: the libcurl
 // multi handle, which holds the open connections (and what names resolved
-// to), the easy handle that carries each request, and the memory the body
-// passes through, so that no attempt pays for fresh pages again. A
+// to), and the easy handles that carry the requests with the memory their
+// bodies pass through, so that no attempt pays for fresh pages again. A
 // connection is used again by a later attempt that goes to the same place:
 // the same server directly, or the same proxy (whatever server is asked of
 // it); never a direct one through a proxy, or one proxy's for another. Every
@@ -11,7 +11,9 @@
 
 #include <curl/curl.h>
 
+#include <array>
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -27,10 +29,26 @@ class CTransferEngine {
   CTransferEngine(const CTransferEngine&) = delete;
   CTransferEngine& operator=(const CTransferEngine&) = delete;
 
-  // Makes the handles on first use; after that, clears every option of the
-  // easy handle and keeps the connections. False when libcurl cannot make
-  // them.
-  bool BeginAttempt();
+  // What one request has of its own while it is under way: its easy handle,
+  // where body bytes that come with the reply's head wait for the body's
+  // reader (emptied by each request before use), and the buffer of its part
+  // file's writes. An engine has two, so that the next request can go out
+  // while the body before it is still being stored.
+  struct Slot {
+    CURL* easy = nullptr;
+    std::vector<char> stage;
+    std::vector<char> writeBuffer;
+    bool taken = false;
+    std::span<char> WriteBuffer();
+  };
+  struct SlotReturn {
+    void operator()(Slot* slot) const { slot->taken = false; }
+  };
+  using SlotLease = std::unique_ptr<Slot, SlotReturn>;
+  // A free slot, every option of its easy handle cleared, while the
+  // connections are kept; the handles are made on first use. Null when
+  // libcurl cannot make them.
+  SlotLease TakeSlot();
 
   // How much libcurl reads from the socket at a time. While the reader
   // keeps up, a read takes what one wake-up brings (about 100 KB on
@@ -44,19 +62,11 @@ class CTransferEngine {
     return m_connections == Connections::Any ? 1024 * 1024 : 128 * 1024;
   }
 
+  // Made by the first TakeSlot.
   CURLM* Multi() const { return m_multi; }
-  CURL* Easy() const { return m_easy; }
-
-  // Where body bytes that come with a reply's head wait for the body's
-  // reader (emptied by each attempt before use), and the buffer of the part
-  // file's writes.
-  std::vector<char>& Stage() { return m_stage; }
-  std::span<char> WriteBuffer();
 
  private:
   const Connections m_connections;
   CURLM* m_multi = nullptr;
-  CURL* m_easy = nullptr;
-  std::vector<char> m_stage;
-  std::vector<char> m_writeBuffer;
+  std::array<Slot, 2> m_slots;
 };

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -386,10 +387,10 @@ TEST_F(WorkerTest, ItemsAndSettingsChangedDuringARunTakeEffect) {
   EXPECT_EQ(log->EventsStartingWith("status:WAIT").size(), 1u + 2u + 1u);
 }
 
-// The worker keeps one connection for the items of one server, yet every
-// item reads the settings anew: a change made while the previous item was
-// finishing applies to the next one.
-TEST_F(WorkerTest, SettingsChangedBetweenItemsApplyToTheNextOnTheKeptConnection) {
+// Every item reads the settings anew: a change made while the previous item
+// was finishing applies to the next one, whose request, sent before the
+// change, is given up and sent again.
+TEST_F(WorkerTest, SettingsChangedBetweenItemsApplyToTheNext) {
   TestHttpServer proxy;
   proxy.SetReply(PatternReply(20000));
   server.SetReply(PatternReply(20000));
@@ -409,14 +410,61 @@ TEST_F(WorkerTest, SettingsChangedBetweenItemsApplyToTheNextOnTheKeptConnection)
   for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) Queue(name);
   ASSERT_TRUE(RunWorkerToEnd(core));
 
-  const std::vector<std::string> direct = server.Requests();
-  ASSERT_EQ(direct.size(), 2u);
-  EXPECT_EQ(direct[0].find("Authorization:"), std::string::npos);
-  EXPECT_NE(direct[1].find("\r\nAuthorization: Basic dXNlcjo=\r\n"), std::string::npos);
-  EXPECT_EQ(server.ConnectionCount(), 1u);
+  // The last request for each file is the one taken.
+  std::map<std::string, std::string> direct;
+  for (const std::string& request : server.Requests())
+    direct[request.substr(0, request.find(" HTTP/"))] = request;
+  EXPECT_EQ(direct["GET /a.mp3"].find("Authorization:"), std::string::npos);
+  EXPECT_NE(direct["GET /b.mp3"].find("\r\nAuthorization: Basic dXNlcjo=\r\n"), std::string::npos);
   ASSERT_EQ(proxy.RequestCount(), 1u);
   EXPECT_TRUE(proxy.Requests()[0].starts_with("GET " + server.Url("/c.mp3") + " HTTP/1.1\r\n"));
   EXPECT_TRUE(FileExists(save / "c.mp3"));
+}
+
+// The next item's request goes out, on the kept connection, the moment the
+// body before it is in: before that file is handed on. A Stop in between
+// gives it up and leaves nothing of its file; the next run fetches it.
+TEST_F(WorkerTest, NextRequestGoesOutWhileTheFileBeforeItIsHandedOn) {
+  for (const bool stop : {false, true}) {
+    SCOPED_TRACE(stop ? "stopped" : "run to its end");
+    TestHttpServer lineServer;
+    lineServer.SetReply(PatternReply(20000));
+    class WatchingLog : public ObserverLog {
+     public:
+      WatchingLog(CDownloadCore& core, TestHttpServer& server, bool stop)
+          : ObserverLog(core), m_core(core), m_server(server), m_stop(stop) {}
+      void OnItemDone(const CDownloadItem& item, ItemOutcome outcome) override {
+        ObserverLog::OnItemDone(item, outcome);
+        if (!item.m_strLocalPath.ends_with("a.mp3")) return;
+        requestsWhenADone = WaitUntil([this] { return m_server.RequestCount() >= 2; });
+        if (m_stop) m_core.Stop();
+      }
+      bool requestsWhenADone = false;
+
+     private:
+      CDownloadCore& m_core;
+      TestHttpServer& m_server;
+      bool m_stop;
+    };
+    auto watching = std::make_shared<WatchingLog>(core, lineServer, stop);
+    core.SetObserver(watching);
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
+      Queue(name, lineServer.Url(std::string("/") + name));
+    ASSERT_TRUE(RunWorkerToEnd(core));
+
+    EXPECT_TRUE(watching->requestsWhenADone);
+    EXPECT_EQ(FileExists(save / "b.mp3"), !stop);
+    EXPECT_FALSE(FileExists(save / "b.mp3.part"));
+    if (stop) {
+      EXPECT_THAT(QueuedPaths(), ElementsAre("b.mp3", "c.mp3"));
+      ASSERT_TRUE(RunWorkerToEnd(core));
+    } else {
+      EXPECT_EQ(lineServer.ConnectionCount(), 1u);
+      EXPECT_EQ(lineServer.RequestCount(), 3u);
+    }
+    EXPECT_TRUE(FileExists(save / "c.mp3"));
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) std::filesystem::remove(save / name);
+  }
 }
 
 TEST_F(WorkerTest, TrayTipIsCutAtACharacterBoundary) {
