@@ -109,20 +109,17 @@ std::int32_t CDownloadCore::FetchWithRetries(CDownloadItem& item, CTransferEngin
   for (std::int32_t attempt = 0; view.IsRunning(); ++attempt) {
     if (attempt >= std::max<std::int32_t>(1, ReadSettingInt("GENERAL", "CONNECT_RETRY", -1))) break;
     view.BeginAttempt(item);
+    // Alone, the next request is made ready while this reply is awaited,
+    // and sent the moment this body is in.
+    EarlyHooks hooks;
     if (early) {
-      // The next request is made ready while this reply is awaited, and
-      // sent the moment this body is in.
-      const EarlyHooks hooks{
-          .requestSent = [&] { *early = PrepareNextEarly(item, engine, view); },
-          .bodyIn =
-              [&] {
-                if (*early) SendEarly(*early);
-              },
+      hooks.requestSent = [&] { *early = PrepareNextEarly(item, engine, view); };
+      hooks.bodyIn = [&] {
+        if (*early) SendEarly(*early);
       };
-      result = FetchItem(view, item, engine, reason, m_transferLimits, std::move(*early), hooks);
-    } else {
-      result = FetchItem(view, item, engine, reason, m_transferLimits);
     }
+    result = FetchItem(view, item, engine, reason, m_transferLimits,
+                       early ? std::move(*early) : nullptr, hooks);
     view.EndAttempt();
     if (result < FETCH_NETWORK_ERROR || result >= FETCH_WRITE_ERROR) break;
   }

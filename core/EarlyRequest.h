@@ -1,7 +1,8 @@
 #pragma once
-// An attempt whose request was sent before its turn: the next item's, sent
-// the moment the body before it is in, so that the round trip of its request
-// passes while that file is stored and handed on (SendEarly, FetchItem).
+// An attempt begun before its turn: the next item's request, made ready
+// while the reply before it is awaited (PrepareEarly) and sent the moment
+// that body is in (SendEarly), so that its round trip passes while that file
+// is stored and handed on; FetchItem takes it on in its turn.
 
 #include <memory>
 

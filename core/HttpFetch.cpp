@@ -11,6 +11,7 @@
 
 #include "config/MessageCatalog.h"
 #include "config/Settings.h"
+#include "config/TextFields.h"
 #include "core/Base64.h"
 #include "core/HttpConnection.h"
 #include "core/PartFile.h"
@@ -25,14 +26,35 @@ namespace {
 constexpr std::size_t kMaxProxyName = 511;
 constexpr std::size_t kMaxAuthorization = 2047;
 
-// Every setting a request is made from.
-struct SettingName {
-  const char* section;
-  const char* key;
-};
-constexpr SettingName kRequestSettings[] = {
-    {"SITE", "PROXY_MODE"}, {"SITE", "PROXY"}, {"SITE", "USERID"},    {"SITE", "PASSWORD"},
-    {"SITE", "URL"},        {"SITE", "HTTPS"}, {"GENERAL", "RESUME"},
+// The settings of one attempt, from one look at the file, so that a user id
+// is never sent with the password of another version of it. Every value
+// read is kept, so that a request made before its turn can tell whether
+// the settings it was made from still read the same at its turn.
+class AttemptSettings {
+ public:
+  std::string Read(std::string_view section, std::string_view key) {
+    std::string value = m_snapshot.Read(section, key, -1);
+    m_read.push_back({std::string(section), std::string(key), value});
+    return value;
+  }
+  std::int32_t ReadInt(std::string_view section, std::string_view key) {
+    return ParseDecimalInt(Read(section, key));
+  }
+  bool StillReadTheSame() const {
+    const SettingsSnapshot now;
+    return std::all_of(m_read.begin(), m_read.end(), [&now](const ReadValue& read) {
+      return now.Read(read.section, read.key, -1) == read.value;
+    });
+  }
+
+ private:
+  struct ReadValue {
+    std::string section;
+    std::string key;
+    std::string value;
+  };
+  const SettingsSnapshot m_snapshot;
+  std::vector<ReadValue> m_read;
 };
 
 struct ProxySetting {
@@ -40,10 +62,10 @@ struct ProxySetting {
   std::string name;
 };
 
-ProxySetting ReadProxySetting(const SettingsSnapshot& settings) {
-  const ProxyChoice choice = ProxyChoiceForMode(settings.ReadInt("SITE", "PROXY_MODE", -1));
+ProxySetting ReadProxySetting(AttemptSettings& settings) {
+  const ProxyChoice choice = ProxyChoiceForMode(settings.ReadInt("SITE", "PROXY_MODE"));
   if (choice != ProxyChoice::NamedProxy) return {choice, {}};
-  std::string name = settings.Read("SITE", "PROXY", -1);
+  std::string name = settings.Read("SITE", "PROXY");
   if (name.size() > kMaxProxyName) {
     throw CTearException(FETCH_BAD_URL, {FailureCause::SettingTooLong,
                                          "proxy name longer than 511 characters (SITE/PROXY)"});
@@ -73,11 +95,11 @@ struct RequestHeaderLines {
 // SITE/USERID and SITE/PASSWORD (an empty password still sends the user id
 // and the colon), but only to the server of SITE/URL; else none. Values too
 // long for the header, or that would end its line, are refused.
-RequestHeaderLines RequestHeaders(const CDownloadItem& item, const SettingsSnapshot& settings) {
+RequestHeaderLines RequestHeaders(const CDownloadItem& item, AttemptSettings& settings) {
   RequestHeaderLines headers{{"Accept: text/*", "User-Agent: Tunefetch"}};
-  const std::string userId = settings.Read("SITE", "USERID", -1);
-  const std::string password = settings.Read("SITE", "PASSWORD", -1);
-  const std::string site = settings.Read("SITE", "URL", -1);
+  const std::string userId = settings.Read("SITE", "USERID");
+  const std::string password = settings.Read("SITE", "PASSWORD");
+  const std::string site = settings.Read("SITE", "URL");
   std::string credentials;
   if (!item.m_strAuth.empty()) {
     if (item.m_strAuth.size() > kMaxAuthorization || HasControlCharacter(item.m_strAuth)) {
@@ -168,8 +190,8 @@ class BodyWriter final : public BodySink {
 }
 
 // Reads SITE/HTTPS; anything but 0 lets https URLs through.
-HttpsChoice ReadHttpsSetting(const SettingsSnapshot& settings) {
-  return settings.ReadInt("SITE", "HTTPS", -1) == 0 ? HttpsChoice::Refused : HttpsChoice::Allowed;
+HttpsChoice ReadHttpsSetting(AttemptSettings& settings) {
+  return settings.ReadInt("SITE", "HTTPS") == 0 ? HttpsChoice::Refused : HttpsChoice::Allowed;
 }
 
 // The validator of the reply's body: its ETag, else its Last-Modified; none
@@ -250,9 +272,10 @@ void ReportFailure(CTransferView& view, std::int32_t result, const FailureReason
 
 }  // namespace
 
-// One attempt at one item, in two steps: Begin sends the request (taking
-// the part file first when it may be resumed, since the request depends on
-// what it holds), Finish waits for the reply and stores the body. Each
+// One attempt at one item, in three steps: Prepare makes the request ready
+// (taking the part file first when it may be resumed, since the request
+// depends on what it holds), Start sends it, Finish waits for the reply and
+// stores the body. Each
 // failure leaves by CTearException; the connection is released while it
 // unwinds, and the part file is removed unless it is kept to be resumed.
 class CFetchAttempt {
@@ -275,7 +298,7 @@ class CFetchAttempt {
     if (shown) ShowWaiting();
     m_waitShown = shown;
     m_headers = RequestHeaders(m_item, m_settings);
-    m_resume = m_settings.ReadInt("GENERAL", "RESUME", -1) != 0;
+    m_resume = m_settings.ReadInt("GENERAL", "RESUME") != 0;
     if (m_resume) ThrowUnlessOpened(m_file.OpenToResume(m_item.m_strLocalPath, kBlockSize), m_item);
     m_validator = RecordedValidator(m_file.Validator(), m_item.m_strUrl);
     m_from = m_validator.empty() ? 0 : m_file.ResumeOffset();
@@ -349,15 +372,8 @@ class CFetchAttempt {
   const CDownloadItem& Item() const { return m_item; }
 
   // Whether every setting the request was made from still reads the same:
-  // a change made since it was sent applies to this item all the same.
-  bool SettingsUnchanged() const {
-    const SettingsSnapshot now;
-    return std::all_of(std::begin(kRequestSettings), std::end(kRequestSettings),
-                       [&](const SettingName& name) {
-                         return now.Read(name.section, name.key, -1) ==
-                                m_settings.Read(name.section, name.key, -1);
-                       });
-  }
+  // a change made since it was made applies to this item all the same.
+  bool SettingsUnchanged() const { return m_settings.StillReadTheSame(); }
 
  private:
   void OpenConnection() {
@@ -409,9 +425,7 @@ class CFetchAttempt {
   // connection use its memory to their end.
   CTransferEngine::SlotLease m_slot;
   CPartFile m_file;
-  // The attempt's settings come from one look at the file, so a user id is
-  // never sent with the password of another version of it.
-  const SettingsSnapshot m_settings;
+  AttemptSettings m_settings;
   ProxySetting m_proxy;
   RequestHeaderLines m_headers;
   bool m_resume = false;

@@ -104,10 +104,9 @@ PartFileOpen CPartFile::OpenHeld(const std::string& targetPath, std::size_t resu
     // or removed it before letting go, it is ours alone. A file just made
     // holds nothing to empty or to resume, the common case worth its few
     // system calls between one file's end and the next request.
-    m_empty = info.st_size == 0;
     m_recordMayExist = true;
     if (own && NamesOurFile() &&
-        (resumeBlock == 0 ? m_empty || ftruncate(fd, 0) == 0
+        (resumeBlock == 0 ? info.st_size == 0 || ftruncate(fd, 0) == 0
                           : KeepResumable(resumeBlock, info.st_size))) {
       m_empty = m_resumeOffset == 0;
       m_targetPath = targetPath;

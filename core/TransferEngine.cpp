@@ -23,8 +23,8 @@ CTransferEngine::~CTransferEngine() {
 }
 
 CTransferEngine::SlotLease CTransferEngine::TakeSlot() {
-  InitCurlOnce();
   if (!m_multi) {
+    InitCurlOnce();
     m_multi = curl_multi_init();
     // At the limit libcurl closes the oldest idle connection before it
     // opens a new one.
